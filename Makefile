@@ -1,0 +1,55 @@
+# Two commands do all the set-up: `make run` and `make test`.
+JOBS ?= $(shell nproc)
+BUILD := build
+ASAN_BUILD := build-asan
+FILE ?=
+
+.PHONY: all deps build build-asan run test test-plain test-asan format format-check install bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/Makefile: CMakeLists.txt
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/Makefile
+	cmake --build $(BUILD) -j$(JOBS)
+
+$(ASAN_BUILD)/Makefile: CMakeLists.txt
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKRN_SANITIZE=ON
+
+build-asan: deps $(ASAN_BUILD)/Makefile
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+
+run: build
+	scripts/run-quelmo $(BUILD)/quelmo $(FILE)
+
+test: deps format-check test-plain test-asan
+
+test-plain: build
+	cd $(BUILD) && ctest -j$(JOBS) --output-on-failure
+
+test-asan: build-asan
+	cd $(ASAN_BUILD) && \
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	ctest -j$(JOBS) --output-on-failure
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+format-check: deps
+	@files=$$(git ls-files '*.cpp' '*.h'); \
+	if [ -n "$$files" ] && ! clang-format --dry-run --Werror $$files; then \
+	  echo "Formatting differs: run 'make format'." >&2; exit 1; fi
+
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKRN_BENCH=ON -DKRN_TESTS=OFF
+	cmake --build build-bench -j$(JOBS)
+	for b in build-bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) build-bench

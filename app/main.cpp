@@ -1,0 +1,11 @@
+// quelmo, the Korrin Memo Pad: entry point.
+#include "quelmo.h"
+
+int main(int argc, char** argv) {
+  Display* display = krnOpenDisplay(argc, argv);
+  arginit(argc, argv);
+  usage(0);
+  MainLoop(display);
+  krnCloseDisplay(display);
+  return 0;
+}

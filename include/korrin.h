@@ -1,0 +1,576 @@
+/*
+ * korrin.h - the public header of the Korrin window toolkit.
+ *
+ * Korrin keeps its own record for every X window (KrnWindow), runs a polling
+ * event loop that dispatches X events and its own event codes to a window
+ * procedure per window, and gives every window an off-screen redraw buffer.
+ * Everything the application and the controls share is declared here: the
+ * global toolkit record g_korrin, the window and image records, the code
+ * tables and the krn* operations.  Operations return 1 for success and 0 for
+ * failure (or a null / wrong-kind window); lookups return null.
+ */
+#ifndef KORRIN_H
+#define KORRIN_H
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <stdint.h>
+
+/* ------------------------------------------------------------------------ */
+/* Codes                                                                    */
+/* ------------------------------------------------------------------------ */
+
+/* Toolkit events, sent with krnSendEvent; the XEvent's type holds the code. */
+enum {
+  KRN_EV_UPDATE = 100,  /* redraw what changed */
+  KRN_EV_REDRAW = 101,  /* redraw the whole window */
+  KRN_EV_TIMER = 102,   /* once per loop turn, to windows that asked */
+  KRN_EV_DESTROY = 104, /* the window is being destroyed */
+  KRN_EV_SCROLL_REPEAT = 5011
+};
+
+/* Results of procedures, callbacks and dialogs, and control notifications. */
+enum {
+  KRN_SCROLL_SET = 1,
+  KRN_OK = 110,
+  KRN_CANCEL = 120,
+  KRN_QUIT = 130,
+  KRN_DESTROYED = 140,
+  KRN_SELECT = 150,
+  KRN_DBLCLICK = 160,
+  KRN_SCROLLED = 170,
+  KRN_MENU_SELECT = 180,
+  KRN_EDITED = 600,
+  KRN_CARET_MOVED = 601
+};
+
+/* Window kinds (windowKind of the record). */
+enum {
+  KRN_KIND_TEXTWND = 10,
+  KRN_KIND_TEXTBOX = 20,
+  KRN_KIND_SCROLLBAR = 30,
+  KRN_KIND_BUTTON = 40,
+  KRN_KIND_MENU = 50,
+  KRN_KIND_MENUBAR = 60,
+  KRN_KIND_TOOLBAR = 70,
+  KRN_KIND_LISTBOX = 80,
+  KRN_KIND_LISTWND = 90,
+  KRN_KIND_MSGDLG = 100,
+  KRN_KIND_INPUTWND = 110,
+  KRN_KIND_INPUTBOX = 120,
+  KRN_KIND_INPUTMLTWND = 130,
+  KRN_KIND_SELECTBTN = 140,
+  KRN_KIND_WINDOW = 1000
+};
+
+/* Character codes. */
+enum {
+  KRN_CODE_BINARY = 0,
+  KRN_CODE_ASCII = 1,
+  KRN_CODE_JIS = 2,
+  KRN_CODE_SJIS = 3,
+  KRN_CODE_EUC = 4
+};
+
+/* Position classes of krnCheckChar. */
+enum { KRN_CHAR_NONE = 0, KRN_CHAR_SINGLE = 1, KRN_CHAR_LEAD = 2, KRN_CHAR_TRAIL = 18 };
+
+/* Image format ids. */
+enum {
+  KRN_IMAGE_NONE = 0,
+  KRN_IMAGE_BMP1 = 1,
+  KRN_IMAGE_BMP4 = 2,
+  KRN_IMAGE_BMP8 = 3,
+  KRN_IMAGE_BMP24 = 4,
+  KRN_IMAGE_BMP = 5,
+  KRN_IMAGE_XPM = 6,
+  KRN_IMAGE_JPEG = 7
+};
+
+/* Every window is selected for these events (16416895). */
+#define KRN_EVENT_MASK                                                                        \
+  (KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | EnterWindowMask |    \
+   LeaveWindowMask | PointerMotionMask | ExposureMask | StructureNotifyMask |                 \
+   SubstructureNotifyMask | SubstructureRedirectMask | FocusChangeMask | PropertyChangeMask | \
+   ColormapChangeMask)
+
+#define KRN_VERSION "Ver01.02"
+#define KRN_NCURSORS 3
+#define KRN_NIMAGES 21
+#define KRN_NCOLORS 16
+#define KRN_NSETCOLORS 9
+
+/* Slots of g_korrin.images. */
+enum {
+  KRN_IMG_ARROWUP,
+  KRN_IMG_ARROWDW,
+  KRN_IMG_ARROWLT,
+  KRN_IMG_ARROWRT,
+  KRN_IMG_UPFOLDER,
+  KRN_IMG_FOLDER,
+  KRN_IMG_SAVE,
+  KRN_IMG_SAVEAS,
+  KRN_IMG_FILE,
+  KRN_IMG_QUIT,
+  KRN_IMG_CHECK,
+  KRN_IMG_LINK,
+  KRN_IMG_QUESTION,
+  KRN_IMG_ATTENTION,
+  KRN_IMG_ERROR,
+  KRN_IMG_WARNING,
+  KRN_IMG_INFO,
+  KRN_IMG_KORRIN,
+  KRN_IMG_LOGO,
+  KRN_IMG_LOGOMONO,
+  KRN_IMG_VANTRO
+};
+
+/* Slots of g_korrin.cursors. */
+enum { KRN_CURSOR_FINGER = 0, KRN_CURSOR_WAIT = 1, KRN_CURSOR_IBEAM = 2 };
+
+/* Slots of g_korrin.colors (the basic colours). */
+enum {
+  KRN_BLACK,
+  KRN_WHITE,
+  KRN_RED,
+  KRN_GREEN,
+  KRN_BLUE,
+  KRN_YELLOW,
+  KRN_MAGENTA,
+  KRN_CYAN,
+  KRN_GREY,
+  KRN_DARKGREY,
+  KRN_DARKRED,
+  KRN_DARKGREEN,
+  KRN_DARKBLUE,
+  KRN_OLIVE,
+  KRN_PURPLE,
+  KRN_TEAL
+};
+
+/* Slots of g_korrin.setColors (colours from the settings). */
+enum {
+  KRN_SC_BACK = 0,      /* BackColor */
+  KRN_SC_BORDER = 1,    /* BorderColor */
+  KRN_SC_FONT = 2,      /* FontColor */
+  KRN_SC_BACKFONT = 3,  /* FontColor shade 3 */
+  KRN_SC_PAPER = 4,     /* PaperColor */
+  KRN_SC_BACKLIGHT = 5, /* BackColor shade 1 */
+  KRN_SC_BACKDARK = 6,  /* BackColor shade 2 */
+  KRN_SC_ACTION = 7,    /* ActionColor */
+  KRN_SC_BACKFACE = 8   /* BackColor shade 0 */
+};
+
+/* ------------------------------------------------------------------------ */
+/* Records                                                                  */
+/* ------------------------------------------------------------------------ */
+
+/* A rectangle: XRectangle's layout (x, y signed 16-bit; width, height
+ * unsigned 16-bit), passed by value; right and bottom edges exclusive.
+ * Where an operation takes a "position and size" it takes one rectangle. */
+typedef XRectangle KrnRect;
+
+struct KrnWindow;
+struct KrnImage;
+
+typedef int (*KrnWndProc)(Display* display, KrnWindow* window, XEvent* event);
+typedef int (*KrnEventCallback)(KrnWindow* window, int code, long value, long extra);
+typedef int (*KrnKeyEventCallback)(KrnWindow* window, XEvent* event, KeySym key);
+typedef int (*KrnWindowCallback)(KrnWindow* window);
+typedef int (*KrnDebugCallback)(Display* display, KrnWindow* window, XEvent* event);
+typedef void (*KrnDestructCallback)(void);
+
+/* An image: a server-side pixmap with an optional 1-bit mask. */
+typedef struct KrnImage {
+  Pixmap pixmap; /* the picture, at the screen's depth */
+  Pixmap mask;   /* opaque pixels; 0 when the whole picture is opaque */
+  GC gc;         /* the image's own GC (function copy) */
+  int width;
+  int height;
+  int format; /* KRN_IMAGE_* */
+} KrnImage;
+
+/* Built-in cursor bitmaps. */
+typedef struct KrnCursorData {
+  int width, height;
+  int xHot, yHot;
+  const unsigned char* source; /* X bitmap rows, least significant bit leftmost */
+  const unsigned char* mask;
+} KrnCursorData;
+
+/* The record of one toolkit window. */
+typedef struct KrnWindow {
+  Window win;                                   /* the X window */
+  Window parentWin;                             /* X window it was created in */
+  Atom wmDeleteWindow;                          /* "WM_DELETE_WINDOW" */
+  Pixmap draw;                                  /* the redraw buffer */
+  XRectangle rect;                              /* current position and size */
+  XRectangle drawRect;                          /* creation position; redraw buffer size */
+  XRectangle autoRedrawArea;                    /* part copied by auto redraw; empty = all */
+  unsigned long borderColor;                    /* border pixel */
+  unsigned long backColor;                      /* background pixel */
+  unsigned long foreFontColor;                  /* text pixel */
+  unsigned long backFontColor;                  /* text background pixel */
+  KrnImage* wallPaper;                          /* background image, not owned */
+  Pixmap wallPaperPixmap;                       /* owned opaque copy of a masked wallpaper */
+  GC gc;                                        /* owned GC, foreground = back colour */
+  Time keyPressTime;                            /* X time of the last accepted key press */
+  Time buttonPressTime;                         /* X time of the last button press */
+  Time motionTime;                              /* X time of the last motion */
+  unsigned int lastDrawStamp;                   /* draw stamp at the last auto redraw */
+  unsigned int drawStamp;                       /* stamp set by krnGetDraw */
+  int windowKind;                               /* KRN_KIND_* */
+  int result;                                   /* carried-in result of the current dispatch */
+  int shown;                                    /* 1 after MapNotify, 0 after UnmapNotify */
+  int timerEvent;                               /* receives KRN_EV_TIMER */
+  int custom;                                   /* only the own procedure runs, for every event */
+  int redrawBuffer;                             /* Expose is served from the buffer */
+  int allEvent;                                 /* own procedure also sees others' events */
+  int defaultWndProcEvent;                      /* default procedure runs first */
+  int resized;                                  /* last ConfigureNotify changed the size */
+  int autoRedraw;                               /* copy the buffer after a dispatch that drew */
+  int minWidth, minHeight, maxWidth, maxHeight; /* window-manager size limits */
+  Cursor defaultCursor;                         /* 0 = inherited */
+  XIC ic;                                       /* attached input context */
+  unsigned long imStyle;                        /* its input style */
+  char* name;                                   /* owned name and caption */
+  KrnWndProc wndProc;                           /* the window's procedure */
+  KrnEventCallback eventCallback;               /* owner's notification callback */
+  KrnKeyEventCallback keyEventCallback;         /* key handler of a top-level window */
+  KrnWindowCallback idlingCallback;             /* once per loop turn */
+  KrnWindowCallback updateWindowCallback;       /* on the parent's ConfigureNotify */
+  struct KrnWindow* parent;                     /* null for a top-level window */
+  struct KrnWindow** children;                  /* owned, null-terminated, creation order */
+  struct KrnWindow* contextMenu;                /* popup menu opened on this window */
+  long linkWindow;                              /* kept for the application */
+  void* option;                                 /* owned private data of a control */
+  KrnDestructCallback destructCallBack;         /* called while destroyed */
+} KrnWindow;
+
+/* The global toolkit record. */
+typedef struct KrnKorrin {
+  char version[32];
+  Display* display;
+  XIM im;
+  GC gc; /* base GC: default values, root window */
+  int screenWidth;
+  int screenHeight;
+  unsigned int depth;
+  Colormap colormap;
+  Cursor cursors[KRN_NCURSORS];
+  KrnImage* images[KRN_NIMAGES];
+  unsigned long colors[KRN_NCOLORS];
+  int* colorTable8;
+  int nCursors;
+  int nImages;
+  int nColors;
+  KrnDebugCallback debugCallback;
+  char** selectedNames;
+  int interval;
+  int doubleClickTime;
+  int mouseButtons;
+  int mouseRightHand;
+  int tenKey;
+  int charCode;
+  int useIM;
+  unsigned long setColors[KRN_NSETCOLORS];
+  char setColorNames[KRN_NSETCOLORS][50];
+  KrnImage* wallImage;
+  XFontStruct* font;
+  XFontStruct* fontKanji;
+  XFontSet fontSet;
+  int nSetColors;
+  char programName[80];
+  char displayName[32];
+  char geometry[80];
+  GC gcFill;
+  GC gcText;
+  GC gcTextKanji;
+} KrnKorrin;
+
+extern KrnKorrin g_korrin;
+extern KrnWindow** g_krnKorrinManager;
+
+/* ------------------------------------------------------------------------ */
+/* Display session and registry                                             */
+/* ------------------------------------------------------------------------ */
+
+Display* krnOpenDisplay(int argc, char** argv);
+int krnCloseDisplay(Display* display);
+int ArgInit(int argc, char** argv);
+int AddKorrinManager(KrnWindow* window);
+int DeleteKorrinManager(KrnWindow* window);
+int CheckKrnPointer(KrnWindow* window);
+int CheckChildWindow(KrnWindow* window, Window xwindow);
+
+/* ------------------------------------------------------------------------ */
+/* Window records                                                           */
+/* ------------------------------------------------------------------------ */
+
+KrnWindow* krnCreateWindow(Display* display, KrnWindow* parent, KrnRect rect,
+                           unsigned int borderWidth, const char* name, KrnWndProc proc);
+KrnWindow* krnCreateWindowEx(Display* display, KrnWindow* parent, KrnRect rect,
+                             unsigned int borderWidth, const char* name, KrnWndProc proc, int show);
+int krnDestroyWindow(Display* display, KrnWindow* window);
+int AddChildWindow(KrnWindow* parent, KrnWindow* window);
+int DeleteChildWindow(KrnWindow* parent, KrnWindow* window);
+
+int krnSetCaption(KrnWindow* window, const char* caption);
+int krnSetBackColor(Display* display, KrnWindow* window, unsigned long pixel);
+int krnSetWallPaper(Display* display, KrnWindow* window, KrnImage* image);
+int krnSetBorderColor(Display* display, KrnWindow* window, unsigned long pixel);
+int krnSetForeFontColor(Display* display, KrnWindow* window, unsigned long pixel);
+int krnSetBackFontColor(Display* display, KrnWindow* window, unsigned long pixel);
+int krnSetWindowKind(KrnWindow* window, int kind);
+int krnSetOption(KrnWindow* window, void* data);
+int krnSetTimerEvent(KrnWindow* window, int on);
+int krnSetDefaultCursor(KrnWindow* window, Cursor cursor);
+int krnSetMinMaxSize(KrnWindow* window, int minWidth, int minHeight, int maxWidth, int maxHeight);
+int krnSetDestructCallBack(KrnWindow* window, KrnDestructCallback function);
+int krnSetWindowColormap(KrnWindow* window, Colormap colormap);
+int krnShowWindow(KrnWindow* window, int on);
+int krnSetWndProc(KrnWindow* window, KrnWndProc proc);
+int krnSetEventCallback(KrnWindow* window, KrnEventCallback function);
+int krnSetKeyEventCallback(KrnWindow* window, KrnKeyEventCallback function);
+int krnSetIdolingCallback(KrnWindow* window, KrnWindowCallback function);
+int krnSetUpdateWindowCallback(KrnWindow* window, KrnWindowCallback function);
+int krnSetDebugCallback(KrnDebugCallback function);
+int krnSetCustom(KrnWindow* window, int on);
+int krnSetRedrawBuffer(KrnWindow* window, int on);
+int krnSetAllEvent(KrnWindow* window, int on);
+int krnSetDefaultWndProcEvent(KrnWindow* window, int on);
+int krnMoveResizeWindow(KrnWindow* window, KrnRect rect);
+int krnRaiseWindow(KrnWindow* window);
+int krnSetContextMenu(KrnWindow* window, KrnWindow* menu);
+int krnSetLinkWindow(KrnWindow* window, long value);
+int krnSetKeyPressTime(KrnWindow* window, Time time);
+int krnSetButtonPressTime(KrnWindow* window, Time time);
+int krnSetMotionTime(KrnWindow* window, Time time);
+int krnSetAutoRedraw(KrnWindow* window, int on);
+int krnSetAutoRedrawArea(KrnWindow* window, KrnRect rect);
+int krnCallEventCallback(KrnWindow* window, int code, long value, long extra);
+
+int krnCheckShowWindow(KrnWindow* window);
+Window krnGetXWindow(KrnWindow* window);
+Window krnGetWin(KrnWindow* window);
+KrnWindow* krnGetParentWindow(KrnWindow* window);
+int krnIsWindowResized(KrnWindow* window);
+Pixmap krnGetDraw(KrnWindow* window);
+
+KrnWindow* krnGetWindow(const char* name);
+KrnWindow* krnGetWindowFromXWindow(Window xwindow);
+KrnWindow* krnGetWindowFromIndex(int index);
+int krnGetTotalWindows(void);
+KrnWindow* krnGetChildWindow(KrnWindow* window, const char* name);
+KrnWindow* krnGetChildWindowFromXWindow(KrnWindow* window, Window xwindow);
+KrnWindow* krnGetChildWindowFromIndex(KrnWindow* window, int index);
+int krnGetTotalChildWindows(KrnWindow* window);
+KrnWindow* krnGetTopWindow(KrnWindow* window);
+
+/* ------------------------------------------------------------------------ */
+/* Event loop and dispatch                                                  */
+/* ------------------------------------------------------------------------ */
+
+int krnMainLoop(Display* display, KrnWindow* window);
+int krnCallWndProc(Display* display, KrnWindow* window, XEvent* event, int propagate);
+int krnSendEvent(KrnWindow* window, int code);
+int krnCheckEvent(Display* display, KrnWindow* window);
+int krnTimerEvent(void);
+int krnHookEvent(Display* display, KrnWindow* window);
+long krnGetKey(KrnWindow* window, XEvent* event);
+char* krnGetString(KrnWindow* window, XEvent* event, int* length);
+int krnFlush(Display* display);
+int krnCenteringWnd(Display* display, KrnWindow* reference, KrnWindow* window);
+KrnRect krnGetScreenCoordinate(KrnWindow* window, KrnRect rect);
+int krnFixWindow(Display* display, KrnWindow* window, int fix);
+
+/* ------------------------------------------------------------------------ */
+/* Default window procedure and redraw buffer                               */
+/* ------------------------------------------------------------------------ */
+
+int krnWndProc_Default(Display* display, KrnWindow* window, XEvent* event);
+int UpdateWindow(KrnWindow* window, XEvent* event);
+int AutoRedraw(Display* display, KrnWindow* window);
+int ClearWindowForDWndProc(Display* display, KrnWindow* window, Drawable drawable, KrnRect rect);
+
+int krnClearWindowEx(Display* display, KrnWindow* window, GC gc, Region region, KrnRect rect,
+                     int toBuffer);
+int krnClearWindow(Display* display, KrnWindow* window, int toBuffer);
+int krnClearWindowRg(Display* display, KrnWindow* window, Region region, int toBuffer);
+int krnClearWindowRRg(Display* display, KrnWindow* window, KrnRect clip, int toBuffer);
+int krnClearRectWindow(Display* display, KrnWindow* window, KrnRect rect, int toBuffer);
+int krnClearRectWindowRg(Display* display, KrnWindow* window, Region region, KrnRect rect,
+                         int toBuffer);
+int krnClearRectWindowRRg(Display* display, KrnWindow* window, KrnRect clip, KrnRect rect,
+                          int toBuffer);
+
+int krnRedrawWindowEx(Display* display, KrnWindow* window, GC gc, KrnRect rect);
+int krnRedrawWindow(Display* display, KrnWindow* window);
+int krnRedrawWindowRg(Display* display, KrnWindow* window, Region region);
+int krnRedrawWindowRRg(Display* display, KrnWindow* window, KrnRect clip);
+int krnRedrawRectWindow(Display* display, KrnWindow* window, KrnRect rect);
+int krnRedrawRectWindowRg(Display* display, KrnWindow* window, Region region, KrnRect rect);
+int krnRedrawRectWindowRRg(Display* display, KrnWindow* window, KrnRect clip, KrnRect rect);
+
+int krnCopyWindowEx(Display* display, KrnWindow* window, GC gc, KrnRect rect, int dx, int dy,
+                    int target);
+int krnCopyWindow(Display* display, KrnWindow* window, KrnRect rect, int dx, int dy, int target);
+int krnCopyWindowRg(Display* display, KrnWindow* window, Region region, KrnRect rect, int dx,
+                    int dy, int target);
+int krnCopyWindowRRg(Display* display, KrnWindow* window, KrnRect clip, KrnRect rect, int dx,
+                     int dy, int target);
+
+/* ------------------------------------------------------------------------ */
+/* Input method                                                             */
+/* ------------------------------------------------------------------------ */
+
+int krnLocale_XIM(const char* locale);
+XIM krnOpenIM_XIM(Display* display);
+int krnCloseIM_XIM(XIM im);
+XIMStyle krnSelectStyle_XIM(XIM im, const XIMStyle* wanted);
+XIC krnCreateIC_XIM(KrnWindow* window, XIM im, XIMStyle style, XFontSet fontSet,
+                    unsigned long foreground, unsigned long background);
+void krnDestroyIC_XIM(XIC ic);
+int krnAttachIM(KrnWindow* window, XIC ic);
+int krnDetachIM(KrnWindow* window, int destroy);
+int krnSetFocusIC_XIM(KrnWindow* window);
+int krnUnsetFocusIC_XIM(KrnWindow* window);
+int krnMovePreedit_XIM(KrnWindow* window, XPoint spot);
+int krnSetStatusArea_XIM(KrnWindow* window, KrnRect rect);
+XIM krnGetIM_XIM(void);
+int krnIsOpenIM_XIM(void);
+
+/* ------------------------------------------------------------------------ */
+/* Settings                                                                 */
+/* ------------------------------------------------------------------------ */
+
+int GetRCFileValue(void);
+XFontSet CreateFontSet(Display* display, const char* baseNameList);
+
+/* ------------------------------------------------------------------------ */
+/* Resource file store                                                      */
+/* ------------------------------------------------------------------------ */
+
+int krnGetRCFileValue(const char* path, const char* group, const char* key, char* value);
+int krnSetRCFileValue(const char* path, const char* group, const char* key, const char* value);
+int krnSpaceCut(char* string);
+
+/* ------------------------------------------------------------------------ */
+/* Character codes, keys and text metrics                                   */
+/* ------------------------------------------------------------------------ */
+
+int krnCheckCharCode(const unsigned char* bytes, int length);
+int krnToConvCharCode(unsigned char* buffer, int length, int source, int destination);
+int krnCheckChar(const unsigned char* string, int position);
+int krnIsWideCharCode(unsigned char first, unsigned char second);
+int krnFontNWidth(XFontStruct* font, XFontStruct* fontKanji, const unsigned char* bytes,
+                  int length);
+int krnTextNWidth(const unsigned char* bytes, int length);
+int krnTextWidth(const unsigned char* string);
+int krnGetCharHeight(XFontStruct* font);
+int krnGetShiftState(XKeyEvent event);
+int krnGetShiftKey(XKeyEvent event);
+int krnGetCtrlState(XKeyEvent event);
+int krnGetAltState(XKeyEvent event);
+KeySym krnConvertTenKeyCode(XKeyEvent event);
+int krnSleep(long usec);
+int krnBell(void);
+
+/* ------------------------------------------------------------------------ */
+/* Colours and colour maps                                                  */
+/* ------------------------------------------------------------------------ */
+
+unsigned long krnGetColor(Display* display, Colormap colormap, int red, int green, int blue);
+unsigned long krnGetNamedColor(Display* display, Colormap colormap, const char* name);
+int krnGetRGB(Display* display, Colormap colormap, unsigned long pixel, int* red, int* green,
+              int* blue);
+unsigned long krnGetAlterColor(Display* display, Colormap colormap, int red, int green, int blue,
+                               int type);
+unsigned long krnGetAlterNamedColor(Display* display, Colormap colormap, const char* name,
+                                    int type);
+int* krnConvertColormap(Display* display, Colormap colormap);
+Colormap krnCopyColormap(Display* display, Colormap source);
+Colormap krnCreate8bppColormap(Display* display);
+int krnDumpColormap(Display* display, Colormap colormap);
+
+/* ------------------------------------------------------------------------ */
+/* Rectangles, geometry and object array                                    */
+/* ------------------------------------------------------------------------ */
+
+int krnSetRectangle(KrnRect* rect, int x, int y, int width, int height);
+KrnRect krnSetRect(int x, int y, int width, int height);
+KrnRect krnSetOffsetRect(KrnRect rect, int dx, int dy);
+int krnIsEmptyRect(KrnRect rect);
+int krnPointInRect(int x, int y, KrnRect rect);
+KrnRect krnGetInRect(KrnRect a, KrnRect b);
+int krnSetGeometry(KrnWindow* window, const char* geometry);
+char* krnConvFullPath(char* path, int size);
+int krnResetGC(GC gc);
+void** krnGetStackWindowRect(KrnWindow* window);
+
+void** krnNew_ObjArray(void);
+void** krnAddItem_ObjArray(void** array, void* item, int index);
+void** krnAddItemEx_ObjArray(void** array, int count, void* item, int index);
+void** krnDelItem_ObjArray(void** array, int index);
+void* krnGetItem_ObjArray(void** array, int index);
+int krnGetTotal_ObjArray(void** array);
+int krnFree_ObjArray(void** array);
+void* krnAlloc(size_t size);
+
+/* ------------------------------------------------------------------------ */
+/* Images and cursors                                                       */
+/* ------------------------------------------------------------------------ */
+
+int krnCheckImageFormat(const char* path);
+KrnImage* krnLoadImage(Display* display, const char* path, Colormap colormap, int format);
+KrnImage* krnLoadImageFromData(Display* display, char** data, Colormap colormap);
+int krnFreeImage(Display* display, KrnImage* image);
+Pixmap krnCreateMaskImage(Display* display, KrnImage* image);
+Cursor krnLoadCursor(Display* display, const KrnCursorData* data);
+int krnDrawIcon(Display* display, Drawable d, int x, int y, KrnImage* image);
+int krnDrawImage(Display* display, Drawable d, int x, int y, KrnImage* image, int sx, int sy,
+                 int width, int height);
+int krnDrawImageRRg(Display* display, Drawable d, KrnRect clip, int x, int y, KrnImage* image,
+                    int sx, int sy, int width, int height);
+int krnDrawImageRg(Display* display, Drawable d, Region region, int x, int y, KrnImage* image,
+                   int sx, int sy, int width, int height);
+int krnDrawImageEx(Display* display, Drawable d, GC gc, int x, int y, KrnImage* image, int sx,
+                   int sy, int width, int height);
+int krnSetWaitCursor(Display* display, KrnWindow* window);
+int krnSetNormalCursor(Display* display, KrnWindow* window);
+
+extern const KrnCursorData res_curFinger;
+extern const KrnCursorData res_curWait;
+extern const KrnCursorData res_curIbeam;
+
+/* ------------------------------------------------------------------------ */
+/* JPEG file bridge                                                         */
+/* ------------------------------------------------------------------------ */
+
+/* RGB buffers: width x height pixels of 3 bytes (red, green, blue), rows top
+ * to bottom, no padding.  Aligned buffers pad each row to a multiple of 4
+ * bytes.  Every buffer returned is malloc'ed and belongs to the caller. */
+unsigned char* JpegFileToRGB(const char* path, unsigned int* width, unsigned int* height);
+int GetJPGDimensions(const char* path, unsigned int* width, unsigned int* height);
+int RGBToJpegFile(const char* path, const unsigned char* data, unsigned int width,
+                  unsigned int height, int color, int quality);
+unsigned char* MakeDwordAlignedBuf(const unsigned char* data, unsigned int width,
+                                   unsigned int height, unsigned int* rowSize);
+unsigned char* RGBFromDWORDAligned(const unsigned char* data, unsigned int width,
+                                   unsigned int rowSize, unsigned int height);
+int VertFlipBuf(unsigned char* data, unsigned int rowSize, unsigned int height);
+int BGRFromRGB(unsigned char* data, unsigned int width, unsigned int rowSize, unsigned int height);
+int MakeGrayScale(unsigned char* data, unsigned int width, unsigned int height);
+int j_putRGBScanline(const unsigned char* row, int width, unsigned char* buffer, int rowIndex);
+int j_putGrayScanlineToRGB(const unsigned char* row, int width, unsigned char* buffer,
+                           int rowIndex);
+
+/* ------------------------------------------------------------------------ */
+/* Drawing primitives                                                       */
+/* ------------------------------------------------------------------------ */
+
+/* ------------------------------------------------------------------------ */
+/* Multi-line text editor (InputMltWnd)                                     */
+/* ------------------------------------------------------------------------ */
+
+#endif /* KORRIN_H */

@@ -1,0 +1,21 @@
+// Declarations shared between the toolkit's own modules and not part of the
+// public header.
+#ifndef KRN_KORRIN_INTERNAL_H
+#define KRN_KORRIN_INTERNAL_H
+
+#include <korrin.h>
+
+// The built-in XPM data of the stock images, in slot order.
+extern char** const krnStockImageData[KRN_NIMAGES];
+
+// Copies src into a fixed buffer of size n, refusing (and leaving dst
+// empty) when it does not fit.  Returns 1 when copied, 0 when refused.
+int krnCopyFixed(char* dst, size_t n, const char* src);
+
+// Null-terminated record lists (the registry and child lists): append grows
+// by one slot, remove shrinks by one and releases the list with its last
+// entry.  Both print "Error: can't allocate memory" and return 0 on failure.
+int krnListAppend(KrnWindow*** list, KrnWindow* window);
+int krnListRemove(KrnWindow*** list, KrnWindow* window);
+
+#endif

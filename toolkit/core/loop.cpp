@@ -1,0 +1,307 @@
+// The event loop and dispatch: a polling loop over the one display
+// connection that routes every event through the tree of window records
+// (default procedure first, then the window's own, then the children in
+// creation order), the modal filter that nested dialog loops use, timer
+// ticks, key and string reading, and window placement helpers.
+#include <stdint.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <vector>
+
+#include "core/korrin_internal.h"
+
+namespace {
+
+bool IsKeyEvent(const XEvent* event) {
+  return event->type == KeyPress || event->type == KeyRelease;
+}
+
+// Runs the window's procedure chain for one event addressed to it (or to
+// anyone, for allEvent windows).  Returns the result and whether the window
+// is still alive afterwards.
+int HandleOwn(Display* display, KrnWindow* window, XEvent* event, bool* alive) {
+  int result = 1;
+  if (window->defaultWndProcEvent) {
+    window->result = 1;
+    result = krnWndProc_Default(display, window, event);
+  }
+  if (window->wndProc && window->wndProc != krnWndProc_Default) {
+    window->result = result;
+    result = window->wndProc(display, window, event);
+  }
+  *alive = CheckKrnPointer(window);
+  return result;
+}
+
+// Hands the event to each child in creation order; a child destroyed by an
+// earlier sibling's handling is skipped.
+int Propagate(Display* display, KrnWindow* window, XEvent* event, int result) {
+  std::vector<KrnWindow*> children;
+  for (KrnWindow** c = window->children; c && *c; c++) children.push_back(*c);
+  for (KrnWindow* child : children) {
+    if (!CheckKrnPointer(child)) continue;
+    child->result = result;
+    result = krnCallWndProc(display, child, event, 1);
+    if (result == KRN_QUIT) break;
+  }
+  return result;
+}
+
+// One event for one window of the loop: dispatch, then the key handler of a
+// top-level window.  Returns 0 when the loop is to end.
+int DispatchToTop(Display* display, KrnWindow* window, XEvent* event) {
+  int running = 1;
+  if (krnCallWndProc(display, window, event, 1) == KRN_QUIT) running = 0;
+  if (CheckKrnPointer(window) && window->keyEventCallback && event->type == KeyPress) {
+    long key = krnGetKey(window, event);
+    if (key != -1) {
+      KrnWindow* target = krnGetWindowFromXWindow(event->xany.window);
+      if (window->keyEventCallback(target, event, (KeySym)key) == KRN_QUIT) running = 0;
+    }
+  }
+  return running;
+}
+
+int IdleCallbacks(KrnWindow* window) {
+  int running = 1;
+  if (window) {
+    if (window->idlingCallback && window->idlingCallback(window) == KRN_QUIT) running = 0;
+    return running;
+  }
+  int n = krnGetTotalWindows();
+  for (int i = 0; i < n; i++) {
+    KrnWindow* w = krnGetWindowFromIndex(i);
+    if (w && !w->parent && w->idlingCallback && w->idlingCallback(w) == KRN_QUIT) running = 0;
+  }
+  return running;
+}
+
+bool IsRepaintEvent(int type) {
+  return type == Expose || type == ConfigureNotify;
+}
+
+// Handles an event outside the modal window: repaint and resize events still
+// reach their windows; a click raises the modal window instead.
+void ServeOutside(Display* display, KrnWindow* modal, XEvent* event, bool mapToo) {
+  if (IsRepaintEvent(event->type) || (mapToo && event->type == MapNotify)) {
+    KrnWindow* w = krnGetWindowFromXWindow(event->xany.window);
+    if (w) krnCallWndProc(display, w, event, 0);
+  } else if (event->type == ButtonPress) {
+    XMapRaised(display, modal->win);
+  }
+}
+
+}  // namespace
+
+// Runs the loop until a procedure or callback answers KRN_QUIT.  With a
+// window only its subtree takes part (a modal loop); without, every
+// top-level window.
+int krnMainLoop(Display* display, KrnWindow* window) {
+  int running = 1;
+  while (running) {
+    while (XPending(display)) {
+      if (krnCheckEvent(display, window) == 1) continue;
+      XEvent event;
+      XNextEvent(display, &event);
+      if (XFilterEvent(&event, None)) continue;
+      if (window) {
+        if (CheckKrnPointer(window) && !DispatchToTop(display, window, &event)) running = 0;
+      } else {
+        int n = krnGetTotalWindows();
+        for (int i = 0; i < n; i++) {
+          KrnWindow* w = krnGetWindowFromIndex(i);
+          if (w && !w->parent && !DispatchToTop(display, w, &event)) running = 0;
+        }
+      }
+      if (g_korrin.debugCallback)
+        g_korrin.debugCallback(display, krnGetWindowFromXWindow(event.xany.window), &event);
+    }
+    if (window && !CheckKrnPointer(window)) break;
+    if (!IdleCallbacks(window)) running = 0;
+    krnFlush(display);
+  }
+  return 1;
+}
+
+// Dispatches one event into the window's subtree and returns the last answer.
+int krnCallWndProc(Display* display, KrnWindow* window, XEvent* event, int propagate) {
+  if (!window) return 0;
+  if (window->custom) {
+    int result = window->wndProc ? window->wndProc(display, window, event) : 1;
+    if (CheckKrnPointer(window)) UpdateWindow(window, event);
+    return result;
+  }
+  int result = 1;
+  if (window->allEvent || event->xany.window == window->win) {
+    bool alive = true;
+    result = HandleOwn(display, window, event, &alive);
+    if (result == KRN_QUIT) return KRN_QUIT;
+    if (!alive) return result;
+    AutoRedraw(display, window);
+    UpdateWindow(window, event);
+  }
+  if (propagate == 1 && window->children) result = Propagate(display, window, event, result);
+  return result;
+}
+
+// Sends a toolkit event (code >= 100) to the window alone, not its children.
+int krnSendEvent(KrnWindow* window, int code) {
+  if (!window) return 0;
+  if (!window->wndProc) return 1;
+  XEvent event;
+  memset(&event, 0, sizeof event);
+  event.type = code;
+  event.xany.window = window->win;
+  return krnCallWndProc(g_korrin.display, window, &event, 0);
+}
+
+// The modal filter: consumes (answer 1) the next event when it lies outside
+// the window's subtree, after serving repaints; leaves it queued (answer 0)
+// otherwise.  Without a window it consumes events of unregistered windows.
+int krnCheckEvent(Display* display, KrnWindow* window) {
+  XEvent event;
+  XPeekEvent(display, &event);
+  if (window) {
+    if (CheckChildWindow(window, event.xany.window)) return 0;
+    XNextEvent(display, &event);
+    ServeOutside(display, window, &event, false);
+    return 1;
+  }
+  if (krnGetWindowFromXWindow(event.xany.window)) return 0;
+  XNextEvent(display, &event);
+  return 1;
+}
+
+int krnTimerEvent(void) {
+  int n = krnGetTotalWindows();
+  for (int i = 0; i < n; i++) {
+    KrnWindow* w = krnGetWindowFromIndex(i);
+    if (w && w->timerEvent) krnSendEvent(w, KRN_EV_TIMER);
+  }
+  return 1;
+}
+
+// Keeps windows painted during long work: handles at most one pending event.
+// The event is taken off the queue before it is handled, so a handler that
+// reads the queue itself cannot make us drop a different event.
+int krnHookEvent(Display* display, KrnWindow* window) {
+  if (!display || !XPending(display)) return 1;
+  XEvent event;
+  XNextEvent(display, &event);
+  if (window) {
+    if (CheckChildWindow(window, event.xany.window))
+      return krnCallWndProc(display, window, &event, 1);
+    ServeOutside(display, window, &event, true);
+    return 1;
+  }
+  if (IsRepaintEvent(event.type) || event.type == MapNotify) {
+    KrnWindow* w = krnGetWindowFromXWindow(event.xany.window);
+    if (w) return krnCallWndProc(display, w, &event, 0);
+  }
+  return 1;
+}
+
+// The key of a key event, or -1: repeats closer than Interval are dropped.
+long krnGetKey(KrnWindow* window, XEvent* event) {
+  if (!window || !event || !IsKeyEvent(event)) return -1;
+  uint32_t elapsed = (uint32_t)event->xkey.time - (uint32_t)window->keyPressTime;
+  if (elapsed < (uint32_t)g_korrin.interval) return -1;
+  window->keyPressTime = event->xkey.time;
+  if (g_korrin.tenKey) return (long)krnConvertTenKeyCode(event->xkey);
+  return (long)XLookupKeysym(&event->xkey, krnGetShiftState(event->xkey));
+}
+
+// The text a key event types, converted to the CharCode setting, in a shared
+// buffer that the next call overwrites.
+char* krnGetString(KrnWindow* window, XEvent* event, int* length) {
+  static char buffer[5000];
+  int dummy;
+  if (!length) length = &dummy;
+  *length = 0;
+  buffer[0] = '\0';
+  if (!window || !event || !IsKeyEvent(event)) return nullptr;
+  int n;
+  KeySym sym;
+  if (window->ic && event->type == KeyPress) {
+    Status status;
+    n = XmbLookupString(window->ic, &event->xkey, buffer, sizeof buffer - 1, &sym, &status);
+    if (status == XBufferOverflow) {
+      fprintf(stderr, "Error: Get String - Buffer Overflow. Too long string(limit 5000 words)");
+      buffer[0] = '\0';
+      return buffer;
+    }
+  } else {
+    n = XLookupString(&event->xkey, buffer, sizeof buffer - 1, &sym, nullptr);
+  }
+  if (n < 0) n = 0;
+  buffer[n] = '\0';
+  unsigned char* bytes = (unsigned char*)buffer;
+  krnToConvCharCode(bytes, n, krnCheckCharCode(bytes, n), g_korrin.charCode);
+  *length = n;
+  return buffer;
+}
+
+// Ends a loop turn: sleep Interval, send the timer ticks, flush and sync.
+int krnFlush(Display* display) {
+  krnSleep((long)g_korrin.interval * 1000);
+  krnTimerEvent();
+  XFlush(display);
+  XSync(display, False);
+  return 1;
+}
+
+// Centres the window over the reference window (null: the screen), keeping
+// it off the very top-left corner.
+int krnCenteringWnd(Display* display, KrnWindow* reference, KrnWindow* window) {
+  if (!window) return 0;
+  Window refWin = reference ? reference->win : RootWindow(display, 0);
+  Window root, child;
+  int rootX = 0, rootY = 0, winX = 0, winY = 0;
+  unsigned int mask;
+  XQueryPointer(display, refWin, &root, &child, &rootX, &rootY, &winX, &winY, &mask);
+  int gx, gy;
+  unsigned int width = 0, height = 0, border, depth;
+  XGetGeometry(display, refWin, &root, &gx, &gy, &width, &height, &border, &depth);
+  int x = rootX - winX + (int)width / 2 - window->rect.width / 2;
+  int y = rootY - winY + (int)height / 2 - window->rect.height / 2;
+  if (x <= 3) x = 4;
+  if (y <= 15) y = 16;
+  window->rect.x = (short)x;
+  window->rect.y = (short)y;
+  XRaiseWindow(display, window->win);
+  XMoveWindow(display, window->win, x, y);
+  return 1;
+}
+
+// The rectangle with its position turned into screen coordinates, for a
+// window whose position is relative to the X window it was created in.
+KrnRect krnGetScreenCoordinate(KrnWindow* window, KrnRect rect) {
+  if (!window) return rect;
+  Display* display = g_korrin.display;
+  Window root = RootWindow(display, 0);
+  if (window->parentWin == 0 || window->parentWin == root) return rect;
+  int ox = 0, oy = 0;
+  Window child;
+  XTranslateCoordinates(display, window->parentWin, root, 0, 0, &ox, &oy, &child);
+  return krnSetRect(ox + rect.x, oy + rect.y, rect.width, rect.height);
+}
+
+// Fixes the window's size for the window manager (fix != 0) or gives it
+// back its stored limits.
+int krnFixWindow(Display* display, KrnWindow* window, int fix) {
+  if (!window) return 0;
+  XSizeHints hints{};
+  hints.flags = PMinSize | PMaxSize;
+  if (fix) {
+    hints.min_width = hints.max_width = window->rect.width;
+    hints.min_height = hints.max_height = window->rect.height;
+  } else {
+    hints.min_width = window->minWidth;
+    hints.min_height = window->minHeight;
+    hints.max_width = window->maxWidth;
+    hints.max_height = window->maxHeight;
+  }
+  XSetWMNormalHints(display, window->win, &hints);
+  return 1;
+}

@@ -1,0 +1,94 @@
+// Temporary stand-ins for modules under construction, with their final
+// signatures.  Each is replaced (and deleted here) by its real module.
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "core/korrin_internal.h"
+
+#define STANDIN __attribute__((weak))
+
+/* colours */
+STANDIN unsigned long krnGetColor(Display* display, Colormap colormap, int r, int g, int b) {
+  XColor c{};
+  c.red = (unsigned short)(r << 8);
+  c.green = (unsigned short)(g << 8);
+  c.blue = (unsigned short)(b << 8);
+  c.flags = DoRed | DoGreen | DoBlue;
+  return XAllocColor(display, colormap, &c) ? c.pixel : 0;
+}
+STANDIN int* krnConvertColormap(Display*, Colormap) {
+  return nullptr;
+}
+
+/* images and cursors */
+extern STANDIN char** const krnStockImageData[KRN_NIMAGES];
+char** const krnStockImageData[KRN_NIMAGES] = {};
+STANDIN KrnImage* krnLoadImageFromData(Display*, char**, Colormap) {
+  return nullptr;
+}
+STANDIN int krnFreeImage(Display* display, KrnImage* image) {
+  if (!image) return 1;
+  if (image->pixmap) XFreePixmap(display, image->pixmap);
+  if (image->mask) XFreePixmap(display, image->mask);
+  if (image->gc) XFreeGC(display, image->gc);
+  free(image);
+  return 1;
+}
+STANDIN Pixmap krnCreateMaskImage(Display*, KrnImage*) {
+  return 0;
+}
+STANDIN int krnDrawImageEx(Display* display, Drawable d, GC gc, int x, int y, KrnImage* image,
+                           int sx, int sy, int width, int height) {
+  if (!image) return 0;
+  XCopyArea(display, image->pixmap, d, gc ? gc : image->gc, sx, sy, width, height, x, y);
+  return 1;
+}
+extern STANDIN const KrnCursorData res_curFinger = {16, 16, 5, 0, nullptr, nullptr};
+extern STANDIN const KrnCursorData res_curWait = {16, 16, 8, 8, nullptr, nullptr};
+extern STANDIN const KrnCursorData res_curIbeam = {16, 16, 7, 8, nullptr, nullptr};
+STANDIN Cursor krnLoadCursor(Display*, const KrnCursorData*) {
+  return 0;
+}
+
+/* settings */
+STANDIN int GetRCFileValue(void) {
+  Display* d = g_korrin.display;
+  g_korrin.interval = 35;
+  g_korrin.doubleClickTime = 300;
+  g_korrin.mouseButtons = 3;
+  g_korrin.mouseRightHand = 1;
+  g_korrin.tenKey = 1;
+  g_korrin.charCode = KRN_CODE_EUC;
+  g_korrin.useIM = 1;
+  const char* names[KRN_NSETCOLORS] = {"DimGrey", "black", "grey", "black",  "DimGrey",
+                                       "grey",    "black", "blue", "DimGrey"};
+  for (int i = 0; i < KRN_NSETCOLORS; i++) {
+    XColor screen, exact;
+    g_korrin.setColors[i] =
+        XAllocNamedColor(d, g_korrin.colormap, names[i], &screen, &exact) ? screen.pixel : 0;
+    snprintf(g_korrin.setColorNames[i], sizeof g_korrin.setColorNames[i], "%s", names[i]);
+  }
+  g_korrin.font = XLoadQueryFont(d, "-misc-*-*-*-*-*-14-*-*-*-*-*-jisx0201.1976-0");
+  if (!g_korrin.font) g_korrin.font = XLoadQueryFont(d, "fixed");
+  g_korrin.fontKanji = XLoadQueryFont(d, "-misc-*-*-*-*-*-14-*-*-*-*-*-jisx0208.1983-0");
+  if (!g_korrin.fontKanji) g_korrin.fontKanji = g_korrin.font;
+  return 1;
+}
+
+/* input method */
+STANDIN int krnLocale_XIM(const char*) {
+  return 1;
+}
+STANDIN XIM krnOpenIM_XIM(Display*) {
+  return nullptr;
+}
+STANDIN int krnCloseIM_XIM(XIM) {
+  return 0;
+}
+STANDIN int krnDetachIM(KrnWindow* window, int) {
+  if (!window) return 0;
+  window->ic = nullptr;
+  window->imStyle = 0;
+  return 1;
+}
