@@ -480,6 +480,19 @@ int krnBell(void);
 /* Colours and colour maps                                                  */
 /* ------------------------------------------------------------------------ */
 
+/* Shade types of krnGetAlterColor and krnGetAlterNamedColor. */
+enum {
+  KRN_SHADE_FACE = 0,    /* softened face colour */
+  KRN_SHADE_LIGHT = 1,   /* light edge */
+  KRN_SHADE_DARK = 2,    /* dark edge */
+  KRN_SHADE_CONTRAST = 3 /* contrasting text or background */
+};
+
+/* First entry of the pixel table of krnConvertColormap (and first cell of
+ * the cube of krnCreate8bppColormap): cube colour (ri, gi, bi), levels 0..5,
+ * is at KRN_CUBE_BASE + 36 ri + 6 gi + bi. */
+#define KRN_CUBE_BASE 40
+
 unsigned long krnGetColor(Display* display, Colormap colormap, int red, int green, int blue);
 unsigned long krnGetNamedColor(Display* display, Colormap colormap, const char* name);
 int krnGetRGB(Display* display, Colormap colormap, unsigned long pixel, int* red, int* green,

@@ -8,19 +8,6 @@
 
 #define STANDIN __attribute__((weak))
 
-/* colours */
-STANDIN unsigned long krnGetColor(Display* display, Colormap colormap, int r, int g, int b) {
-  XColor c{};
-  c.red = (unsigned short)(r << 8);
-  c.green = (unsigned short)(g << 8);
-  c.blue = (unsigned short)(b << 8);
-  c.flags = DoRed | DoGreen | DoBlue;
-  return XAllocColor(display, colormap, &c) ? c.pixel : 0;
-}
-STANDIN int* krnConvertColormap(Display*, Colormap) {
-  return nullptr;
-}
-
 /* images and cursors */
 extern STANDIN char** const krnStockImageData[KRN_NIMAGES];
 char** const krnStockImageData[KRN_NIMAGES] = {};
