@@ -38,29 +38,12 @@ STANDIN Cursor krnLoadCursor(Display*, const KrnCursorData*) {
   return 0;
 }
 
-/* settings */
-STANDIN int GetRCFileValue(void) {
-  Display* d = g_korrin.display;
-  g_korrin.interval = 35;
-  g_korrin.doubleClickTime = 300;
-  g_korrin.mouseButtons = 3;
-  g_korrin.mouseRightHand = 1;
-  g_korrin.tenKey = 1;
-  g_korrin.charCode = KRN_CODE_EUC;
-  g_korrin.useIM = 1;
-  const char* names[KRN_NSETCOLORS] = {"DimGrey", "black", "grey", "black",  "DimGrey",
-                                       "grey",    "black", "blue", "DimGrey"};
-  for (int i = 0; i < KRN_NSETCOLORS; i++) {
-    XColor screen, exact;
-    g_korrin.setColors[i] =
-        XAllocNamedColor(d, g_korrin.colormap, names[i], &screen, &exact) ? screen.pixel : 0;
-    snprintf(g_korrin.setColorNames[i], sizeof g_korrin.setColorNames[i], "%s", names[i]);
-  }
-  g_korrin.font = XLoadQueryFont(d, "-misc-*-*-*-*-*-14-*-*-*-*-*-jisx0201.1976-0");
-  if (!g_korrin.font) g_korrin.font = XLoadQueryFont(d, "fixed");
-  g_korrin.fontKanji = XLoadQueryFont(d, "-misc-*-*-*-*-*-14-*-*-*-*-*-jisx0208.1983-0");
-  if (!g_korrin.fontKanji) g_korrin.fontKanji = g_korrin.font;
-  return 1;
+/* image loading, used by the settings for the wallpaper */
+STANDIN int krnCheckImageFormat(const char*) {
+  return KRN_IMAGE_NONE;
+}
+STANDIN KrnImage* krnLoadImage(Display*, const char*, Colormap, int) {
+  return nullptr;
 }
 
 /* input method */
