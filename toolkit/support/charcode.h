@@ -1,0 +1,74 @@
+// charcode.h - Japanese character codes without X: detecting a text's code,
+// converting a buffer in place between EUC-JP, Shift_JIS and raw JIS, the
+// class of the byte at a position, the JIS row of a character, and the one
+// walker that splits bytes into glyphs and measures them through callbacks,
+// so that text measuring and line wrapping agree on every character.
+#ifndef KRN_SUPPORT_CHARCODE_H
+#define KRN_SUPPORT_CHARCODE_H
+
+// The public operations implemented in charcode.cpp (also declared in
+// korrin.h, which this header does not include to stay free of X).
+int krnCheckCharCode(const unsigned char* bytes, int length);
+int krnToConvCharCode(unsigned char* buffer, int length, int source, int destination);
+int krnIsWideCharCode(unsigned char first, unsigned char second);
+
+namespace charcode {
+
+// Code identifiers and position classes; equal to KRN_CODE_* and KRN_CHAR_*
+// of the public header (checked at compile time where both are visible).
+constexpr int kBinary = 0, kAscii = 1, kJis = 2, kSjis = 3, kEuc = 4;
+constexpr int kNone = 0, kSingle = 1, kLead = 2, kTrail = 18;
+
+// The two bytes of one character in some code.
+struct BytePair {
+  unsigned char first;   // lead byte (JIS: row)
+  unsigned char second;  // trail byte (JIS: cell)
+};
+
+BytePair SjisToJis(unsigned char s1, unsigned char s2);
+BytePair JisToSjis(unsigned char j1, unsigned char j2);
+
+// True when byte b starts a two-byte character in the given code (EUC-JP,
+// Shift_JIS or raw JIS); false for every byte of any other code.
+bool IsLeadByte(int code, unsigned char b);
+
+// Class of the byte at pos in length bytes read as the given code: kNone
+// outside 0..length-1 or for a code other than EUC-JP and Shift_JIS.  Walks
+// from the start, reading only bytes before pos and the byte at pos.
+int CharClassAt(const unsigned char* bytes, int length, int pos, int code);
+
+// What the character at a position is drawn and measured as.
+enum GlyphKind {
+  kGlyphNone = 0,    // nothing: a lead byte without its second byte
+  kGlyphSingle = 1,  // one byte of the single-byte font: `first`
+  kGlyphPair = 2     // one JIS character of the double-byte font: `first`, `second`
+};
+struct Glyph {
+  int size;              // bytes the character takes (1 or 2)
+  int kind;              // GlyphKind
+  unsigned char first;   // single byte, or JIS row
+  unsigned char second;  // JIS cell (pairs only)
+};
+
+// Decodes the character at pos (0 <= pos < length) for a detected code:
+// binary text shows control bytes as "?", Shift_JIS and EUC-JP two-byte
+// characters become JIS pairs, raw JIS pairs stay; a lead byte in the last
+// position gives kGlyphNone of size 1.  Never reads at or past length.
+Glyph GlyphAt(const unsigned char* bytes, int length, int pos, int code);
+
+// Measuring callbacks: the width of one single-byte glyph and of one JIS
+// pair, with the caller's context (fonts, or fixed widths in tests).
+struct CharMeter {
+  int (*single)(void* context, unsigned char byte);
+  int (*pair)(void* context, unsigned char row, unsigned char cell);
+  void* context;
+};
+
+int GlyphWidth(const CharMeter& meter, const Glyph& glyph);
+
+// Sum of the glyph widths of length bytes read as the given code.
+int MeasureBytes(const CharMeter& meter, const unsigned char* bytes, int length, int code);
+
+}  // namespace charcode
+
+#endif
