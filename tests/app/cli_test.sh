@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The command line of quelmo: help output and exit status, an unreachable
+# display, an over-long file name.
+set -u
+. "$KRN_SOURCE_DIR/tests/harness/xvfb-run.sh"
+fail=0
+check() { if ! eval "$2"; then echo "FAIL: $1"; fail=$((fail + 1)); else echo "ok: $1"; fi; }
+
+out=$("$KRN_QUELMO" -h 2>&1 >/dev/null); rc=$?
+check "help exits 0" '[ $rc -eq 0 ]'
+check "help starts with the toolkit usage" '[ "$(printf "%s\n" "$out" | head -n1)" = "*** Korrin(Ver01.02) Standard command ***" ]'
+check "help has the application usage line" 'printf "%s\n" "$out" | grep -qx " Usage: quelmo TextFile"'
+check "toolkit text comes before the banner" '[ $(printf "%s\n" "$out" | grep -n "Application command" | cut -d: -f1) -lt $(printf "%s\n" "$out" | grep -n ">>> Korrin Memo Pad <<<" | cut -d: -f1) ]'
+check "help opens no window" '! xwininfo -root -children | grep -q "\"Quelmo\""'
+
+out=$("$KRN_QUELMO" -display nowhere:99 2>&1); rc=$?
+check "unreachable display exits 1" '[ $rc -eq 1 ]'
+check "unreachable display message" '[ "$out" = "Error: [nowhere:99] can'"'"'t open display." ]'
+
+long=$(printf 'n%.0s' $(seq 300))
+out=$("$KRN_QUELMO" "$long" 2>&1); rc=$?
+check "an over-long file name is refused with one error line" '[ $(printf "%s\n" "$out" | grep -c "^Error: ") -eq 1 ]'
+check "and the program still runs" '[ $rc -eq 0 ]'
+
+echo "$((9 - fail)) passed, $fail failed"
+[ $fail -eq 0 ]

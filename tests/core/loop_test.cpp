@@ -1,0 +1,261 @@
+// The event loop and dispatch on a private X server: propagation order and
+// the quit code, nested modal loops, custom windows, the modal filter, the
+// key-repeat throttle and the sending of toolkit events.
+#include <xharness.h>
+
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+KRN_X_ENVIRONMENT(24, true);
+
+namespace {
+
+using krntest::Dpy;
+
+std::vector<std::string> g_log;
+
+Atom MessageAtom(const char* name) {
+  return XInternAtom(Dpy(), name, False);
+}
+
+// Queues a client message for the window through the server.
+void Post(KrnWindow* w, const char* message) {
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = w->win;
+  ev.xclient.message_type = MessageAtom(message);
+  ev.xclient.format = 8;
+  XSendEvent(Dpy(), w->win, False, NoEventMask, &ev);
+  XSync(Dpy(), False);
+}
+
+std::string MessageName(XEvent* ev) {
+  if (ev->type != ClientMessage || ev->xclient.format != 8) return "";
+  char* name = XGetAtomName(Dpy(), ev->xclient.message_type);
+  std::string s = name ? name : "";
+  if (name) XFree(name);
+  return s;
+}
+
+KrnWindow* Make(const char* name, KrnWindow* parent, KrnWndProc proc) {
+  return krnCreateWindow(Dpy(), parent, krnSetRect(20, 20, 120, 90), 0, name, proc);
+}
+
+// Child procedure: logs every client message it sees; answers 130 to "STOP".
+int ChildProc(Display*, KrnWindow* w, XEvent* ev) {
+  std::string m = MessageName(ev);
+  if (m.empty()) return w->result;
+  g_log.push_back(std::string(w->name) + ":" + m);
+  return m == "STOP" ? KRN_QUIT : 1;
+}
+
+class Loop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_log.clear();
+    alarm(30);  // a loop that never ends fails the program instead of hanging
+  }
+  void TearDown() override {
+    alarm(0);
+    while (krnGetTotalWindows() > 0) krnDestroyWindow(Dpy(), krnGetWindowFromIndex(0));
+    krntest::DrainEvents();
+  }
+};
+
+TEST_F(Loop, QuitFromAChildStopsItsSiblingsButNotTheQueuedEvents) {
+  KrnWindow* top = Make("top", nullptr, nullptr);
+  KrnWindow* kids[3] = {Make("a", top, ChildProc), Make("b", top, ChildProc),
+                        Make("c", top, ChildProc)};
+  for (KrnWindow* k : kids) krnSetAllEvent(k, 1);
+  XSync(Dpy(), False);
+  Post(top, "STOP");
+  Post(top, "AFTER");
+  krnMainLoop(Dpy(), nullptr);
+  // "STOP" ended at a, so b and c never saw it; "AFTER" was queued in the
+  // same turn and still reached everyone before the loop ended.
+  EXPECT_EQ(g_log, (std::vector<std::string>{"a:STOP", "a:AFTER", "b:AFTER", "c:AFTER"}));
+}
+
+KrnWindow* g_dialog = nullptr;
+
+int DialogIdle(KrnWindow* w) {
+  static int posted = 0;
+  if (!posted++) Post(w, "END");
+  return 1;
+}
+
+int DialogProc(Display*, KrnWindow* w, XEvent* ev) {
+  if (MessageName(ev) == "END") {
+    g_log.push_back("dialog:END");
+    return KRN_QUIT;
+  }
+  return w->result;
+}
+
+int MainProc(Display* d, KrnWindow* w, XEvent* ev) {
+  std::string m = MessageName(ev);
+  if (m == "MODAL") {
+    g_log.push_back("main:MODAL");
+    krnMainLoop(d, g_dialog);
+    g_log.push_back("main:modal-returned");
+    Post(w, "QUIT");
+    return 1;
+  }
+  if (m == "QUIT") {
+    g_log.push_back("main:QUIT");
+    return KRN_QUIT;
+  }
+  return w->result;
+}
+
+TEST_F(Loop, NestedModalLoopEndsOnlyItself) {
+  KrnWindow* main = Make("main", nullptr, MainProc);
+  g_dialog = Make("dialog", nullptr, DialogProc);
+  krnSetIdolingCallback(g_dialog, DialogIdle);
+  XSync(Dpy(), False);
+  Post(main, "MODAL");
+  krnMainLoop(Dpy(), main);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"main:MODAL", "dialog:END", "main:modal-returned",
+                                             "main:QUIT"}));
+}
+
+int g_customEvents = 0;
+int CustomProc(Display*, KrnWindow* w, XEvent* ev) {
+  if (MessageName(ev) == "HELLO") g_customEvents++;
+  if (MessageName(ev) == "BYE") return KRN_QUIT;
+  return w->result;
+}
+
+TEST_F(Loop, CustomWindowSeesOthersEventsWithoutDefaultHandling) {
+  KrnWindow* other = Make("other", nullptr, nullptr);
+  KrnWindow* custom = Make("custom", nullptr, CustomProc);
+  krnSetCustom(custom, 1);
+  ASSERT_TRUE(krntest::WaitMapped(custom->win));
+  g_customEvents = 0;
+  Post(other, "HELLO");
+  Post(other, "BYE");
+  krnMainLoop(Dpy(), nullptr);
+  EXPECT_EQ(g_customEvents, 1);
+  // Its own MapNotify went to the procedure only: the default procedure
+  // would have marked it shown.
+  EXPECT_EQ(custom->shown, 0);
+  EXPECT_EQ(other->shown, 1);
+}
+
+int g_mainKeys = 0;
+int KeyCountingProc(Display*, KrnWindow* w, XEvent* ev) {
+  if (ev->type == KeyPress || ev->type == ButtonPress) g_mainKeys++;
+  return w->result;
+}
+
+int EndAfterOneTurn(KrnWindow*) {
+  return KRN_QUIT;
+}
+
+TEST_F(Loop, ModalLoopDiscardsOthersInputButPaintsTheirExposures) {
+  KrnWindow* main = Make("main", nullptr, KeyCountingProc);
+  krnSetRedrawBuffer(main, 1);
+  KrnWindow* dialog =
+      krnCreateWindow(Dpy(), nullptr, krnSetRect(400, 300, 60, 40), 0, "dlg", nullptr);
+  krnSetIdolingCallback(dialog, EndAfterOneTurn);
+  ASSERT_TRUE(krntest::WaitMapped(main->win) && krntest::WaitMapped(dialog->win));
+  krntest::DrainEvents();
+  // The main window's buffer holds red; its screen shows the background.
+  GC gc = XCreateGC(Dpy(), main->draw, 0, nullptr);
+  XSetForeground(Dpy(), gc, g_korrin.colors[KRN_RED]);
+  XFillRectangle(Dpy(), main->draw, gc, 0, 0, 120, 90);
+  XFreeGC(Dpy(), gc);
+  XClearArea(Dpy(), main->win, 0, 0, 0, 0, True);  // exposes it
+  XEvent key = krntest::KeyEvent(main->win, 'a', 0, 1000);
+  XSendEvent(Dpy(), main->win, False, NoEventMask, &key);
+  XSync(Dpy(), False);
+  g_mainKeys = 0;
+  krnMainLoop(Dpy(), dialog);
+  EXPECT_EQ(g_mainKeys, 0);
+  EXPECT_EQ(krntest::Pixel(main->win, 60, 45), g_korrin.colors[KRN_RED]);
+  XEvent left;  // the key press was consumed, not left queued
+  EXPECT_FALSE(XCheckTypedWindowEvent(Dpy(), main->win, KeyPress, &left));
+}
+
+TEST_F(Loop, KeyRepeatsCloserThanIntervalAreDropped) {
+  KrnWindow* w = Make("keys", nullptr, nullptr);
+  ASSERT_GE(g_korrin.interval, 2);
+  Time t0 = 100000;
+  XEvent first = krntest::KeyEvent(w->win, 'a', 0, t0);
+  XEvent tooSoon = krntest::KeyEvent(w->win, 'b', 0, t0 + g_korrin.interval - 1);
+  XEvent later = krntest::KeyEvent(w->win, 'c', 0, t0 + g_korrin.interval);
+  EXPECT_EQ(krnGetKey(w, &first), 'a');
+  EXPECT_EQ(krnGetKey(w, &tooSoon), -1);
+  EXPECT_EQ(krnGetKey(w, &later), 'c');  // measured from the last accepted key
+  XEvent shifted = krntest::KeyEvent(w->win, 'a', ShiftMask, t0 + 10 * g_korrin.interval);
+  EXPECT_EQ(krnGetKey(w, &shifted), 'A');
+  XEvent notKey{};
+  notKey.type = ButtonPress;
+  EXPECT_EQ(krnGetKey(w, &notKey), -1);
+  EXPECT_EQ(krnGetKey(nullptr, &first), -1);
+}
+
+TEST_F(Loop, GetStringConvertsAndTerminates) {
+  KrnWindow* w = Make("str", nullptr, nullptr);
+  XEvent key = krntest::KeyEvent(w->win, 'x', 0, 5);
+  int len = -1;
+  char* s = krnGetString(w, &key, &len);
+  ASSERT_NE(s, nullptr);
+  EXPECT_STREQ(s, "x");
+  EXPECT_EQ(len, 1);
+  XEvent button{};
+  button.type = ButtonPress;
+  EXPECT_EQ(krnGetString(w, &button, &len), nullptr);
+  EXPECT_EQ(len, 0);
+}
+
+int g_timerTicks = 0;
+int TimerProc(Display*, KrnWindow* w, XEvent* ev) {
+  if (ev->type == KRN_EV_TIMER) g_timerTicks++;
+  return w->result;
+}
+
+TEST_F(Loop, SendEventAndTimerReachOnlyTheirWindow) {
+  KrnWindow* parent = Make("parent", nullptr, TimerProc);
+  KrnWindow* child = Make("child", parent, TimerProc);
+  krnSetTimerEvent(parent, 1);
+  g_timerTicks = 0;
+  krnTimerEvent();
+  EXPECT_EQ(g_timerTicks, 1);  // not propagated to the child
+  krnSetTimerEvent(child, 1);
+  krnTimerEvent();
+  EXPECT_EQ(g_timerTicks, 3);
+  EXPECT_EQ(krnSendEvent(nullptr, KRN_EV_REDRAW), 0);
+  child->wndProc = nullptr;
+  EXPECT_EQ(krnSendEvent(child, KRN_EV_REDRAW), 1);
+  child->wndProc = TimerProc;
+}
+
+TEST_F(Loop, CenteringKeepsOffTheTopLeftCorner) {
+  KrnWindow* ref = krnCreateWindow(Dpy(), nullptr, krnSetRect(0, 0, 20, 20), 0, "ref", nullptr);
+  KrnWindow* w = krnCreateWindow(Dpy(), nullptr, krnSetRect(0, 0, 300, 200), 0, "w", nullptr);
+  ASSERT_TRUE(krntest::WaitMapped(ref->win));
+  EXPECT_EQ(krnCenteringWnd(Dpy(), ref, w), 1);
+  EXPECT_EQ(w->rect.x, 4);
+  EXPECT_EQ(w->rect.y, 16);
+  EXPECT_EQ(krnCenteringWnd(Dpy(), nullptr, w), 1);
+  EXPECT_EQ(w->rect.x, (1024 - 300) / 2);
+  EXPECT_EQ(w->rect.y, (768 - 200) / 2);
+  EXPECT_EQ(krnCenteringWnd(Dpy(), nullptr, nullptr), 0);
+}
+
+TEST_F(Loop, ScreenCoordinatesOfAChild) {
+  KrnWindow* top = krnCreateWindow(Dpy(), nullptr, krnSetRect(100, 50, 300, 200), 0, "t", nullptr);
+  KrnWindow* child = krnCreateWindow(Dpy(), top, krnSetRect(10, 20, 30, 40), 0, "c", nullptr);
+  ASSERT_TRUE(krntest::WaitMapped(child->win));
+  KrnRect s = krnGetScreenCoordinate(child, child->rect);
+  EXPECT_EQ(s.x, 110);
+  EXPECT_EQ(s.y, 70);
+  EXPECT_EQ(s.width, 30);
+  KrnRect same = krnGetScreenCoordinate(top, top->rect);
+  EXPECT_EQ(same.x, 100);
+}
+
+}  // namespace
