@@ -536,7 +536,7 @@ void* krnAlloc(size_t size);
 
 int krnCheckImageFormat(const char* path);
 KrnImage* krnLoadImage(Display* display, const char* path, Colormap colormap, int format);
-KrnImage* krnLoadImageFromData(Display* display, char** data, Colormap colormap);
+KrnImage* krnLoadImageFromData(Display* display, const char* const* data, Colormap colormap);
 int krnFreeImage(Display* display, KrnImage* image);
 Pixmap krnCreateMaskImage(Display* display, KrnImage* image);
 Cursor krnLoadCursor(Display* display, const KrnCursorData* data);
@@ -555,6 +555,29 @@ int krnSetNormalCursor(Display* display, KrnWindow* window);
 extern const KrnCursorData res_curFinger;
 extern const KrnCursorData res_curWait;
 extern const KrnCursorData res_curIbeam;
+
+/* The stock images' XPM data, in slot order (KRN_IMG_*). */
+extern const char* const res_arrowUp[];
+extern const char* const res_arrowDw[];
+extern const char* const res_arrowLt[];
+extern const char* const res_arrowRt[];
+extern const char* const res_upfolder[];
+extern const char* const res_folder[];
+extern const char* const res_save[];
+extern const char* const res_saveas[];
+extern const char* const res_file[];
+extern const char* const res_quit[];
+extern const char* const res_check[];
+extern const char* const res_link[];
+extern const char* const res_question[];
+extern const char* const res_attention[];
+extern const char* const res_error[];
+extern const char* const res_warning[];
+extern const char* const res_info[];
+extern const char* const res_korrin[];
+extern const char* const res_logo[];
+extern const char* const res_logomono[];
+extern const char* const res_vantro[];
 
 /* ------------------------------------------------------------------------ */
 /* JPEG file bridge                                                         */
