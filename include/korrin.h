@@ -605,6 +605,48 @@ int j_putGrayScanlineToRGB(const unsigned char* row, int width, unsigned char* b
 /* Drawing primitives                                                       */
 /* ------------------------------------------------------------------------ */
 
+/* Frame types of krnDrawFrame; other values draw nothing. */
+enum { KRN_FRAME_PLAIN = 1, KRN_FRAME_RAISED = 2, KRN_FRAME_SUNKEN = 3 };
+
+/* Background pixel of the text functions that draws glyphs only. */
+#define KRN_TRANSPARENT ((unsigned long)-1)
+
+/* Shapes.  A line is a rectangle: from (x, y) to (x + width, y + height). */
+int krnDraw3DRectangle(Display* display, Drawable d, KrnRect rect, int raised);
+int krnDrawFrame(Display* display, Drawable d, KrnRect rect, int type);
+int krnDrawLine(Display* display, Drawable d, unsigned long pixel, KrnRect line);
+int krnDrawLineRg(Display* display, Drawable d, Region region, unsigned long pixel, KrnRect line);
+int krnDrawLineRRg(Display* display, Drawable d, KrnRect clip, unsigned long pixel, KrnRect line);
+int krnDrawLineEx(Display* display, Drawable d, GC gc, KrnRect line);
+int krnDrawButton(Display* display, Drawable d, KrnRect rect, const char* caption, KrnImage* image,
+                  int pressed);
+int krnDrawIconButton(Display* display, Drawable d, KrnRect rect, KrnImage* image, int pressed);
+
+/* Mixed single-byte / two-byte text; y is the top of the text row, null
+ * fonts are the session's fonts, background KRN_TRANSPARENT draws glyphs
+ * only.  1, or 0 when there is nothing to draw. */
+int krnDrawText(Display* display, Drawable d, XFontStruct* font, XFontStruct* fontKanji,
+                unsigned long foreground, unsigned long background, int x, int y,
+                const unsigned char* string);
+int krnDrawNText(Display* display, Drawable d, XFontStruct* font, XFontStruct* fontKanji,
+                 unsigned long foreground, unsigned long background, int x, int y,
+                 const unsigned char* bytes, int length);
+int krnDrawTextRg(Display* display, Drawable d, Region region, XFontStruct* font,
+                  XFontStruct* fontKanji, unsigned long foreground, unsigned long background, int x,
+                  int y, const unsigned char* string);
+int krnDrawNTextRg(Display* display, Drawable d, Region region, XFontStruct* font,
+                   XFontStruct* fontKanji, unsigned long foreground, unsigned long background,
+                   int x, int y, const unsigned char* bytes, int length);
+int krnDrawTextRRg(Display* display, Drawable d, KrnRect clip, XFontStruct* font,
+                   XFontStruct* fontKanji, unsigned long foreground, unsigned long background,
+                   int x, int y, const unsigned char* string);
+int krnDrawNTextRRg(Display* display, Drawable d, KrnRect clip, XFontStruct* font,
+                    XFontStruct* fontKanji, unsigned long foreground, unsigned long background,
+                    int x, int y, const unsigned char* bytes, int length);
+int krnPrint(Drawable d, int x, int y, const char* string);
+int krnDrawTextEx(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStruct* fontKanji,
+                  int x, int y, const unsigned char* bytes, int length);
+
 /* ------------------------------------------------------------------------ */
 /* Multi-line text editor (InputMltWnd)                                     */
 /* ------------------------------------------------------------------------ */
