@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "core/korrin_internal.h"
+#include "support/xmeasure.h"
 
 namespace {
 
@@ -22,13 +23,6 @@ GC PrepareGC(Display* display, KrnWindow* window) {
 
 KrnRect WholeWindow(KrnWindow* window) {
   return krnSetRect(0, 0, window->rect.width, window->rect.height);
-}
-
-// A region holding one rectangle; destroyed by the caller.
-Region RectRegion(KrnRect rect) {
-  Region region = XCreateRegion();
-  XUnionRectWithRegion(&rect, region, region);
-  return region;
 }
 
 // Tiles the window's wallpaper over rect of the drawable, tiles anchored at
@@ -247,7 +241,7 @@ int ClearWith(Display* display, KrnWindow* window, Region region, KrnRect rect, 
 
 int ClearClipped(Display* display, KrnWindow* window, KrnRect clip, KrnRect rect, int toBuffer) {
   if (!window) return 0;
-  Region region = RectRegion(clip);
+  Region region = krnx::RectRegion(clip);
   int r = ClearWith(display, window, region, krnGetInRect(rect, clip), toBuffer);
   XDestroyRegion(region);
   return r;
@@ -298,7 +292,7 @@ int RedrawWith(Display* display, KrnWindow* window, Region region, KrnRect rect)
 
 int RedrawClipped(Display* display, KrnWindow* window, KrnRect clip, KrnRect rect) {
   if (!window) return 0;
-  Region region = RectRegion(clip);
+  Region region = krnx::RectRegion(clip);
   int r = RedrawWith(display, window, region, krnGetInRect(rect, clip));
   XDestroyRegion(region);
   return r;
@@ -358,7 +352,7 @@ int krnCopyWindowRg(Display* display, KrnWindow* window, Region region, KrnRect 
 int krnCopyWindowRRg(Display* display, KrnWindow* window, KrnRect clip, KrnRect rect, int dx,
                      int dy, int target) {
   if (!window) return 0;
-  Region region = RectRegion(clip);
+  Region region = krnx::RectRegion(clip);
   int r = CopyWith(display, window, region, krnGetInRect(rect, clip), dx, dy, target);
   XDestroyRegion(region);
   return r;

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "support/charcode.h"
+#include "support/xmeasure.h"
 #include "support/drawlayout.h"
 
 namespace {
@@ -42,34 +43,11 @@ void Edge(Display* display, Drawable d, GC gc, unsigned long pixel, int x1, int 
   XDrawLine(display, d, gc, x1, y1, x2, y2);
 }
 
-Region RegionOf(KrnRect rect) {
-  Region region = XCreateRegion();
-  if (region) XUnionRectWithRegion(&rect, region, region);
-  return region;
-}
-
-// Width callbacks of the glyph walker with real fonts: the same XTextWidth
-// and XTextWidth16 measurements that krnFontNWidth adds up.
-struct FontPair {
-  XFontStruct* single;
-  XFontStruct* kanji;
-};
-
-int SingleWidth(void* context, unsigned char byte) {
-  char c = static_cast<char>(byte);
-  return XTextWidth(static_cast<FontPair*>(context)->single, &c, 1);
-}
-
-int PairWidth(void* context, unsigned char row, unsigned char cell) {
-  XChar2b c{row, cell};
-  return XTextWidth16(static_cast<FontPair*>(context)->kanji, &c, 1);
-}
-
 // Puts the text GCs (and gcFill) into the caller's state; returns true for
 // transparent text.  With a context its whole state (clip, colours,
 // function) carries over and its graphics-exposures flag tells transparent
 // from opaque; gcFill then fills the cells with the context's background.
-bool PrepareTextGCs(Display* display, GC gc, const FontPair& fonts) {
+bool PrepareTextGCs(Display* display, GC gc, const krnx::FontPair& fonts) {
   GC fill = g_korrin.gcFill, text = g_korrin.gcText, kanji = g_korrin.gcTextKanji;
   bool transparent = true;
   if (gc) {
@@ -200,7 +178,7 @@ int krnDrawLineRg(Display* display, Drawable d, Region region, unsigned long pix
 // line outside the rectangle would come out as a dot at the origin.
 int krnDrawLineRRg(Display* display, Drawable d, KrnRect clip, unsigned long pixel, KrnRect line) {
   if (!CanDraw(display, d)) return 0;
-  Region region = RegionOf(clip);
+  Region region = krnx::RectRegion(clip);
   if (!region) return 0;
   int result = krnDrawLineRg(display, d, region, pixel, line);
   XDestroyRegion(region);
@@ -292,7 +270,7 @@ int krnDrawNTextRRg(Display* display, Drawable d, KrnRect clip, XFontStruct* fon
                     XFontStruct* fontKanji, unsigned long foreground, unsigned long background,
                     int x, int y, const unsigned char* bytes, int length) {
   if (!CanDraw(display, d)) return 0;
-  Region region = RegionOf(clip);
+  Region region = krnx::RectRegion(clip);
   if (!region) return 0;
   int result = DrawTextWith(display, d, region, font, fontKanji, foreground, background, x, y,
                             bytes, length);
@@ -315,14 +293,14 @@ int krnPrint(Drawable d, int x, int y, const char* string) {
 // the session's.  1, or 0 when there is nothing to draw or nowhere to.
 int krnDrawTextEx(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStruct* fontKanji,
                   int x, int y, const unsigned char* bytes, int length) {
-  FontPair fonts{font ? font : g_korrin.font, fontKanji ? fontKanji : g_korrin.fontKanji};
+  krnx::FontPair fonts{font ? font : g_korrin.font, fontKanji ? fontKanji : g_korrin.fontKanji};
   if (!fonts.single || !bytes || length <= 0 || !CanDraw(display, d)) return 0;
   if (!fonts.kanji) fonts.kanji = fonts.single;
 
   const bool transparent = PrepareTextGCs(display, gc, fonts);
   const drawlayout::TextRow row = drawlayout::RowOf({fonts.single->ascent, fonts.single->descent},
                                                     {fonts.kanji->ascent, fonts.kanji->descent});
-  const charcode::CharMeter meter{SingleWidth, PairWidth, &fonts};
+  const charcode::CharMeter meter{krnx::SingleWidth, krnx::PairWidth, &fonts};
   const int baseline = y + row.baseline;
   for (const drawlayout::PlacedGlyph& placed :
        drawlayout::PlaceGlyphs(meter, bytes, length, krnCheckCharCode(bytes, length), x)) {

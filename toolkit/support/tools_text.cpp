@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "support/charcode.h"
+#include "support/xmeasure.h"
 
 static_assert(charcode::kBinary == KRN_CODE_BINARY && charcode::kAscii == KRN_CODE_ASCII &&
                   charcode::kJis == KRN_CODE_JIS && charcode::kSjis == KRN_CODE_SJIS &&
@@ -21,24 +22,11 @@ static_assert(charcode::kNone == KRN_CHAR_NONE && charcode::kSingle == KRN_CHAR_
                   charcode::kLead == KRN_CHAR_LEAD && charcode::kTrail == KRN_CHAR_TRAIL,
               "position classes differ between the public and the X-free header");
 
+using krnx::FontPair;
+using krnx::PairWidth;
+using krnx::SingleWidth;
+
 namespace {
-
-// The fonts a measurement uses: the single-byte font for single bytes and
-// the double-byte font (JIS-indexed) for pairs.
-struct FontPair {
-  XFontStruct* single;
-  XFontStruct* kanji;
-};
-
-int SingleWidth(void* context, unsigned char byte) {
-  char c = static_cast<char>(byte);
-  return XTextWidth(static_cast<FontPair*>(context)->single, &c, 1);
-}
-
-int PairWidth(void* context, unsigned char row, unsigned char cell) {
-  XChar2b c{row, cell};
-  return XTextWidth16(static_cast<FontPair*>(context)->kanji, &c, 1);
-}
 
 int FontHeight(const XFontStruct* font) {
   return font ? font->ascent + font->descent : 0;
