@@ -7,7 +7,3 @@
 #include "core/korrin_internal.h"
 
 #define STANDIN __attribute__((weak))
-
-/* images and cursors */
-extern STANDIN char** const krnStockImageData[KRN_NIMAGES];
-char** const krnStockImageData[KRN_NIMAGES] = {};
