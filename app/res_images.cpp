@@ -50,4 +50,5 @@ const char* const res_quelmo[] = {
     "    kkkkkkkkkkkkkkkkkkkkkk      ",
     "                                "
 };
+
 // clang-format on

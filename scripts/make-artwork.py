@@ -575,8 +575,8 @@ def source(entries, header, tail=""):
         out.append("const char* const %s[] = {" % name)
         out += ["    " + line for line in xpm_lines(cv, colours)]
         out.append("};")
-    out.append("// clang-format on")
     out.append(tail)
+    out.append("// clang-format on")
     return "\n".join(out).rstrip("\n") + "\n"
 
 

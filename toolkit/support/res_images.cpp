@@ -645,7 +645,6 @@ const char* const res_vantro[] = {
     "                                ",
     "                                "
 };
-// clang-format on
 
 // The stock images in slot order (KRN_IMG_*).  libXpm takes char**; the
 // data is only read.
@@ -672,3 +671,5 @@ char** const krnStockImageData[KRN_NIMAGES] = {
     const_cast<char**>(res_logomono),
     const_cast<char**>(res_vantro),
 };
+
+// clang-format on
