@@ -1,0 +1,604 @@
+// The multi-line editor's model without a server: wrapping, caret and
+// selection cells, the key and mouse rules and the all-or-nothing edits,
+// with fixed-width metrics (single bytes 7 pixels, two-byte characters 14)
+// and an allocator that fails on purpose.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "controls/inputmltwnd_model.h"
+
+namespace {
+
+using namespace mlt;
+
+constexpr int kSingle = 7;
+constexpr int kPair = 14;
+
+int SingleWidth(void*, unsigned char) {
+  return kSingle;
+}
+int PairWidth(void*, unsigned char, unsigned char) {
+  return kPair;
+}
+charcode::CharMeter Meter() {
+  return charcode::CharMeter{SingleWidth, PairWidth, nullptr};
+}
+// Measures a byte range like krnTextNWidth: the code is detected from the
+// bytes themselves.
+int TextWidth(void*, const unsigned char* bytes, int length) {
+  return charcode::MeasureBytes(Meter(), bytes, length, krnCheckCharCode(bytes, length));
+}
+
+// EUC-JP characters used below (two bytes each).
+const std::string A = "\xA4\xA2";  // hiragana a
+const std::string I = "\xA4\xA4";  // hiragana i
+const std::string K = "\xB4\xC1";  // kanji
+const std::string J = "\xBB\xFA";  // kanji
+
+// An editor record of a given window size over a text.
+class Ed {
+ public:
+  explicit Ed(const std::string& text, int width = 200, int height = 140, int code = 4) {
+    e.d = &d;
+    e.view = View{width, height, 14};
+    e.metrics = Metrics{code, Meter(), TextWidth, nullptr};
+    EXPECT_EQ(InitText(e, text.data(), static_cast<int>(text.size())), 1);
+    SetSelectText(&d);
+  }
+  ~Ed() { FreeData(&d); }
+  std::string Text() const { return std::string(d.text, static_cast<size_t>(d.length)); }
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> out;
+    for (int i = 0; i < d.lines; i++) out.push_back(Line(&d, i)->text);
+    return out;
+  }
+  std::vector<int> Hard() const {
+    std::vector<int> out;
+    for (int i = 0; i < d.lines; i++) out.push_back(Line(&d, i)->hard);
+    return out;
+  }
+  Outcome Key(mlt::Key k, bool shift = false) { return PressKey(e, k, shift); }
+  Outcome Type(const std::string& s) { return TypeText(e, s.data(), static_cast<int>(s.size())); }
+  void Caret(int pos) { SetCaretPos(e, pos); }
+
+  InputMltWndData d{};
+  Editor e{};
+};
+
+// The lines must tile the text exactly, each a terminated copy, the count
+// matching the array.
+::testing::AssertionResult Consistent(const Ed& ed) {
+  const InputMltWndData& d = ed.d;
+  std::string joined;
+  int n = 0;
+  for (void** p = d.lineList; p && *p; p++, n++) {
+    const TextLine* l = static_cast<const TextLine*>(*p);
+    if (static_cast<int>(strlen(l->text)) > l->length || l->text[l->length] != '\0')
+      return ::testing::AssertionFailure() << "line " << n << " not terminated";
+    joined.append(l->text, static_cast<size_t>(l->length));
+  }
+  if (n != d.lines) return ::testing::AssertionFailure() << n << " lines, count " << d.lines;
+  if (joined != ed.Text()) return ::testing::AssertionFailure() << "lines differ from the text";
+  if (d.text[d.length] != '\0') return ::testing::AssertionFailure() << "text not terminated";
+  if (d.capacity < d.length) return ::testing::AssertionFailure() << "capacity below length";
+  return ::testing::AssertionSuccess();
+}
+
+/* ---- wrapping ------------------------------------------------------------ */
+
+struct WrapCase {
+  const char* name;
+  std::string text;
+  int width;  // window width; the wrap limit is width - 9
+  std::vector<std::string> lines;
+  std::vector<int> hard;
+};
+
+TEST(InputMltWndModel, WrapsAtTheWidthWithoutSplittingCharacters) {
+  const WrapCase cases[] = {
+      {"fits", "abc\n", 100, {"abc\n"}, {1}},
+      // wrap limit 21: "c" reaches it and begins the next line
+      {"reaching the limit", "abcd\n", 30, {"ab", "cd\n"}, {0, 1}},
+      {"just below the limit", "ab\n", 31, {"ab\n"}, {1}},
+      // limit 30: a (7) + A (21) fit, I would reach 35
+      {"kanji kept whole", "a" + A + I + "\n", 39, {"a" + A, I + "\n"}, {0, 1}},
+      {"newline after a full line", "abc\nd\n", 30, {"ab", "c\n", "d\n"}, {0, 1, 1}},
+      {"unterminated last piece", "ab", 100, {"ab"}, {0}},
+      {"empty", "", 100, {}, {}},
+      {"empty lines", "\n\n", 100, {"\n", "\n"}, {1, 1}},
+      // limit -5: narrower than one character, one character per line
+      {"narrow window", "ab" + K + "\n", 4, {"a", "b", K, "\n"}, {0, 0, 0, 1}},
+      {"narrow window, lone newline", "\n", 0, {"\n"}, {1}},
+  };
+  for (const WrapCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Ed ed("x", c.width);
+    ed.d.length = 0;  // replace the text directly to wrap even an unterminated one
+    free(ed.d.text);
+    ed.d.text = strdup(c.text.c_str());
+    ed.d.length = ed.d.capacity = static_cast<int>(c.text.size());
+    ASSERT_EQ(GetTextList(ed.e), static_cast<int>(c.lines.size()));
+    EXPECT_EQ(ed.Lines(), c.lines);
+    EXPECT_EQ(ed.Hard(), c.hard);
+    EXPECT_TRUE(Consistent(ed));
+  }
+}
+
+TEST(InputMltWndModel, WrappedLineWidthIsTheLimitAndHardLinesTheirOwn) {
+  Ed ed("abcd\n", 30);
+  EXPECT_EQ(Line(&ed.d, 0)->width, 21);
+  EXPECT_EQ(Line(&ed.d, 1)->width, 14);  // "cd", the newline adds nothing
+}
+
+TEST(InputMltWndModel, ShiftJisPairsAndHalfWidthKatakanaWrapByTheCodeSetting) {
+  // Shift_JIS: 82 A0 is one character, B1 (half-width katakana) a single byte
+  std::string sjis = "\x82\xA0\xB1\x82\xA0\n";
+  Ed ed(sjis, 9 + 30, 140, 3);
+  EXPECT_EQ(ed.Lines(), (std::vector<std::string>{"\x82\xA0\xB1", "\x82\xA0\n"}));
+}
+
+TEST(InputMltWndModel, RandomTextsAlwaysTileAndNeverSplitAPair) {
+  std::mt19937 rng(7);
+  const char* pieces[] = {"a", " ", "\n", "\xA4\xA2", "\xB4\xC1", "xyz"};
+  for (int round = 0; round < 200; round++) {
+    std::string text;
+    int n = rng() % 60;
+    for (int i = 0; i < n; i++) text += pieces[rng() % 6];
+    Ed ed(text, 5 + static_cast<int>(rng() % 80));
+    ASSERT_TRUE(Consistent(ed));
+    int start = 0;
+    for (int i = 0; i < ed.d.lines; i++) {
+      EXPECT_NE(CharClass(ed.e, start), charcode::kTrail) << "line " << i << " of " << text;
+      start += Line(&ed.d, i)->length;
+    }
+  }
+}
+
+TEST(InputMltWndModel, CharClassAgreesWithAWalkFromTheStart) {
+  std::mt19937 rng(3);
+  for (int code : {3, 4}) {
+    for (int round = 0; round < 50; round++) {
+      std::string text;
+      for (int i = 0; i < 80; i++) text += static_cast<char>(rng() % 256 ? rng() % 256 : 'a');
+      text += '\n';
+      Ed ed(text, 200, 140, code);
+      const unsigned char* t = reinterpret_cast<const unsigned char*>(ed.d.text);
+      for (int pos = 0; pos < ed.d.length; pos++)
+        ASSERT_EQ(CharClass(ed.e, pos), charcode::CharClassAt(t, ed.d.length, pos, code))
+            << "code " << code << " pos " << pos;
+    }
+  }
+}
+
+/* ---- creation and setting --------------------------------------------- */
+
+TEST(InputMltWndModel, TextsAreStrippedOfCarriageReturnsAndEndWithANewline) {
+  const struct {
+    std::string in, out;
+  } cases[] = {{"", "\n"}, {"ab\r\ncd", "ab\ncd\n"}, {"x\n", "x\n"}, {"\r", "\n"}};
+  for (const auto& c : cases) {
+    Ed ed("q");
+    EXPECT_EQ(SetText(ed.e, c.in.data(), static_cast<int>(c.in.size())),
+              static_cast<int>(c.out.size()));
+    EXPECT_EQ(ed.Text(), c.out);
+    EXPECT_TRUE(Consistent(ed));
+  }
+  Ed empty("");
+  EXPECT_EQ(empty.d.length, 1);
+  EXPECT_EQ(empty.d.lines, 1);
+}
+
+TEST(InputMltWndModel, TooLargeTextIsRefusedWhenSetAndEmptyAtCreation) {
+  std::string big(kMaxTextSize + 1, 'a');
+  Ed ed("keep\n");
+  ed.d.update = 1;
+  EXPECT_EQ(SetText(ed.e, big.data(), static_cast<int>(big.size())), -1);
+  EXPECT_EQ(ed.Text(), "keep\n");
+  EXPECT_EQ(ed.d.update, 1);
+  Ed created(big);
+  EXPECT_EQ(created.Text(), "\n");
+  // Carriage returns are counted when set: the limit is on the data given
+  std::string withCr(kMaxTextSize, 'a');
+  withCr[0] = '\r';
+  EXPECT_EQ(SetText(ed.e, withCr.data(), static_cast<int>(withCr.size())), kMaxTextSize);
+}
+
+/* ---- cells ---------------------------------------------------------------- */
+
+TEST(InputMltWndModel, CaretAndSelectionCellsAtLineBoundaries) {
+  // limit 21 at width 30: "ab" wrapped, "cd\n" hard, "e\n" hard
+  Ed ed("abcd\ne\n", 30);
+  ASSERT_EQ(ed.Lines(), (std::vector<std::string>{"ab", "cd\n", "e\n"}));
+  const struct {
+    int pos;
+    KrnCell caret, select;
+  } cases[] = {
+      {0, {0, 0}, {0, 0}}, {1, {0, 1}, {0, 1}},
+      {2, {1, 0}, {0, 2}},  // wrap boundary: caret starts the next line, a selection end stays
+      {4, {1, 2}, {1, 2}}, {5, {2, 0}, {2, 0}},
+      {7, {2, 1}, {3, 0}},  // the very end
+  };
+  for (const auto& c : cases) {
+    KrnCell caret = GetCaret(&ed.d, c.pos), select = GetSelectCaret(&ed.d, c.pos);
+    EXPECT_EQ(caret.line, c.caret.line) << c.pos;
+    EXPECT_EQ(caret.column, c.caret.column) << c.pos;
+    EXPECT_EQ(select.line, c.select.line) << c.pos;
+    EXPECT_EQ(select.column, c.select.column) << c.pos;
+  }
+}
+
+TEST(InputMltWndModel, CellsCountLinesBeyondSixteenBits) {
+  std::string text;
+  for (int i = 0; i < 40000; i++) text += "a\n";
+  Ed ed(text);
+  ed.Caret(2 * 39000);
+  EXPECT_EQ(ed.d.caretCell.line, 39000);
+  EXPECT_EQ(ed.d.topLine, 39000 - 9);  // scrolled just far enough: the caret on the last row
+}
+
+/* ---- keys ------------------------------------------------------------------- */
+
+TEST(InputMltWndModel, HorizontalMovesAndDeletionsTakeTwoByteCharactersWhole) {
+  Ed ed("a" + K + "b\n");
+  ed.Caret(3);  // after K
+  EXPECT_FALSE(ed.Key(kLeft).bell);
+  EXPECT_EQ(ed.d.caret, 1);
+  ed.Key(kRight);
+  EXPECT_EQ(ed.d.caret, 3);
+  ed.Key(kLeft, true);
+  EXPECT_EQ(ed.d.selectLen, -2);
+  EXPECT_EQ(std::string(ed.d.selectText), K);
+  ed.Caret(1);
+  ed.Key(kRight, true);
+  EXPECT_EQ(ed.d.selectLen, 2);
+
+  ed.Caret(1);
+  EXPECT_EQ(ed.Key(kDelete).ending, kEndEdit);
+  EXPECT_EQ(ed.Text(), "ab\n");
+  Ed back("a" + K + "b\n");
+  back.Caret(3);
+  back.Key(kBackSpace);
+  EXPECT_EQ(back.Text(), "ab\n");
+  EXPECT_EQ(back.d.caret, 1);
+  EXPECT_EQ(back.d.update, 1);
+  EXPECT_TRUE(Consistent(back));
+}
+
+TEST(InputMltWndModel, RefusedKeysRingAndChangeNothing) {
+  Ed ed("\n");
+  Outcome bs = ed.Key(kBackSpace), del = ed.Key(kDelete);
+  EXPECT_TRUE(bs.bell);
+  EXPECT_EQ(bs.ending, kEndNone);
+  EXPECT_TRUE(del.bell);
+  EXPECT_EQ(del.ending, kEndNone);
+  ed.Key(kEnd);
+  EXPECT_EQ(ed.d.caret, 0);
+  EXPECT_TRUE(ed.Key(kLeft).bell);
+  EXPECT_TRUE(ed.Key(kRight).bell);
+  EXPECT_TRUE(ed.Key(kDown).bell);
+  EXPECT_EQ(ed.Text(), "\n");
+  EXPECT_EQ(ed.d.update, 0);
+}
+
+TEST(InputMltWndModel, UpAndDownKeepTheByteColumn) {
+  // line 0: four kanji (8 bytes), line 1: "ab", line 2: four kanji
+  std::string four = K + J + K + J;
+  Ed ed(four + "\nab\n" + four + "\n");
+  const struct {
+    int from;
+    mlt::Key key;
+    int to;
+  } cases[] = {
+      {16, kUp, 11},    // column 4 of line 2 -> end of the shorter "ab\n" (its newline)
+      {12, kUp, 9},     // column 0 -> column 0
+      {4, kDown, 11},   // column 4 of line 0 -> end of "ab"
+      {10, kDown, 14},  // column 1 of "ab" lands on a second byte: behind that character
+      {2, kDown, 11},  {14, kDown, 20},  // last line: to the end
+  };
+  for (const auto& c : cases) {
+    ed.Caret(c.from);
+    ed.Key(c.key);
+    EXPECT_EQ(ed.d.caret, c.to) << c.from;
+  }
+  ed.Caret(4);
+  EXPECT_TRUE(ed.Key(kUp).bell);
+  EXPECT_EQ(ed.d.caret, 4);
+}
+
+TEST(InputMltWndModel, UpAndDownAcrossWrappedLines) {
+  // width 9 + 30: a full line of "aaaa" (28 px) wraps at the fifth a
+  Ed ed("aaaaaaaa" + std::string("\n"), 9 + 30);
+  ASSERT_EQ(ed.Lines(), (std::vector<std::string>{"aaaa", "aaaa\n"}));
+  ed.Caret(6);  // column 2 of the wrapped second line
+  ed.Key(kUp);
+  EXPECT_EQ(ed.d.caret, 2);
+  ed.Key(kDown);
+  EXPECT_EQ(ed.d.caret, 6);
+  // A wrapped line above that is not longer than the column: the caret
+  // stays at the start of its own line
+  Ed wide("aaaa" + K + J + "bbbbbb\n", 9 + 40);
+  ASSERT_EQ(wide.Lines(), (std::vector<std::string>{"aaaa", K + J + "b", "bbbbb\n"}));
+  wide.Caret(4 + 5 + 4);  // column 4 of "bbbbb\n": the line above is longer
+  wide.Key(kUp);
+  EXPECT_EQ(wide.d.caret, 8);
+  wide.Caret(4 + 5 + 5);  // column 5: not shorter than the wrapped line above
+  wide.Key(kUp);
+  EXPECT_EQ(wide.d.caret, 9);
+}
+
+TEST(InputMltWndModel, HomeEndAndPagesMoveAsTheyShould) {
+  std::string text;
+  for (int i = 0; i < 30; i++) text += "line\n";
+  Ed ed(text, 200, 140);  // page = 10 lines
+  ed.Caret(12);
+  ed.Key(kEnd);
+  EXPECT_EQ(ed.d.caret, static_cast<int>(text.size()) - 1);
+  ed.Key(kHome);
+  EXPECT_EQ(ed.d.caret, 0);
+  ed.Key(kNext);
+  EXPECT_EQ(ed.d.topLine, 10);
+  ed.Key(kNext);
+  EXPECT_EQ(ed.d.topLine, 20);
+  EXPECT_EQ(ed.Key(kNext).ending, kEndView);
+  EXPECT_EQ(ed.d.topLine, 20);  // reaching the line count: the last page
+  EXPECT_EQ(ed.d.caret, 0);
+  ed.Key(kPrior);
+  ed.Key(kPrior);
+  ed.Key(kPrior);
+  EXPECT_EQ(ed.d.topLine, 0);
+}
+
+TEST(InputMltWndModel, ShiftDownOnTheLastLineSelectsToTheEnd) {
+  Ed ed("ab\ncd\n");
+  ed.Caret(1);
+  ed.Key(kDown, true);
+  EXPECT_EQ(ed.d.selectLen, 3);
+  Outcome o = ed.Key(kDown, true);
+  EXPECT_TRUE(o.bell);
+  EXPECT_EQ(ed.d.selectLen, 4);  // up to the final newline
+  EXPECT_EQ(std::string(ed.d.selectText), "b\ncd");
+}
+
+TEST(InputMltWndModel, TypingReplacesTheSelectionAndReportsLargeStrings) {
+  Ed ed("hello world\n");
+  SetSelectRange(ed.e, 6, 11);
+  Outcome o = ed.Type("there");
+  EXPECT_EQ(o.ending, kEndEdit);
+  EXPECT_FALSE(o.wholeRedraw);
+  EXPECT_EQ(ed.Text(), "hello there\n");
+  EXPECT_EQ(ed.d.caret, 11);
+  EXPECT_EQ(ed.d.selectLen, 0);
+  EXPECT_STREQ(ed.d.selectText, "");
+  EXPECT_TRUE(ed.Type(std::string(20, 'x')).wholeRedraw == false);
+  EXPECT_TRUE(ed.Type(std::string(21, 'x')).wholeRedraw);
+  EXPECT_EQ(ed.Key(kReturn).ending, kEndEdit);
+  EXPECT_TRUE(Consistent(ed));
+}
+
+TEST(InputMltWndModel, TypingOverASelectionWithTheFinalNewline) {
+  Ed ed("ab\n");
+  ASSERT_EQ(SetSelectRange(ed.e, 0, ed.d.length), 1);
+  EXPECT_EQ(ed.d.selectLen, 3);
+  ed.Type("x" + K);
+  EXPECT_EQ(ed.Text(), "x" + K);
+  EXPECT_EQ(ed.Hard(), std::vector<int>{0});
+  EXPECT_TRUE(Consistent(ed));
+  // the editor keeps working on a text without a final newline
+  ed.Key(kHome);
+  ed.Key(kEnd);
+  EXPECT_EQ(ed.d.caret, 3);
+  EXPECT_TRUE(ed.Key(kDelete).bell);
+  ed.Key(kLeft);
+  EXPECT_EQ(ed.d.caret, 1);
+  ed.Key(kDelete);
+  EXPECT_EQ(ed.Text(), "x");
+  // deleting everything leaves an empty text with the caret at 0
+  SetSelectRange(ed.e, 0, ed.d.length);
+  ed.Key(kBackSpace);
+  EXPECT_EQ(ed.d.length, 0);
+  EXPECT_EQ(ed.d.lines, 0);
+  for (mlt::Key k : {kEnd, kDown, kUp, kRight, kLeft}) {
+    ed.Key(k);
+    EXPECT_EQ(ed.d.caret, 0);
+  }
+  EXPECT_TRUE(ed.Key(kDelete).bell);
+  EXPECT_EQ(ClickByte(ed.e, 50, 50), 0);
+  ed.Type("z");
+  EXPECT_EQ(ed.Text(), "z");
+}
+
+/* ---- mouse ------------------------------------------------------------------ */
+
+TEST(InputMltWndModel, ClicksPutTheCaretBeforeOrAfterTheNearestMiddle) {
+  Ed ed("ab" + K + "\nc\n");
+  const struct {
+    int x, y, byte;
+  } cases[] = {
+      {4, 0, 0},    {7, 0, 0},   {8, 0, 1},  // middle of "a" at 4 + 3
+      {25, 0, 2},   {26, 0, 4},              // middle of K at 4 + 14 + 7
+      {100, 0, 4},                           // right of the text: before the newline
+      {100, 14, 6}, {0, 500, 6},             // below the lines: before the final newline
+  };
+  for (const auto& c : cases) EXPECT_EQ(ClickByte(ed.e, c.x, c.y), c.byte) << c.x << "," << c.y;
+}
+
+TEST(InputMltWndModel, DoubleClickSelectsAWordOrABlankRun) {
+  const struct {
+    std::string text;
+    int caret, start, length;
+  } cases[] = {
+      {"foo bar\n", 5, 4, 3}, {"foo   bar\n", 4, 3, 3},
+      {"foo bar\n", 7, 4, 3},                             // on the newline: the word before it
+      {"foo\n", 1, 0, 3},     {K + J + " x\n", 2, 0, 4},  // two-byte characters belong to words
+      {"a  \n", 1, 1, 2},
+  };
+  for (const auto& c : cases) {
+    Ed ed(c.text);
+    ed.Caret(c.caret);
+    SelectWord(ed.e);
+    EXPECT_EQ(ed.d.caret, c.start) << c.text;
+    EXPECT_EQ(ed.d.selectLen, c.length) << c.text;
+  }
+  Ed ed("foo bar\n");
+  PressButton(ed.e, 4 + 7 * 5, 3, 1000, false, 300);
+  EXPECT_EQ(ed.d.caret, 5);
+  PressButton(ed.e, 4 + 7 * 5, 3, 1100, false, 300);
+  EXPECT_EQ(ed.d.caret, 4);
+  EXPECT_EQ(ed.d.selectLen, 3);
+  EXPECT_STREQ(ed.d.selectText, "bar");
+}
+
+TEST(InputMltWndModel, ClickReportsOnlyRealChangesAndShiftExtends) {
+  Ed ed("abcdef\n");
+  Outcome same = PressButton(ed.e, 4, 3, 1000, false, 300);
+  EXPECT_TRUE(same.quiet);
+  Outcome moved = PressButton(ed.e, 4 + 7 * 3, 3, 5000, false, 300);
+  EXPECT_FALSE(moved.quiet);
+  EXPECT_EQ(ed.d.caret, 3);
+  Outcome extended = PressButton(ed.e, 4 + 7 * 1, 3, 9000, true, 300);
+  EXPECT_FALSE(extended.quiet);
+  EXPECT_EQ(ed.d.selectLen, -2);
+}
+
+TEST(InputMltWndModel, DragSelectsThrottledAndScrollsAboveTheView) {
+  std::string text;
+  for (int i = 0; i < 30; i++) text += "line\n";
+  Ed ed(text);
+  SetPos(ed.e, 5);
+  ed.d.topLine = 5;
+  PressButton(ed.e, 4, 3, 1000, false, 300);
+  EXPECT_EQ(ed.d.caret, 25);
+  EXPECT_EQ(Motion(ed.e, 4 + 14, 14 + 3, 2000, 35).ending, kEndMove);
+  EXPECT_EQ(ed.d.selectLen, 7);                                   // line 6, offset 2
+  EXPECT_EQ(Motion(ed.e, 4, 28 + 3, 2010, 35).ending, kEndNone);  // within the interval
+  EXPECT_EQ(ed.d.selectLen, 7);
+  Motion(ed.e, 4, -3, 2100, 35);  // above the view: one line up, scrolled
+  EXPECT_EQ(ed.d.selectLen, -5);
+  EXPECT_EQ(ed.d.topLine, 4);
+  int before = ed.d.selectLen;
+  EXPECT_EQ(Motion(ed.e, 4, 14 * 40, 2200, 35).ending, kEndNone);  // below the last line
+  EXPECT_EQ(ed.d.selectLen, before);
+  ed.d.buttonDown = 0;
+  EXPECT_EQ(Motion(ed.e, 4, 14, 3000, 35).ending, kEndNone);
+}
+
+/* ---- running out of memory ------------------------------------------------- */
+
+// Fails the n-th allocation or growth from now on (counting from 1).
+int g_failAt = 0;
+int g_calls = 0;
+void* CountingAlloc(size_t size) {
+  return ++g_calls == g_failAt ? nullptr : malloc(size);
+}
+void* CountingResize(void* p, size_t size) {
+  return ++g_calls == g_failAt ? nullptr : realloc(p, size);
+}
+const Allocator kCounting{CountingAlloc, CountingResize};
+
+class FailingAllocation : public ::testing::Test {
+ protected:
+  void Fail(int n) {
+    g_calls = 0;
+    g_failAt = n;
+    SetAllocator(&kCounting);
+  }
+  void TearDown() override { SetAllocator(nullptr); }
+};
+
+// Runs an edit with every allocation it makes failing in turn: each failure
+// must leave text, lines, caret and selection exactly as they were.
+template <typename Edit, typename Check>
+void EveryFailureKeepsTheOldState(Ed& ed, Edit edit, Check checkSuccess) {
+  for (int n = 1;; n++) {
+    std::string text = ed.Text();
+    std::vector<std::string> lines = ed.Lines();
+    int caret = ed.d.caret, selectLen = ed.d.selectLen;
+    g_calls = 0;
+    g_failAt = n;
+    SetAllocator(&kCounting);
+    Outcome o = edit(ed);
+    SetAllocator(nullptr);
+    if (o.ending != kEndNone) {  // the edit went through (a later copy may have failed)
+      checkSuccess(ed, o);
+      return;
+    }
+    SCOPED_TRACE("allocation " + std::to_string(n) + " failed");
+    EXPECT_TRUE(o.bell);
+    EXPECT_EQ(o.ending, kEndNone);
+    EXPECT_EQ(ed.Text(), text);
+    EXPECT_EQ(ed.Lines(), lines);
+    EXPECT_EQ(ed.d.caret, caret);
+    EXPECT_EQ(ed.d.selectLen, selectLen);
+    EXPECT_TRUE(Consistent(ed));
+    ASSERT_LT(n, 100);
+  }
+}
+
+TEST_F(FailingAllocation, TypingKeepsTheOldTextAndLines) {
+  std::string para;
+  for (int i = 0; i < 40; i++) para += "word" + K + " ";
+  Ed ed(para + "\nend\n", 120);
+  ed.Caret(30);
+  EveryFailureKeepsTheOldState(
+      ed, [](Ed& e) { return e.Type("new"); },
+      [](Ed& e, Outcome o) {
+        EXPECT_EQ(o.ending, kEndEdit);
+        EXPECT_EQ(e.d.caret, 33);
+        EXPECT_TRUE(Consistent(e));
+      });
+}
+
+TEST_F(FailingAllocation, TypingOverASelectionAndDeletingKeepTheOldState) {
+  Ed ed("first line\nsecond line\n", 60);
+  SetSelectRange(ed.e, 3, 15);
+  EveryFailureKeepsTheOldState(
+      ed, [](Ed& e) { return e.Type(K); },
+      [](Ed& e, Outcome) { EXPECT_EQ(e.Text(), "fir" + K + "nd line\n"); });
+  ed.Caret(5);
+  EveryFailureKeepsTheOldState(
+      ed, [](Ed& e) { return e.Key(kBackSpace); },
+      [](Ed& e, Outcome) { EXPECT_EQ(e.Text(), "firnd line\n"); });
+  EveryFailureKeepsTheOldState(
+      ed, [](Ed& e) { return e.Key(kReturn); },
+      [](Ed& e, Outcome) { EXPECT_EQ(e.Text(), "fir\nnd line\n"); });
+}
+
+TEST_F(FailingAllocation, SettingAndAddingKeepTheOldText) {
+  Ed ed("old\n");
+  for (int n = 1; n < 10; n++) {
+    Fail(n);
+    int r = SetText(ed.e, "new text", 8);
+    SetAllocator(nullptr);
+    if (r != -1) break;
+    EXPECT_EQ(ed.Text(), "old\n");
+    EXPECT_TRUE(Consistent(ed));
+  }
+  EXPECT_EQ(ed.Text(), "new text\n");
+  for (int n = 1; n < 10; n++) {
+    Fail(n);
+    int r = AddText(ed.e, "++");
+    SetAllocator(nullptr);
+    if (r != -1) break;
+    EXPECT_EQ(ed.Text(), "new text\n");
+    EXPECT_TRUE(Consistent(ed));
+  }
+  EXPECT_EQ(ed.Text(), "++new text\n");
+}
+
+TEST_F(FailingAllocation, AFailedResizeKeepsTheOldLines) {
+  Ed ed("abcdefgh\n", 200);
+  std::vector<std::string> lines = ed.Lines();
+  Fail(1);
+  ed.e.view.width = 30;
+  Resized(ed.e);
+  SetAllocator(nullptr);
+  EXPECT_EQ(ed.Lines(), lines);
+  EXPECT_TRUE(Consistent(ed));
+}
+
+}  // namespace

@@ -1,0 +1,888 @@
+// inputmltwnd_model.cpp - the multi-line editor's text model: buffer edits
+// that either complete (text and display lines together) or leave both as
+// they were, line wrapping, caret and selection cells, and the key and mouse
+// rules.  Positions are byte offsets; a two-byte character is never split.
+#include "controls/inputmltwnd_model.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace mlt {
+
+namespace {
+
+Allocator g_allocator = {malloc, realloc};
+
+void* Alloc(size_t size) {
+  return g_allocator.alloc(size ? size : 1);
+}
+
+void* Resize(void* block, size_t size) {
+  return g_allocator.resize(block, size ? size : 1);
+}
+
+void NoMemory() {
+  fprintf(stderr, "Error: Can't allocate memory.\n");
+}
+
+char* CopyBytes(const char* bytes, int n) {
+  char* copy = static_cast<char*>(Alloc(static_cast<size_t>(n) + 1));
+  if (!copy) return nullptr;
+  if (n > 0) memcpy(copy, bytes, static_cast<size_t>(n));
+  copy[n] = '\0';
+  return copy;
+}
+
+const unsigned char* U(const char* s) {
+  return reinterpret_cast<const unsigned char*>(s);
+}
+
+bool IsMultiByteCode(int code) {
+  return code == charcode::kEuc || code == charcode::kSjis;
+}
+
+// Bytes of the character starting at pos (1 or 2; never past length).
+int CharSize(const char* text, int length, int pos, int code) {
+  if (!IsMultiByteCode(code) || !charcode::IsLeadByte(code, U(text)[pos])) return 1;
+  return pos + 1 < length ? 2 : 1;
+}
+
+// Width of the character at pos for wrapping: a newline adds nothing, a
+// lead byte without its partner adds nothing, a pair is measured as JIS.
+int WrapCharWidth(const Metrics& m, const char* text, int length, int pos, int size) {
+  unsigned char b = U(text)[pos];
+  if (size == 2) {
+    charcode::Glyph g = charcode::GlyphAt(U(text), length, pos, m.charCode);
+    return charcode::GlyphWidth(m.meter, g);
+  }
+  if (b == '\n') return 0;
+  if (IsMultiByteCode(m.charCode) && charcode::IsLeadByte(m.charCode, b)) return 0;
+  return m.meter.single(m.meter.context, b);
+}
+
+TextLine* NewLine(const char* bytes, int n, int width, int hard) {
+  TextLine* line = static_cast<TextLine*>(Alloc(sizeof(TextLine) + static_cast<size_t>(n) + 1));
+  if (!line) return nullptr;
+  line->text = reinterpret_cast<char*>(line + 1);
+  memcpy(line->text, bytes, static_cast<size_t>(n));
+  line->text[n] = '\0';
+  line->length = n;
+  line->width = width;
+  line->hard = hard;
+  return line;
+}
+
+// A growing null-terminated array of owned lines, built with the model's
+// allocator and finally cut to count + 1 slots (the object-array layout).
+struct LineArray {
+  void** slots = nullptr;
+  int count = 0;
+  int room = 0;
+
+  bool Add(TextLine* line) {
+    if (!line) return false;
+    if (count + 1 >= room) {
+      int next = room ? room * 2 : 64;
+      void** grown = static_cast<void**>(Resize(slots, sizeof(void*) * static_cast<size_t>(next)));
+      if (!grown) {
+        free(line);
+        return false;
+      }
+      slots = grown;
+      room = next;
+    }
+    slots[count++] = line;
+    slots[count] = nullptr;
+    return true;
+  }
+  void** Finish() {
+    if (!slots) {
+      slots = static_cast<void**>(Alloc(sizeof(void*)));
+      if (slots) slots[0] = nullptr;
+      return slots;
+    }
+    void** exact =
+        static_cast<void**>(Resize(slots, sizeof(void*) * (static_cast<size_t>(count) + 1)));
+    return exact ? exact : slots;  // a failed shrink leaves a valid, larger block
+  }
+  void Drop() {
+    FreeTextList(slots);
+    slots = nullptr;
+  }
+};
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+bool IsSeparator(char c) {
+  return IsBlank(c) || c == '\n';
+}
+
+int Clamp(int v, int low, int high) {
+  return v < low ? low : (v > high ? high : v);
+}
+
+int SelectionStart(const InputMltWndData* d) {
+  return d->selectLen < 0 ? d->caret + d->selectLen : d->caret;
+}
+
+}  // namespace
+
+void SetAllocator(const Allocator* allocator) {
+  g_allocator = allocator ? *allocator : Allocator{malloc, realloc};
+}
+
+/* ---- text and lines ------------------------------------------------------ */
+
+char* ConvertCharCode(const char* data, int size, int* outLength) {
+  if (outLength) *outLength = 0;
+  if (!data || size < 1) return nullptr;
+  char* copy = static_cast<char*>(Alloc(static_cast<size_t>(size) + 1));
+  if (!copy) {
+    NoMemory();
+    return nullptr;
+  }
+  int n = 0;
+  for (int i = 0; i < size; i++)
+    if (data[i] != '\r') copy[n++] = data[i];
+  copy[n] = '\0';
+  if (outLength) *outLength = n;
+  return copy;
+}
+
+// The wrap walk: a line ends at a newline (hard) or before the character
+// whose width reaches the limit (wrapped, width = the limit).  A line always
+// keeps its first character, so a window narrower than one character still
+// moves on, one character per line.
+int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, void*** outList) {
+  LineArray array;
+  int start = 0, width = 0, pos = 0;
+  while (pos < length) {
+    int size = CharSize(text, length, pos, metrics.charCode);
+    int w = WrapCharWidth(metrics, text, length, pos, size);
+    bool first = pos == start;
+    bool newline = text[pos] == '\n' && size == 1;
+    if (newline && (width + w < wrap || first)) {
+      if (!array.Add(NewLine(text + start, pos + 1 - start, width + w, 1))) break;
+      start = pos = pos + 1;
+      width = 0;
+    } else if (width + w >= wrap && !first) {
+      if (!array.Add(NewLine(text + start, pos - start, wrap, 0))) break;
+      start = pos;  // the character that reached the limit begins the next line
+      width = 0;
+    } else if (width + w >= wrap) {
+      if (!array.Add(NewLine(text + start, size, w, 0))) break;
+      start = pos = pos + size;
+      width = 0;
+    } else {
+      width += w;
+      pos += size;
+    }
+  }
+  if (pos < length ||
+      (start < length && !array.Add(NewLine(text + start, length - start, width, 0)))) {
+    array.Drop();
+    return -1;
+  }
+  void** list = array.Finish();
+  if (!list) return -1;
+  *outList = list;
+  return array.count;
+}
+
+int FreeTextList(void** list) {
+  if (!list) return 0;
+  for (void** p = list; *p; p++) free(*p);
+  free(list);
+  return 1;
+}
+
+const TextLine* Line(const InputMltWndData* d, int index) {
+  if (!d->lineList || index < 0 || index >= d->lines) return nullptr;
+  return static_cast<const TextLine*>(d->lineList[index]);
+}
+
+int GetTextList(Editor& e) {
+  InputMltWndData* d = e.d;
+  void** list = nullptr;
+  int n = BuildLines(d->text, d->length, e.view.width - kWrapMargin, e.metrics, &list);
+  if (n < 0) {
+    NoMemory();
+    return -1;
+  }
+  FreeTextList(d->lineList);
+  d->lineList = list;
+  d->lines = n;
+  return n;
+}
+
+namespace {
+
+// The text as the editor keeps it: no carriage returns, at least one byte,
+// a final newline.  Null when memory ran out; a text over the limit is
+// reported and replaced by the empty text when `tooLargeEmpties`.
+char* NormalizedText(const char* data, int size, int* outLength) {
+  int n = 0;
+  char* copy = ConvertCharCode(data, size, &n);
+  if (data && size >= 1 && !copy) return nullptr;
+  if (n > kMaxTextSize) {
+    fprintf(stderr, "Error: Too large text. Less than %d kbyes.\n", kMaxTextSize / 1000);
+    n = 0;
+  }
+  bool addNewline = n == 0 || copy[n - 1] != '\n';
+  char* text = static_cast<char*>(Alloc(static_cast<size_t>(n) + (addNewline ? 2 : 1)));
+  if (!text) {
+    free(copy);
+    NoMemory();
+    return nullptr;
+  }
+  if (n > 0) memcpy(text, copy, static_cast<size_t>(n));
+  if (addNewline) text[n++] = '\n';
+  text[n] = '\0';
+  free(copy);
+  *outLength = n;
+  return text;
+}
+
+// Installs a new text with its lines; on failure everything stays.
+int InstallText(Editor& e, const char* data, int size) {
+  InputMltWndData* d = e.d;
+  int n = 0;
+  char* text = NormalizedText(data, size, &n);
+  if (!text) return 0;
+  void** list = nullptr;
+  int lines = BuildLines(text, n, e.view.width - kWrapMargin, e.metrics, &list);
+  if (lines < 0) {
+    free(text);
+    NoMemory();
+    return 0;
+  }
+  free(d->text);
+  FreeTextList(d->lineList);
+  d->text = text;
+  d->length = d->capacity = n;
+  d->lineList = list;
+  d->lines = lines;
+  return 1;
+}
+
+}  // namespace
+
+int InitText(Editor& e, const char* data, int size) {
+  memset(e.d, 0, sizeof *e.d);
+  return InstallText(e, data, size);
+}
+
+void FreeData(InputMltWndData* d) {
+  free(d->text);
+  free(d->selectText);
+  free(d->copyText);
+  FreeTextList(d->lineList);
+  d->text = d->selectText = d->copyText = nullptr;
+  d->lineList = nullptr;
+  d->length = d->capacity = d->lines = 0;
+}
+
+/* ---- positions ------------------------------------------------------------ */
+
+int LineStart(const InputMltWndData* d, int line) {
+  int start = 0;
+  for (int i = 0; i < line && i < d->lines; i++) start += Line(d, i)->length;
+  return start;
+}
+
+// The class is read from the nearest earlier byte that cannot begin a
+// two-byte character: the byte after it always starts a character, so the
+// answer equals a walk from the start of the text at a fraction of the cost.
+int CharClass(const Editor& e, int pos) {
+  const InputMltWndData* d = e.d;
+  int code = e.metrics.charCode;
+  if (pos < 0 || pos >= d->length || !IsMultiByteCode(code)) return charcode::kNone;
+  int from = pos;
+  while (from > 0 && charcode::IsLeadByte(code, U(d->text)[from - 1])) from--;
+  return charcode::CharClassAt(U(d->text) + from, d->length - from, pos - from, code);
+}
+
+int EndLimit(const InputMltWndData* d) {
+  if (d->length > 0 && d->text[d->length - 1] == '\n') return d->length - 1;
+  return d->length;
+}
+
+namespace {
+
+// The first line whose end is at least pos, and that line's start; the
+// last line (or line 0 of an empty list) when pos lies beyond.
+KrnCell FindLine(const InputMltWndData* d, int pos, int* lineStart) {
+  int start = 0;
+  for (int i = 0; i < d->lines; i++) {
+    int end = start + Line(d, i)->length;
+    if (end >= pos) {
+      *lineStart = start;
+      return KrnCell{i, pos - start < 0 ? 0 : pos - start};
+    }
+    if (i + 1 < d->lines) start = end;
+  }
+  *lineStart = start;
+  int line = d->lines > 0 ? d->lines - 1 : 0;
+  return KrnCell{line, pos - start < 0 ? 0 : pos - start};
+}
+
+}  // namespace
+
+// Cell of a caret position: a position on a line boundary belongs to the
+// start of the next line; the very end stays before a final newline.
+KrnCell GetCaret(const InputMltWndData* d, int pos) {
+  int start = 0;
+  KrnCell cell = FindLine(d, pos, &start);
+  const TextLine* line = Line(d, cell.line);
+  if (pos != d->length && line && cell.column == line->length) return KrnCell{cell.line + 1, 0};
+  if (pos == d->length && d->length > 0 && d->text[d->length - 1] == '\n' && cell.column > 0)
+    cell.column--;
+  return cell;
+}
+
+// Cell of a selection end: a wrap boundary stays at the end of the wrapped
+// line; the position after a newline is the start of the next line.
+KrnCell GetSelectCaret(const InputMltWndData* d, int pos) {
+  int start = 0;
+  KrnCell cell = FindLine(d, pos, &start);
+  if (pos > 0 && pos <= d->length && d->text[pos - 1] == '\n') return KrnCell{cell.line + 1, 0};
+  return cell;
+}
+
+int SetSelectText(InputMltWndData* d) {
+  int start = Clamp(SelectionStart(d), 0, d->length);
+  int end =
+      Clamp(SelectionStart(d) + (d->selectLen < 0 ? -d->selectLen : d->selectLen), 0, d->length);
+  char* copy = CopyBytes(d->text ? d->text + start : "", d->text ? end - start : 0);
+  if (!copy) {
+    NoMemory();
+    return 0;
+  }
+  free(d->selectText);
+  d->selectText = copy;
+  return 1;
+}
+
+int LinesOfPage(const View& view) {
+  return view.lineHeight > 0 ? view.height / view.lineHeight : 0;
+}
+
+// The top line that shows the caret (or the selection end): scrolled just
+// far enough, with no empty space below the last line.
+int GetDrawPos(const Editor& e) {
+  const InputMltWndData* d = e.d;
+  int h = e.view.lineHeight, H = e.view.height;
+  int target =
+      d->selectLen == 0 ? d->caretCell.line : GetSelectCaret(d, d->caret + d->selectLen).line;
+  int t = d->topLine;
+  if (h > 0) {
+    if ((target - t) * h > H - h) {
+      while ((target - t) * h > H - h) t++;
+    } else {
+      while ((target - t) * h < 0) t--;
+    }
+  }
+  int page = LinesOfPage(e.view);
+  if (page <= d->lines && t >= d->lines - page) t = d->lines - page;
+  if (d->lines <= page) t = 0;
+  return t < 0 ? 0 : t;
+}
+
+int ColumnX(const Editor& e, int line, int column) {
+  const TextLine* l = Line(e.d, line);
+  if (!l || column <= 0) return kTextLeft;
+  int n = column < l->length ? column : l->length;
+  return kTextLeft + e.metrics.textWidth(e.metrics.textWidthContext, U(l->text), n);
+}
+
+/* ---- edits -------------------------------------------------------------------- */
+
+int Replace(Editor& e, int start, int count, const char* bytes, int n) {
+  InputMltWndData* d = e.d;
+  if (start < 0 || count < 0 || n < 0 || start + count > d->length) return 0;
+  int oldLength = d->length, newLength = oldLength - count + n;
+  char* removed = count > 0 ? CopyBytes(d->text + start, count) : nullptr;
+  if (count > 0 && !removed) {
+    NoMemory();
+    return 0;
+  }
+  if (d->capacity < newLength || !d->text) {
+    char* grown = static_cast<char*>(Resize(d->text, static_cast<size_t>(newLength) + 1));
+    if (!grown) {
+      free(removed);
+      NoMemory();
+      return 0;
+    }
+    if (!d->text) grown[0] = '\0';
+    d->text = grown;
+    d->capacity = newLength;
+  }
+  char* at = d->text + start;
+  memmove(at + n, at + count, static_cast<size_t>(oldLength - start - count) + 1);
+  if (n > 0) memcpy(at, bytes, static_cast<size_t>(n));
+  d->length = newLength;
+  if (GetTextList(e) < 0) {
+    memmove(at + count, at + n, static_cast<size_t>(newLength - start - n) + 1);
+    if (count > 0) memcpy(at, removed, static_cast<size_t>(count));
+    d->length = oldLength;
+    free(removed);
+    return 0;
+  }
+  free(removed);
+  return 1;
+}
+
+int DelSelectText(Editor& e) {
+  InputMltWndData* d = e.d;
+  if (d->selectLen == 0) return 1;
+  int start = Clamp(SelectionStart(d), 0, d->length);
+  int end =
+      Clamp(SelectionStart(d) + (d->selectLen < 0 ? -d->selectLen : d->selectLen), 0, d->length);
+  if (!Replace(e, start, end - start, nullptr, 0)) return 0;
+  d->caret = start;
+  d->selectLen = 0;
+  SetSelectText(d);
+  d->caretCell = GetCaret(d, d->caret);
+  d->topLine = GetDrawPos(e);
+  return 1;
+}
+
+namespace {
+
+// Replaces the selection (or nothing) at the caret by n bytes; the caret
+// ends behind them.  0 leaves everything as it was.
+int InsertAtCaret(Editor& e, const char* s, int n) {
+  InputMltWndData* d = e.d;
+  int start = Clamp(SelectionStart(d), 0, d->length);
+  int count = d->selectLen < 0 ? -d->selectLen : d->selectLen;
+  if (start + count > d->length) count = d->length - start;
+  if (!Replace(e, start, count, s, n)) return 0;
+  d->caret = start + n;
+  d->selectLen = 0;
+  SetSelectText(d);
+  return 1;
+}
+
+}  // namespace
+
+int SetText(Editor& e, const char* data, int size) {
+  InputMltWndData* d = e.d;
+  if (size > kMaxTextSize) {
+    fprintf(stderr, "Error: Too large text. Less than %d kbyes.\n", kMaxTextSize / 1000);
+    return -1;
+  }
+  if (!InstallText(e, data, size)) return -1;
+  d->caret = 0;
+  d->selectLen = 0;
+  d->caretCell = GetCaret(d, 0);
+  SetSelectText(d);
+  d->topLine = 0;
+  d->update = 0;
+  return d->length;
+}
+
+// Inserts the string in place of the selection, in one edit: a failure
+// leaves the selection and the text as they were.
+int AddText(Editor& e, const char* string) {
+  InputMltWndData* d = e.d;
+  if (!string || !*string) return -1;
+  if (InsertAtCaret(e, string, static_cast<int>(strlen(string))) == 0) return -1;
+  d->update = 1;
+  d->caretCell = GetCaret(d, d->caret);
+  d->topLine = GetDrawPos(e);
+  return d->length;
+}
+
+int SetCaretPos(Editor& e, int position) {
+  InputMltWndData* d = e.d;
+  d->caret = Clamp(position, 0, EndLimit(d));
+  d->selectLen = 0;
+  d->caretCell = GetCaret(d, d->caret);
+  SetSelectText(d);
+  d->topLine = GetDrawPos(e);
+  return 1;
+}
+
+int SetSelectRange(Editor& e, int start, int end) {
+  InputMltWndData* d = e.d;
+  if (end < 0 || end > d->length) end = d->length - 1;
+  if (start < 0 || start > end) return 0;
+  d->caret = start;
+  d->selectLen = end - start;
+  d->caretCell = GetCaret(d, d->caret);
+  SetSelectText(d);
+  d->topLine = GetDrawPos(e);
+  return 1;
+}
+
+int SetPos(Editor& e, int line) {
+  InputMltWndData* d = e.d;
+  if (line > d->lines - 1) line = d->lines - 1;
+  if (line < 0) line = 0;
+  return line;
+}
+
+/* ---- keys ------------------------------------------------------------------------- */
+
+namespace {
+
+constexpr Outcome kMoved{kEndMove, false, false, false};
+constexpr Outcome kMovedBell{kEndMove, true, false, false};
+constexpr Outcome kEdited{kEndEdit, false, false, false};
+constexpr Outcome kRefused{kEndNone, true, false, false};
+
+// One step left or right from pos, over a whole two-byte character.
+int StepLeft(const Editor& e, int pos) {
+  pos--;
+  if (CharClass(e, pos) == charcode::kTrail) pos--;
+  return pos;
+}
+
+int StepRight(const Editor& e, int pos) {
+  pos++;
+  if (CharClass(e, pos) == charcode::kTrail) pos++;
+  return pos;
+}
+
+// A position moved off a second byte lands behind its character.
+int OffTrail(const Editor& e, int pos) {
+  return CharClass(e, pos) == charcode::kTrail ? pos + 1 : pos;
+}
+
+// The same byte column one line up from pos, or the end of the line above
+// when it is shorter and ends with a newline (a shorter wrapped line above
+// leaves pos at the start of its own line).
+int LineUp(const Editor& e, int pos) {
+  const InputMltWndData* d = e.d;
+  KrnCell cell = GetCaret(d, pos);
+  int above = Line(d, cell.line - 1)->length;
+  if (cell.column < above) {
+    pos -= above;
+  } else {
+    pos -= cell.column;
+    if (pos > 0 && d->text[pos - 1] == '\n') pos--;
+  }
+  return OffTrail(e, pos);
+}
+
+// The same byte column one line down, or the end of the next line.
+int LineDown(const Editor& e, int pos) {
+  const InputMltWndData* d = e.d;
+  KrnCell cell = GetCaret(d, pos);
+  int current = Line(d, cell.line)->length, next = Line(d, cell.line + 1)->length;
+  if (cell.column < next) {
+    pos += current;
+  } else {
+    pos += current - cell.column + next;
+    if (pos > 0 && d->text[pos - 1] == '\n') pos--;
+  }
+  return OffTrail(e, pos);
+}
+
+bool OnFirstLine(const InputMltWndData* d, int pos) {
+  return GetCaret(d, pos).line <= 0;
+}
+
+bool BeforeLastLine(const InputMltWndData* d, int pos) {
+  return GetCaret(d, pos).line < d->lines - 1;
+}
+
+Outcome Left(Editor& e, bool shift) {
+  InputMltWndData* d = e.d;
+  if (shift) {
+    if (d->caret + d->selectLen <= 0) return kMovedBell;
+    d->selectLen = StepLeft(e, d->caret + d->selectLen) - d->caret;
+    return kMoved;
+  }
+  if (d->caret <= 0) return kMovedBell;
+  d->caret = d->selectLen < 0 ? d->caret + d->selectLen : StepLeft(e, d->caret);
+  d->selectLen = 0;
+  return kMoved;
+}
+
+Outcome Right(Editor& e, bool shift) {
+  InputMltWndData* d = e.d;
+  int limit = EndLimit(d);
+  if (shift) {
+    if (d->caret + d->selectLen >= limit) return kMovedBell;
+    d->selectLen = StepRight(e, d->caret + d->selectLen) - d->caret;
+    return kMoved;
+  }
+  if (d->caret >= limit) return kMovedBell;
+  d->caret = d->selectLen > 0 ? d->caret + d->selectLen : StepRight(e, d->caret);
+  d->selectLen = 0;
+  return kMoved;
+}
+
+Outcome Up(Editor& e, bool shift) {
+  InputMltWndData* d = e.d;
+  if (shift) {
+    int end = d->caret + d->selectLen;
+    if (OnFirstLine(d, end)) return kMovedBell;
+    d->selectLen = LineUp(e, end) - d->caret;
+    return kMoved;
+  }
+  if (d->selectLen < 0) d->caret += d->selectLen;
+  d->selectLen = 0;
+  d->caretCell = GetCaret(d, d->caret);
+  if (OnFirstLine(d, d->caret)) return kMovedBell;
+  d->caret = LineUp(e, d->caret);
+  return kMoved;
+}
+
+Outcome Down(Editor& e, bool shift) {
+  InputMltWndData* d = e.d;
+  int limit = EndLimit(d);
+  if (shift) {
+    int end = d->caret + d->selectLen;
+    if (!BeforeLastLine(d, end)) {
+      d->selectLen = limit - d->caret;
+      return kMovedBell;
+    }
+    d->selectLen = LineDown(e, end) - d->caret;
+    return kMoved;
+  }
+  if (d->selectLen > 0) d->caret += d->selectLen;
+  d->selectLen = 0;
+  d->caretCell = GetCaret(d, d->caret);
+  if (BeforeLastLine(d, d->caret)) {
+    d->caret = LineDown(e, d->caret);
+    return kMoved;
+  }
+  if (d->caret < limit) {
+    d->caret = limit;
+    return kMoved;
+  }
+  return kMovedBell;
+}
+
+Outcome Page(Editor& e, bool down) {
+  InputMltWndData* d = e.d;
+  int page = LinesOfPage(e.view);
+  if (!down) {
+    d->topLine -= page;
+    if (d->topLine < 0) d->topLine = 0;
+  } else {
+    d->topLine += page;
+    if (d->topLine >= d->lines) d->topLine = page < d->lines ? d->lines - page : 0;
+  }
+  return Outcome{kEndView, false, false, false};
+}
+
+// Removes count bytes at start (a deletion key without a selection).
+Outcome Erase(Editor& e, int start, int count, int caretAfter) {
+  if (!Replace(e, start, count, nullptr, 0)) return kRefused;
+  e.d->caret = caretAfter;
+  return kEdited;
+}
+
+Outcome BackSpace(Editor& e) {
+  InputMltWndData* d = e.d;
+  if (d->selectLen != 0) return DelSelectText(e) ? kEdited : kRefused;
+  if (d->caret <= 0) return kRefused;
+  int n = CharClass(e, d->caret - 1) == charcode::kTrail && d->caret >= 2 ? 2 : 1;
+  return Erase(e, d->caret - n, n, d->caret - n);
+}
+
+// Delete never takes the final newline, even when a lone first byte before
+// it would pair with it.
+Outcome Delete(Editor& e) {
+  InputMltWndData* d = e.d;
+  if (d->selectLen != 0) return DelSelectText(e) ? kEdited : kRefused;
+  int limit = EndLimit(d);
+  if (d->caret >= limit) return kRefused;
+  int n = CharClass(e, d->caret) == charcode::kLead ? 2 : 1;
+  if (d->caret + n > limit) n = limit - d->caret;
+  return Erase(e, d->caret, n, d->caret);
+}
+
+Outcome Insert(Editor& e, const char* s, int n) {
+  return InsertAtCaret(e, s, n) ? kEdited : kRefused;
+}
+
+// The parts of the two endings that belong to the record.
+void FinishMove(Editor& e) {
+  InputMltWndData* d = e.d;
+  SetSelectText(d);
+  d->caretCell = GetCaret(d, d->caret);
+  d->topLine = GetDrawPos(e);
+}
+
+void FinishEdit(Editor& e) {
+  InputMltWndData* d = e.d;
+  d->update = 1;
+  d->caretCell = GetCaret(d, d->caret);
+  d->topLine = GetDrawPos(e);
+}
+
+}  // namespace
+
+Outcome PressKey(Editor& e, Key key, bool shift) {
+  Outcome out{kEndNone, false, false, false};
+  switch (key) {
+    case kLeft:
+      out = Left(e, shift);
+      break;
+    case kRight:
+      out = Right(e, shift);
+      break;
+    case kUp:
+      out = Up(e, shift);
+      break;
+    case kDown:
+      out = Down(e, shift);
+      break;
+    case kHome:
+    case kEnd:
+      e.d->caret = key == kHome ? 0 : EndLimit(e.d);
+      e.d->selectLen = 0;
+      out = kMoved;
+      break;
+    case kPrior:
+    case kNext:
+      return Page(e, key == kNext);
+    case kBackSpace:
+      out = BackSpace(e);
+      break;
+    case kDelete:
+      out = Delete(e);
+      break;
+    case kReturn:
+      out = Insert(e, "\n", 1);
+      break;
+  }
+  if (out.ending == kEndMove) FinishMove(e);
+  if (out.ending == kEndEdit) FinishEdit(e);
+  return out;
+}
+
+Outcome TypeText(Editor& e, const char* s, int n) {
+  if (!s || n <= 0) return Outcome{kEndNone, false, false, false};
+  Outcome out = Insert(e, s, n);
+  if (out.ending != kEndEdit) return out;
+  FinishEdit(e);
+  out.wholeRedraw = n >= kLargeTyping;
+  return out;
+}
+
+/* ---- mouse ------------------------------------------------------------------------- */
+
+int HitOffset(const Editor& e, int line, int x) {
+  const TextLine* l = Line(e.d, line);
+  if (!l) return 0;
+  if (x >= l->width + kTextLeft) return l->length;
+  const Metrics& m = e.metrics;
+  const unsigned char* t = U(l->text);
+  for (int k = 0; k < l->length;) {
+    int size = CharSize(l->text, l->length, k, m.charCode);
+    int boundary = m.textWidth(m.textWidthContext, t, k) + kTextLeft +
+                   m.textWidth(m.textWidthContext, t + k, size) / 2;
+    if (x <= boundary) return k;
+    k += size;
+  }
+  return l->length;
+}
+
+int ClickByte(const Editor& e, int x, int y) {
+  const InputMltWndData* d = e.d;
+  int h = e.view.lineHeight > 0 ? e.view.lineHeight : 1;
+  int row = (y < 0 ? 0 : y / h) + d->topLine;
+  if (row >= d->lines) return EndLimit(d);
+  int offset = HitOffset(e, row, x);
+  int byte = LineStart(d, row) + offset;
+  if (offset > 0 && d->text[byte - 1] == '\n') byte--;
+  return Clamp(byte, 0, EndLimit(d));
+}
+
+void SelectWord(Editor& e) {
+  InputMltWndData* d = e.d;
+  int limit = EndLimit(d);
+  if (d->length == 0) return;
+  int c = Clamp(d->caret, 0, d->length - 1);
+  if (d->text[c] == '\n' && c > 0) c--;
+  bool blanks = IsBlank(d->text[c]);
+  auto inRun = [&](char ch) { return blanks ? IsBlank(ch) : !IsSeparator(ch); };
+  int start = c;
+  while (start > 0 && inRun(d->text[start - 1])) start--;
+  if (!inRun(d->text[start])) start = c;
+  int end = start;
+  while (end < limit && inRun(d->text[end])) end++;
+  d->caret = start;
+  d->selectLen = end - start;
+}
+
+Outcome PressButton(Editor& e, int x, int y, uint32_t time, bool shift, int doubleClickTime) {
+  InputMltWndData* d = e.d;
+  d->buttonDown = 1;
+  d->shift = shift ? 1 : 0;
+  if (static_cast<uint32_t>(time - d->lastPressTime) < static_cast<uint32_t>(doubleClickTime)) {
+    SelectWord(e);
+    d->caretCell = GetCaret(d, d->caret);
+    SetSelectText(d);
+    d->topLine = GetDrawPos(e);
+    d->lastPressTime = time;
+    return kMoved;
+  }
+  d->lastPressTime = time;
+  int byte = ClickByte(e, x, y);
+  bool changed = true;
+  if (!shift) {
+    changed = byte != d->caret;
+    d->selectLen = 0;
+    d->caret = byte;
+  } else {
+    d->selectLen = byte - d->caret;
+  }
+  d->caretCell = GetCaret(d, d->caret);
+  SetSelectText(d);
+  // Drawing and the preedit spot follow, the view stays; only a real
+  // change is reported.
+  return Outcome{kEndMove, false, false, !changed};
+}
+
+bool DragTo(Editor& e, int x, int y) {
+  InputMltWndData* d = e.d;
+  int h = e.view.lineHeight > 0 ? e.view.lineHeight : 1;
+  int row = y >= 0 ? y / h + d->topLine : d->topLine + y / h - 1;
+  if (row < 0 || row >= d->lines) return false;
+  const TextLine* line = Line(d, row);
+  int start = LineStart(d, row);
+  if (x < line->width + kTextLeft) {
+    d->selectLen = start + HitOffset(e, row, x) - d->caret;
+  } else {
+    d->selectLen = start + line->length - d->caret;
+    if (d->selectLen == 1) d->selectLen = 0;
+  }
+  int limit = EndLimit(d);
+  if (d->caret + d->selectLen > limit) d->selectLen = limit - d->caret;
+  if (d->caret + d->selectLen < 0) d->selectLen = -d->caret;
+  FinishMove(e);
+  return true;
+}
+
+Outcome Motion(Editor& e, int x, int y, uint32_t time, int interval) {
+  InputMltWndData* d = e.d;
+  if (static_cast<uint32_t>(time - d->lastMotionTime) < static_cast<uint32_t>(interval))
+    return Outcome{kEndNone, false, false, false};
+  d->lastMotionTime = time;
+  if (!d->buttonDown || !DragTo(e, x, y)) return Outcome{kEndNone, false, false, false};
+  return kMoved;
+}
+
+void Resized(Editor& e) {
+  InputMltWndData* d = e.d;
+  GetTextList(e);
+  int h = e.view.lineHeight, H = e.view.height;
+  int total = d->lines * h;
+  if (total <= H) {
+    d->topLine = 0;
+  } else if (h > 0 && (total - H) / h < d->topLine) {
+    d->topLine = (total - H) / h;
+  }
+  d->caretCell = GetCaret(d, d->caret);
+}
+
+}  // namespace mlt

@@ -1,0 +1,193 @@
+// inputmltwnd_model.h - the multi-line editor's text model without X: the
+// text buffer and its display lines, wrapping given a width and measuring
+// callbacks, caret and selection cells, the selected copy, keeping the caret
+// in view, and every key and mouse rule as a function of the record.  The
+// window side (inputmltwnd.cpp) turns events into these calls and draws.
+#ifndef KRN_CONTROLS_INPUTMLTWND_MODEL_H
+#define KRN_CONTROLS_INPUTMLTWND_MODEL_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "support/charcode.h"
+
+// One display line: its own copy of its bytes, allocated in one block with
+// the record so that freeing the record (as the object array does) frees it.
+typedef struct TextLine {
+  char* text;  // NUL-terminated copy of the line's bytes, newline included
+  int length;  // bytes, the newline counted
+  int width;   // pixels
+  int hard;    // 1: ends with a newline; 0: wrapped, or an unterminated last piece
+} TextLine;
+
+// A display line and a byte column in it.  Kept as two full integers: a
+// 2 MB text easily has more display lines than a 16-bit half could count.
+typedef struct KrnCell {
+  int line;
+  int column;
+} KrnCell;
+
+// The editor's private record (the window record's option).
+typedef struct InputMltWndData {
+  char* text;               // owned buffer: length bytes and a NUL, room for capacity + 1
+  char* selectText;         // owned copy of the selected bytes; null until first needed
+  char* copyText;           // owned copy buffer of Copy and Cut; null until the first Copy
+  void** lineList;          // object array of TextLine, one per display line
+  int capacity;             // bytes the buffer holds without the terminator
+  int length;               // bytes of text, the final newline included
+  int lines;                // display lines in lineList
+  int drawnLines;           // lines at the last drawing
+  int buttonDown;           // 1 while the primary button pressed here is held
+  int topLine;              // display line shown at the top
+  int drawnTopLine;         // topLine at the last drawing
+  int selectLen;            // signed selection length measured from caret
+  int drawnSelectLen;       // selectLen at the last drawing
+  KrnCell caretCell;        // cell of caret
+  KrnCell drawnCaretCell;   // caretCell at the last drawing
+  KrnCell drawnSelectCell;  // selection-end cell at the last drawing (-10, -10: none)
+  int caret;                // byte offset of the caret, anchor of the selection
+  int drawnCaret;           // caret at the last drawing
+  int shift;                // 1 while Shift is held: moves extend the selection
+  int foreignKeys;          // 1: key events of other windows are handled too
+  int lock;                 // 1: read-only for the keyboard
+  int hiDraw;               // 1: view changes are painted by copying the window
+  int update;               // modified flag
+  uint32_t lastPressTime;   // server time of the last primary-button press
+  uint32_t lastMotionTime;  // server time of the last handled pointer motion
+} InputMltWndData;
+
+namespace mlt {
+
+constexpr int kMaxTextSize = 2048000;  // largest text set as a whole
+constexpr int kTextLeft = 4;           // text origin in the window
+constexpr int kTextTop = 2;
+constexpr int kWrapMargin = 9;    // wrap limit = window width - kWrapMargin
+constexpr int kNoCell = -10;      // drawnSelectCell when nothing was selected
+constexpr int kLargeTyping = 21;  // typed strings this long repaint everything
+
+// How text is measured.  Wrapping walks characters by the code setting and
+// measures each with `meter`; caret positions, the hit test and drawing use
+// `textWidth` on byte ranges (krnTextNWidth on the real fonts).
+struct Metrics {
+  int charCode;  // the CharCode setting (KRN_CODE_*)
+  charcode::CharMeter meter;
+  int (*textWidth)(void* context, const unsigned char* bytes, int length);
+  void* textWidthContext;
+};
+
+// The editor window's size in pixels and the character height.
+struct View {
+  int width;
+  int height;
+  int lineHeight;
+};
+
+// Everything a rule needs: the record, the window's size and the metrics.
+struct Editor {
+  InputMltWndData* d;
+  View view;
+  Metrics metrics;
+};
+
+// Allocation used for everything the model owns (malloc-compatible: the
+// object array and the window record free with free()).  Tests install a
+// failing one; null restores malloc and realloc.
+struct Allocator {
+  void* (*alloc)(size_t size);
+  void* (*resize)(void* block, size_t size);
+};
+void SetAllocator(const Allocator* allocator);
+
+/* ---- text and lines ---------------------------------------------------- */
+
+// A new NUL-terminated copy of size bytes without carriage returns, its
+// length in *outLength; null for null data, size < 1 or no memory.
+char* ConvertCharCode(const char* data, int size, int* outLength);
+
+// Builds the display lines of length bytes wrapped at `wrap` pixels into a
+// new object array; returns the count, or -1 (nothing allocated) on failure.
+int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, void*** outList);
+int FreeTextList(void** list);
+const TextLine* Line(const InputMltWndData* d, int index);  // null outside
+
+// Rebuilds d's lines for its text; -1 leaves the old list and count.
+int GetTextList(Editor& e);
+
+// Makes a record for text (carriage returns dropped, a final newline added;
+// an empty or too large text becomes one newline).  1, or 0 when memory ran
+// out (the record is then left empty, with nothing allocated).
+int InitText(Editor& e, const char* data, int size);
+// Frees everything the record owns (not the record).
+void FreeData(InputMltWndData* d);
+
+/* ---- positions ---------------------------------------------------------- */
+
+int LineStart(const InputMltWndData* d, int line);
+// Position class (KRN_CHAR_*) of the byte at pos under the code setting.
+int CharClass(const Editor& e, int pos);
+// Largest caret position: before the final newline, or the end of a text
+// that has none.
+int EndLimit(const InputMltWndData* d);
+KrnCell GetCaret(const InputMltWndData* d, int pos);
+KrnCell GetSelectCaret(const InputMltWndData* d, int pos);
+int SetSelectText(InputMltWndData* d);
+int GetDrawPos(const Editor& e);
+int LinesOfPage(const View& view);
+// x of byte column `column` of a line (text origin included).
+int ColumnX(const Editor& e, int line, int column);
+
+/* ---- edits ---------------------------------------------------------------- */
+
+// Replaces count bytes at start by n bytes, growing the buffer as needed,
+// and rebuilds the lines.  All or nothing: 0 leaves text and lines as they
+// were.  Caret and selection are the caller's.
+int Replace(Editor& e, int start, int count, const char* bytes, int n);
+int DelSelectText(Editor& e);                        // 1, or 0 (nothing changed) on failure
+int SetText(Editor& e, const char* data, int size);  // new length or -1
+int AddText(Editor& e, const char* string);          // new length or -1
+int SetCaretPos(Editor& e, int position);
+int SetSelectRange(Editor& e, int start, int end);  // 1, or 0 for a bad range
+int SetPos(Editor& e, int line);                    // the new top line
+
+/* ---- keys ------------------------------------------------------------------ */
+
+enum Key { kLeft, kRight, kUp, kDown, kHome, kEnd, kPrior, kNext, kBackSpace, kDelete, kReturn };
+
+// What a key or mouse action asks the window to do afterwards.
+enum Ending {
+  kEndNone,  // nothing (no drawing, no callback)
+  kEndMove,  // move ending: draw changed lines, preedit, KRN_CARET_MOVED
+  kEndEdit,  // edit ending: draw changed lines, preedit, KRN_EDITED
+  kEndView   // page keys: draw when the top line moved, preedit, KRN_CARET_MOVED
+};
+struct Outcome {
+  Ending ending;
+  bool bell;
+  bool wholeRedraw;  // typed text long enough to repaint everything
+  bool quiet;        // no callback (a click that left the caret where it was)
+};
+
+Outcome PressKey(Editor& e, Key key, bool shift);
+Outcome TypeText(Editor& e, const char* s, int n);
+
+/* ---- mouse ------------------------------------------------------------------ */
+
+// Offset in the line of a click at window x (0 .. line length).
+int HitOffset(const Editor& e, int line, int x);
+// Byte a primary-button click at (x, y) maps to.
+int ClickByte(const Editor& e, int x, int y);
+// Word or blank run around the caret (double click).
+void SelectWord(Editor& e);
+// A primary-button press at (x, y) at server time `time`; a press sooner
+// than doubleClickTime after the last one selects a word.
+Outcome PressButton(Editor& e, int x, int y, uint32_t time, bool shift, int doubleClickTime);
+// Drag to (x, y): false when the row is outside the lines.
+bool DragTo(Editor& e, int x, int y);
+// Pointer motion at server time `time`, handled at most once per interval.
+Outcome Motion(Editor& e, int x, int y, uint32_t time, int interval);
+// New width or height: rewrap and clamp the top line.
+void Resized(Editor& e);
+
+}  // namespace mlt
+
+#endif
