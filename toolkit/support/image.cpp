@@ -392,7 +392,10 @@ KrnImage* krnLoadImage(Display* display, const char* path, Colormap colormap, in
     case KRN_IMAGE_BMP:
       return ReadFileToBmpImage(display, path, colormap);
     case KRN_IMAGE_XPM:
-      return path ? ReadXpm(display, path, nullptr, path) : nullptr;
+      if (path) return ReadXpm(display, path, nullptr, path);
+      fprintf(stderr, "Error: Can't read file (%s) [%s].\n", "(null)",
+              XpmStatusName(XpmOpenFailed));
+      return nullptr;
     case KRN_IMAGE_JPEG:
       return ReadFileToJpgImage(display, path, colormap);
     default:
