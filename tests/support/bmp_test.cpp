@@ -168,20 +168,6 @@ TEST(BmpDecode, FourBitTableSizeFollowsColoursUsed) {
   EXPECT_EQ(bmp::ToRgb(b), (Bytes{16, 1, 7, 32, 2, 7, 0, 0, 0}));
 }
 
-TEST(BmpDecode, EightBitIndexesTheTable) {
-  BmpFile f;
-  f.width = 2;
-  f.height = 2;
-  f.bits = 8;
-  f.clrUsed = 256;
-  for (int i = 0; i < 256; ++i) f.palette.push_back({uint8_t(i), uint8_t(255 - i), 0});
-  f.rows = {{0, 255}, {128, 1}};
-  bmp::Bitmap b;
-  Bytes file = f.Build();
-  ASSERT_EQ(Parse(file, &b), bmp::kOk);
-  EXPECT_EQ(bmp::ToRgb(b), (Bytes{128, 127, 0, 1, 254, 0, 0, 255, 0, 255, 0, 0}));
-}
-
 TEST(BmpDecode, LastRowMayLackItsPadding) {
   BmpFile f;
   f.width = 1;
@@ -320,15 +306,6 @@ TEST(BmpPixel, TrueColourForEachDepth) {
   EXPECT_EQ(bmp::GetPixelFromRGB(8, 0, 0, 0), 40u);
   EXPECT_EQ(bmp::GetPixelFromRGB(8, 255, 255, 255), 255u);
   EXPECT_EQ(bmp::GetPixelFromRGB(8, 50, 51, 254), 40u + 6 + 4);
-}
-
-TEST(BmpFormat, IdsByBitCount) {
-  EXPECT_EQ(bmp::FormatOfBits(1), 1);
-  EXPECT_EQ(bmp::FormatOfBits(4), 2);
-  EXPECT_EQ(bmp::FormatOfBits(8), 3);
-  EXPECT_EQ(bmp::FormatOfBits(24), 4);
-  EXPECT_EQ(bmp::FormatOfBits(16), 0);
-  EXPECT_EQ(bmp::FormatOfBits(32), 0);
 }
 
 }  // namespace
