@@ -595,10 +595,10 @@ TOOLKIT_HEADER = """/*
 TOOLKIT_TAIL = """
 // The stock images in slot order (KRN_IMG_*).  libXpm takes char**; the
 // data is only read.
-char** const krnStockImageData[KRN_NIMAGES] = {
+const char* const* const krnStockImageData[KRN_NIMAGES] = {
 %s
 };
-""" % "\n".join("    const_cast<char**>(%s)," % name for name, _, _ in STOCK)
+""" % "\n".join("    %s," % name for name, _, _ in STOCK)
 
 APP_HEADER = """/*
  * res_images.cpp - the memo pad's own picture as XPM data (drawn by

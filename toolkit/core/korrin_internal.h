@@ -6,7 +6,7 @@
 #include <korrin.h>
 
 // The built-in XPM data of the stock images, in slot order.
-extern char** const krnStockImageData[KRN_NIMAGES];
+extern const char* const* const krnStockImageData[KRN_NIMAGES];
 
 // Copies src into a fixed buffer of size n, refusing (and leaving dst
 // empty) when it does not fit.  Returns 1 when copied, 0 when refused.
