@@ -651,4 +651,42 @@ int krnDrawTextEx(Display* display, Drawable d, GC gc, XFontStruct* font, XFontS
 /* Multi-line text editor (InputMltWnd)                                     */
 /* ------------------------------------------------------------------------ */
 
+/* The editor's private record (the window's option) and its display lines
+ * are kept by the control; positions are byte offsets into its text. */
+struct InputMltWndData;
+
+/* Callback code after a resize re-wrapped the lines (ConfigureNotify). */
+enum { KRN_EDITOR_RESIZED = ConfigureNotify };
+
+/* Creates the editor (kind 130) with a copy of size bytes of text, carriage
+ * returns dropped and a final newline added; foreignKeys 1 also edits with
+ * key events addressed to other windows.  Null on failure. */
+KrnWindow* krnCreateWindow_InputMltWnd(Display* display, KrnWindow* parent, KrnRect rect,
+                                       const char* name, const char* text, int size,
+                                       int foreignKeys);
+int WndProc_InputMltWnd(Display* display, KrnWindow* window, XEvent* event);
+int krnGetCaretPos_InputMltWnd(KrnWindow* window);
+int krnSetCaretPos_InputMltWnd(KrnWindow* window, int position);
+int krnGetLength_InputMltWnd(KrnWindow* window);
+char* krnGetText_InputMltWnd(KrnWindow* window);
+int krnSetText_InputMltWnd(KrnWindow* window, const char* data, int size);
+int krnAddText_InputMltWnd(KrnWindow* window, const char* string);
+char* krnGetSelectText_InputMltWnd(KrnWindow* window);
+int krnSetSelectText_InputMltWnd(KrnWindow* window, int start, int end);
+int krnDelSelectText_InputMltWnd(KrnWindow* window);
+int krnCopyText_InputMltWnd(KrnWindow* window);
+int krnCutText_InputMltWnd(KrnWindow* window);
+int krnPasteText_InputMltWnd(KrnWindow* window, const char* string);
+char* krnGetCopyText_InputMltWnd(KrnWindow* window);
+int krnGetPos_InputMltWnd(KrnWindow* window);
+int krnSetPos_InputMltWnd(KrnWindow* window, int line);
+int krnGetLines_InputMltWnd(KrnWindow* window);
+int krnGetLock_InputMltWnd(KrnWindow* window);
+int krnSetLock_InputMltWnd(KrnWindow* window, int flag);
+int krnSetHiDraw_InputMltWnd(KrnWindow* window, int flag);
+int krnGetLinesOfPage_InputMltWnd(KrnWindow* window);
+int krnSetEventCallback_InputMltWnd(KrnWindow* window, KrnEventCallback callback);
+int krnIsUpdate_InputMltWnd(KrnWindow* window);
+int krnSetUpdateFlag_InputMltWnd(KrnWindow* window, int flag);
+
 #endif /* KORRIN_H */

@@ -1,0 +1,443 @@
+// The multi-line editor on a private X server: real key presses through
+// XTEST into an EUC-JP text, the text and the screen checked together
+// (two-byte glyphs against XDrawString16 of the same font, the caret bar, the
+// selection band), which rows typing repaints, scrolling by copying against
+// a full repaint, the callbacks, lock mode and the public operations.
+#include <xharness.h>
+
+#include <X11/keysym.h>
+#ifdef KRN_HAVE_XTEST
+#include <X11/extensions/XTest.h>
+#endif
+
+#include <string>
+#include <vector>
+
+#include "controls/inputmltwnd_model.h"
+
+KRN_X_ENVIRONMENT(24, true);
+
+namespace {
+
+using krntest::Dpy;
+using krntest::Pixel;
+using krntest::Pixels;
+
+const std::string K = "\xB4\xC1";  // kanji, EUC-JP
+const std::string J = "\xBB\xFA";
+
+int EndTurn(KrnWindow*) {
+  return KRN_QUIT;
+}
+
+// One loop turn over every top-level window.
+void Pump() {
+  static KrnWindow* pump = nullptr;
+  if (!pump || !CheckKrnPointer(pump)) {
+    pump = krnCreateWindow(Dpy(), nullptr, krnSetRect(900, 700, 10, 10), 0, "pump", nullptr);
+    krnSetIdolingCallback(pump, EndTurn);
+  }
+  XSync(Dpy(), False);
+  krnMainLoop(Dpy(), nullptr);
+}
+
+template <typename Pred>
+bool PumpUntil(Pred pred) {
+  return krntest::WaitFor([&] {
+    Pump();
+    return pred();
+  });
+}
+
+std::vector<std::pair<int, long>> g_calls;  // (code, value) the callback saw
+int g_answer = 1;
+int Record(KrnWindow*, int code, long value, long) {
+  g_calls.push_back({code, value});
+  return g_answer;
+}
+
+InputMltWndData* DataOf(KrnWindow* w) {
+  return static_cast<InputMltWndData*>(w->option);
+}
+
+class Editor : public ::testing::Test {
+ protected:
+  KrnWindow* frame = nullptr;
+  KrnWindow* ed = nullptr;
+  int h = 0;
+
+  void Make(const std::string& text, int width = 300, int height = 200) {
+    frame = krnCreateWindow(Dpy(), nullptr, krnSetRect(0, 0, width, height), 0, "frame", nullptr);
+    ed = krnCreateWindow_InputMltWnd(Dpy(), frame, krnSetRect(0, 0, width, height), "editor",
+                                     text.data(), static_cast<int>(text.size()), 0);
+    ASSERT_NE(ed, nullptr);
+    ASSERT_TRUE(krntest::WaitMapped(ed->win));
+    krnSetEventCallback_InputMltWnd(ed, Record);
+    h = krnGetCharHeight(nullptr);
+    XSetInputFocus(Dpy(), ed->win, RevertToParent, CurrentTime);
+    Pump();
+    Pump();
+    g_calls.clear();
+    g_answer = 1;
+  }
+  void TearDown() override {
+    if (frame) krnDestroyWindow(Dpy(), frame);
+    krntest::DrainEvents();
+  }
+  std::string Text() const {
+    return std::string(krnGetText_InputMltWnd(ed),
+                       static_cast<size_t>(krnGetLength_InputMltWnd(ed)));
+  }
+  InputMltWndData* D() const { return DataOf(ed); }
+  // x of a byte column of a display line, as the text width says.
+  int ColumnX(int line, int column) const {
+    const TextLine* l = static_cast<const TextLine*>(D()->lineList[line]);
+    return 4 + krnTextNWidth(reinterpret_cast<const unsigned char*>(l->text), column);
+  }
+  int RowY(int line) const { return 2 + (line - D()->topLine) * h; }
+  unsigned long CaretPixel() const {
+    int r, g, b;
+    krnGetRGB(Dpy(), g_korrin.colormap, ed->backColor, &r, &g, &b);
+    return krnGetAlterColor(Dpy(), g_korrin.colormap, r, g, b, KRN_SHADE_CONTRAST);
+  }
+  // The text area as it is on the screen.
+  std::vector<unsigned long> Screen() const {
+    return Pixels(ed->win, 4, 2, ed->rect.width - 5, ed->rect.height - 3);
+  }
+  // Repaints everything and returns the screen: the oracle for partial
+  // repaints.
+  std::vector<unsigned long> FullRepaint() {
+    krnSendEvent(ed, KRN_EV_REDRAW);
+    XSync(Dpy(), False);
+    return Screen();
+  }
+  void Fill(unsigned long pixel, int x, int y, int w, int hh) {
+    GC gc = XCreateGC(Dpy(), ed->win, 0, nullptr);
+    XSetForeground(Dpy(), gc, pixel);
+    XFillRectangle(Dpy(), ed->win, gc, x, y, w, hh);
+    XFreeGC(Dpy(), gc);
+    XSync(Dpy(), False);
+  }
+  // A key event through the editor's procedure (for keys XTEST need not
+  // carry: modifiers, foreign windows).
+  int Send(KeySym sym, unsigned int state = 0, Window target = 0) {
+    XEvent ev = krntest::KeyEvent(target ? target : ed->win, sym, state, 1000);
+    ed->result = 1;
+    return WndProc_InputMltWnd(Dpy(), ed, &ev);
+  }
+};
+
+#ifdef KRN_HAVE_XTEST
+// Presses and releases a key on the real keyboard (with Shift if asked).
+void Press(KeySym sym, bool shift = false) {
+  KeyCode shiftCode = XKeysymToKeycode(Dpy(), XK_Shift_L);
+  KeyCode code = XKeysymToKeycode(Dpy(), sym);
+  if (shift) XTestFakeKeyEvent(Dpy(), shiftCode, True, 0);
+  XTestFakeKeyEvent(Dpy(), code, True, 0);
+  XTestFakeKeyEvent(Dpy(), code, False, 0);
+  if (shift) XTestFakeKeyEvent(Dpy(), shiftCode, False, 0);
+  XSync(Dpy(), False);
+}
+#define REQUIRE_XTEST()
+#else
+#define REQUIRE_XTEST() GTEST_SKIP() << "built without XTEST"
+void Press(KeySym, bool = false) {}
+#endif
+
+TEST_F(Editor, TypedKeysEditAnEucTextAndTheScreenShowsIt) {
+  REQUIRE_XTEST();
+  Make("ab" + K + J + "cd\nline two\n");
+  krnSetCaretPos_InputMltWnd(ed, 6);  // after J
+  Pump();
+  Press(XK_x);
+  ASSERT_TRUE(PumpUntil([&] { return Text() == "ab" + K + J + "xcd\nline two\n"; })) << Text();
+  Press(XK_Left);
+  Press(XK_Left);  // over J: two bytes
+  ASSERT_TRUE(PumpUntil([&] { return D()->caret == 4; }));
+  Press(XK_Delete);  // J goes whole
+  ASSERT_TRUE(PumpUntil([&] { return Text() == "ab" + K + "xcd\nline two\n"; })) << Text();
+  Press(XK_BackSpace);  // K goes whole
+  ASSERT_TRUE(PumpUntil([&] { return Text() == "abxcd\nline two\n"; })) << Text();
+  Press(XK_Return);
+  ASSERT_TRUE(PumpUntil([&] { return Text() == "ab\nxcd\nline two\n"; })) << Text();
+  EXPECT_EQ(krnIsUpdate_InputMltWnd(ed), 1);
+  ASSERT_FALSE(g_calls.empty());
+  EXPECT_EQ(g_calls.back().first, KRN_EDITED);
+  EXPECT_EQ(g_calls.back().second, 3);
+  // the partial repaints left the screen as a full repaint draws it
+  std::vector<unsigned long> partial = Screen();
+  EXPECT_EQ(partial, FullRepaint());
+}
+
+TEST_F(Editor, TwoByteCharactersAreDrawnWithTheKanjiFont) {
+  Make("ab" + K + "cd\n");
+  XFontStruct* kanji = g_korrin.fontKanji;
+  ASSERT_NE(kanji, nullptr);
+  ASSERT_NE(kanji, g_korrin.font) << "no JIS X 0208 font on this server";
+  krnSetCaretPos_InputMltWnd(ed, 5);  // keep the caret off the glyph
+  Pump();
+  int x = ColumnX(0, 2), w = ColumnX(0, 4) - x;
+  XChar2b glyph{static_cast<unsigned char>(0xB4 - 0x80), static_cast<unsigned char>(0xC1 - 0x80)};
+  ASSERT_EQ(w, XTextWidth16(kanji, &glyph, 1));
+  // the same glyph drawn by the server directly
+  int ascent = std::max(g_korrin.font->ascent, kanji->ascent);
+  Pixmap ref = XCreatePixmap(Dpy(), ed->win, w, h, g_korrin.depth);
+  GC gc = XCreateGC(Dpy(), ref, 0, nullptr);
+  XSetForeground(Dpy(), gc, ed->backColor);
+  XFillRectangle(Dpy(), ref, gc, 0, 0, w, h);
+  XSetForeground(Dpy(), gc, ed->foreFontColor);
+  XSetFont(Dpy(), gc, kanji->fid);
+  XDrawString16(Dpy(), ref, gc, 0, ascent, &glyph, 1);
+  XSync(Dpy(), False);
+  std::vector<unsigned long> want = Pixels(ref, 0, 0, w, h);
+  XFreeGC(Dpy(), gc);
+  XFreePixmap(Dpy(), ref);
+  EXPECT_EQ(Pixels(ed->win, x, 2, w, h), want);
+  int ink = 0;
+  for (unsigned long p : want) ink += p == ed->foreFontColor;
+  EXPECT_GT(ink, 10);  // the reference really holds a glyph
+}
+
+TEST_F(Editor, TheCaretBarStandsWhereTheTextWidthSays) {
+  REQUIRE_XTEST();
+  Make("ab" + K + "cd\nsecond\n");
+  Press(XK_Down);
+  Press(XK_Right);
+  Press(XK_Right);
+  Press(XK_Up);  // column 2 of line 0: just before K
+  ASSERT_TRUE(PumpUntil([&] { return D()->caret == 2 && D()->caretCell.line == 0; }));
+  Pump();
+  int x = ColumnX(0, 2), y = RowY(0);
+  unsigned long caret = CaretPixel();
+  for (int dy = 0; dy < h - 1; dy++) {
+    EXPECT_EQ(Pixel(ed->win, x, y + dy), caret) << dy;
+    EXPECT_EQ(Pixel(ed->win, x + 1, y + dy), caret) << dy;
+  }
+  // and nowhere on the line below
+  for (unsigned long p : Pixels(ed->win, 4, RowY(1), 200, h)) EXPECT_NE(p, caret);
+}
+
+TEST_F(Editor, ASelectionIsAReverseBandAsWideAsItsCharacters) {
+  REQUIRE_XTEST();
+  Make("ab" + K + "cd\n");
+  Press(XK_Right);
+  Press(XK_Right);
+  Press(XK_Right, true);  // selects K
+  ASSERT_TRUE(PumpUntil([&] { return D()->selectLen == 2; }));
+  Pump();
+  EXPECT_STREQ(krnGetSelectText_InputMltWnd(ed), K.c_str());
+  int x0 = ColumnX(0, 2), x1 = ColumnX(0, 4);
+  std::vector<unsigned long> band = Pixels(ed->win, x0, 2, x1 - x0, h);
+  int reversed = 0;
+  for (unsigned long p : band) {
+    EXPECT_TRUE(p == ed->foreFontColor || p == ed->backFontColor) << std::hex << p;
+    reversed += p == ed->foreFontColor;
+  }
+  EXPECT_GT(reversed, static_cast<int>(band.size()) / 2);  // filled: mostly the band colour
+  EXPECT_EQ(Pixel(ed->win, x1 + 1, 2), ed->backColor);     // it ends with the selection
+  EXPECT_EQ(Pixel(ed->win, x0 - 1, 2), ed->backColor);
+  unsigned long caret = CaretPixel();
+  for (unsigned long p : Screen()) ASSERT_NE(p, caret);  // no caret with a selection
+  // a click clears it and repaints the old band
+  XEvent click{};
+  click.xbutton.type = ButtonPress;
+  click.xbutton.window = ed->win;
+  click.xbutton.button = Button1;
+  click.xbutton.x = 100;
+  click.xbutton.y = 5;
+  click.xbutton.time = 500000;
+  krnCallWndProc(Dpy(), ed, &click, 0);
+  XSync(Dpy(), False);
+  EXPECT_EQ(D()->selectLen, 0);
+  EXPECT_EQ(Pixel(ed->win, x0 + 1, 2), ed->backColor);
+}
+
+TEST_F(Editor, TypingInAWrappedParagraphRepaintsOnlyFromTheCaretLineDown) {
+  REQUIRE_XTEST();
+  std::string para;
+  for (int i = 0; i < 60; i++) para += "word ";
+  Make("first\nsecond\n" + para + "\nlast\n", 200, 300);
+  ASSERT_GT(D()->lines, 6);
+  ASSERT_EQ(static_cast<const TextLine*>(D()->lineList[3])->hard, 0);
+  int line = 4;
+  int start = 0;
+  for (int i = 0; i < line; i++) start += static_cast<const TextLine*>(D()->lineList[i])->length;
+  krnSetCaretPos_InputMltWnd(ed, start + 3);
+  Pump();
+  unsigned long red = g_korrin.colors[KRN_RED];
+  int right = ed->rect.width - 20;
+  Fill(red, right, RowY(0) + 2, 8, 8);         // above the caret
+  Fill(red, right, RowY(line - 1) + 2, 8, 8);  // the line just above
+  Fill(red, right, RowY(line + 2) + 2, 8, 8);  // in the wrapped run below
+  Press(XK_z);
+  ASSERT_TRUE(PumpUntil([&] { return D()->length == static_cast<int>(para.size()) + 20; }));
+  Pump();
+  EXPECT_EQ(Pixel(ed->win, right + 4, RowY(0) + 4), red);
+  EXPECT_EQ(Pixel(ed->win, right + 4, RowY(line - 1) + 4), red);
+  EXPECT_NE(Pixel(ed->win, right + 4, RowY(line + 2) + 4), red);
+}
+
+TEST_F(Editor, ScrollingByCopyingShowsWhatAFullRepaintShows) {
+  std::string text;
+  for (int i = 0; i < 60; i++) text += "line " + std::to_string(i) + (i % 3 ? K : "") + "\n";
+  Make(text, 200, 150);
+  krnSetHiDraw_InputMltWnd(ed, 1);
+  Pump();
+  for (int line : {1, 4, 2, 0, 9}) {
+    EXPECT_EQ(krnSetPos_InputMltWnd(ed, line), line);
+    XSync(Dpy(), False);
+    std::vector<unsigned long> copied = Screen();
+    EXPECT_EQ(copied, FullRepaint()) << "top line " << line;
+  }
+  ASSERT_FALSE(g_calls.empty());
+  EXPECT_EQ(g_calls.back().first, KRN_CARET_MOVED);
+}
+
+TEST_F(Editor, PartialRepaintsAgreeWithAFullRepaint) {
+  Make("alpha beta\n" + K + J + " gamma\n\ndelta\n", 120, 120);
+  struct Step {
+    KeySym sym;
+    unsigned int state;
+  };
+  const Step steps[] = {{XK_End, 0},    {XK_Left, ShiftMask}, {XK_Up, ShiftMask},
+                        {XK_Home, 0},   {XK_Down, ShiftMask}, {XK_Right, 0},
+                        {XK_Delete, 0}, {XK_Return, 0},       {XK_BackSpace, 0},
+                        {XK_Next, 0},   {XK_Prior, 0},        {XK_Down, 0}};
+  for (const Step& s : steps) {
+    Send(s.sym, s.state);
+    XSync(Dpy(), False);
+    std::vector<unsigned long> partial = Screen();
+    EXPECT_EQ(partial, FullRepaint()) << "after key " << std::hex << s.sym;
+  }
+  // a selection started away from the drawn caret leaves no stale caret
+  krnSetCaretPos_InputMltWnd(ed, 0);
+  krnSetSelectText_InputMltWnd(ed, 20, 24);
+  XSync(Dpy(), False);
+  std::vector<unsigned long> partial = Screen();
+  EXPECT_EQ(partial, FullRepaint());
+}
+
+TEST_F(Editor, CallbacksReportEditsMovesAndResizes) {
+  Make("abc\n");
+  Send(XK_Right);
+  ASSERT_EQ(g_calls.size(), 1u);
+  EXPECT_EQ(g_calls[0], std::make_pair(static_cast<int>(KRN_CARET_MOVED), 1L));
+  Send(XK_BackSpace);
+  EXPECT_EQ(g_calls.back(), std::make_pair(static_cast<int>(KRN_EDITED), 0L));
+  g_calls.clear();
+  Send(XK_BackSpace);  // refused at the start: no callback
+  EXPECT_TRUE(g_calls.empty());
+  g_answer = KRN_QUIT;
+  EXPECT_EQ(Send(XK_Right), KRN_QUIT);
+  g_answer = 1;
+  XResizeWindow(Dpy(), ed->win, 100, 80);
+  ASSERT_TRUE(
+      PumpUntil([&] { return !g_calls.empty() && g_calls.back().first == KRN_EDITOR_RESIZED; }));
+  EXPECT_EQ(ed->rect.width, 100);
+}
+
+TEST_F(Editor, LockModeAndModifiersKeepTheTextFromTheKeyboard) {
+  Make("abc\n");
+  krnSetLock_InputMltWnd(ed, 5);
+  EXPECT_EQ(krnGetLock_InputMltWnd(ed), 1);
+  Send(XK_x);
+  Send(XK_Delete);
+  Send(XK_Return);
+  EXPECT_EQ(Text(), "abc\n");
+  Send(XK_Right);
+  EXPECT_EQ(D()->caret, 1);
+  krnSetLock_InputMltWnd(ed, 0);
+  Send(XK_x, ControlMask);
+  Send(XK_x, Mod1Mask);
+  EXPECT_EQ(Text(), "abc\n");
+  Send(XK_x);
+  EXPECT_EQ(Text(), "axbc\n");
+  // keys of another window edit only with foreign keys on
+  Send(XK_y, 0, frame->win);
+  EXPECT_EQ(Text(), "axbc\n");
+  D()->foreignKeys = 1;
+  Send(XK_y, 0, frame->win);
+  EXPECT_EQ(Text(), "axybc\n");
+}
+
+TEST_F(Editor, PublicOperationsEditTheText) {
+  Make("");
+  EXPECT_EQ(krnGetLength_InputMltWnd(ed), 1);
+  EXPECT_EQ(krnSetText_InputMltWnd(ed, "ab\r\ncd", 6), 6);
+  EXPECT_EQ(Text(), "ab\ncd\n");
+  EXPECT_EQ(krnIsUpdate_InputMltWnd(ed), 0);
+  krnSetCaretPos_InputMltWnd(ed, 99);
+  EXPECT_EQ(krnGetCaretPos_InputMltWnd(ed), 5);
+  krnSetCaretPos_InputMltWnd(ed, -4);
+  EXPECT_EQ(krnGetCaretPos_InputMltWnd(ed), 0);
+  // copy without a selection: an empty copy that pastes nothing but marks
+  EXPECT_EQ(krnCopyText_InputMltWnd(ed), 1);
+  EXPECT_STREQ(krnGetCopyText_InputMltWnd(ed), "");
+  EXPECT_EQ(krnPasteText_InputMltWnd(ed, nullptr), 1);
+  EXPECT_EQ(Text(), "ab\ncd\n");
+  EXPECT_EQ(krnIsUpdate_InputMltWnd(ed), 1);
+  EXPECT_EQ(krnSetSelectText_InputMltWnd(ed, 3, 2), 0);
+  EXPECT_EQ(krnSetSelectText_InputMltWnd(ed, 1, 4), 1);
+  EXPECT_STREQ(krnGetSelectText_InputMltWnd(ed), "b\nc");
+  EXPECT_EQ(krnCutText_InputMltWnd(ed), 1);
+  EXPECT_EQ(Text(), "ad\n");
+  EXPECT_EQ(krnPasteText_InputMltWnd(ed, nullptr), 1);
+  EXPECT_EQ(Text(), "ab\ncd\n");
+  EXPECT_EQ(krnAddText_InputMltWnd(ed, ""), -1);
+  EXPECT_EQ(krnAddText_InputMltWnd(ed, K.c_str()), 8);
+  EXPECT_EQ(krnGetLines_InputMltWnd(ed), 2);
+  EXPECT_EQ(krnGetLinesOfPage_InputMltWnd(ed), (200 - 5) / h);
+  EXPECT_EQ(krnSetSelectText_InputMltWnd(ed, 0, krnGetLength_InputMltWnd(ed)), 1);
+  EXPECT_EQ(D()->selectLen, 8);
+  EXPECT_EQ(krnDelSelectText_InputMltWnd(ed), 1);
+  EXPECT_EQ(krnGetLength_InputMltWnd(ed), 0);
+  EXPECT_EQ(krnGetLines_InputMltWnd(ed), 0);
+  krnSendEvent(ed, KRN_EV_REDRAW);  // an empty editor: frame and caret only
+  XSync(Dpy(), False);
+  EXPECT_EQ(Pixel(ed->win, 4, 2 + h / 2), CaretPixel());
+  // another kind of window is refused
+  EXPECT_EQ(krnSetText_InputMltWnd(frame, "x", 1), -1);
+  EXPECT_EQ(krnAddText_InputMltWnd(frame, "x"), -1);
+  EXPECT_EQ(krnGetText_InputMltWnd(frame), nullptr);
+  EXPECT_EQ(krnSetLock_InputMltWnd(frame, 1), 0);
+  EXPECT_EQ(krnSetCaretPos_InputMltWnd(nullptr, 1), 0);
+}
+
+TEST_F(Editor, DoubleClickSelectsAWordAndDraggingExtends) {
+  REQUIRE_XTEST();
+  Make("foo bar baz\nnext line\n");
+  int y = 2 + h / 2;
+#ifdef KRN_HAVE_XTEST
+  XTestFakeMotionEvent(Dpy(), 0, ColumnX(0, 5), y, 0);
+  XTestFakeButtonEvent(Dpy(), 1, True, 0);
+  XTestFakeButtonEvent(Dpy(), 1, False, 0);
+  XTestFakeButtonEvent(Dpy(), 1, True, 0);
+  XTestFakeButtonEvent(Dpy(), 1, False, 0);
+  XSync(Dpy(), False);
+#endif
+  ASSERT_TRUE(PumpUntil([&] { return D()->selectLen == 3; }));
+  EXPECT_EQ(D()->caret, 4);
+  EXPECT_STREQ(krnGetSelectText_InputMltWnd(ed), "bar");
+  // drag from "foo" onto the next line (a press that is no double click)
+  int doubleClickTime = g_korrin.doubleClickTime;
+  g_korrin.doubleClickTime = 0;
+#ifdef KRN_HAVE_XTEST
+  XTestFakeMotionEvent(Dpy(), 0, ColumnX(0, 1), y, 0);
+  XTestFakeButtonEvent(Dpy(), 1, True, 0);
+  XTestFakeMotionEvent(Dpy(), 0, ColumnX(1, 4), y + h, 100);
+  XTestFakeMotionEvent(Dpy(), 0, ColumnX(1, 4) + 1, y + h, 100);
+  XSync(Dpy(), False);
+#endif
+  ASSERT_TRUE(PumpUntil([&] { return D()->caret == 1 && D()->selectLen == 15; }))
+      << D()->caret << " " << D()->selectLen;
+#ifdef KRN_HAVE_XTEST
+  XTestFakeButtonEvent(Dpy(), 1, False, 0);
+  XSync(Dpy(), False);
+#endif
+  bool released = PumpUntil([&] { return D()->buttonDown == 0; });
+  g_korrin.doubleClickTime = doubleClickTime;
+  ASSERT_TRUE(released);
+  EXPECT_STREQ(krnGetSelectText_InputMltWnd(ed), "oo bar baz\nnext");
+}
+
+}  // namespace

@@ -1,0 +1,706 @@
+// inputmltwnd.cpp - the multi-line text editor window (kind 130): creation,
+// the public operations, the drawing of lines, caret and selection straight
+// onto the X window (only what changed, or the whole editor), and the window
+// procedure that turns keys, clicks, drags, focus and resizes into calls of
+// the X-free model in inputmltwnd_model.cpp.  Start at WndProc_InputMltWnd.
+#include <stdlib.h>
+#include <string.h>
+
+#include <X11/keysym.h>
+
+#include "controls/inputmltwnd_model.h"
+#include "core/korrin_internal.h"
+#include "support/xmeasure.h"
+
+namespace {
+
+using mlt::Editor;
+using mlt::Outcome;
+
+/* ---- record, metrics and geometry ----------------------------------------- */
+
+InputMltWndData* Data(KrnWindow* window) {
+  if (!window || window->windowKind != KRN_KIND_INPUTMLTWND) return nullptr;
+  return static_cast<InputMltWndData*>(window->option);
+}
+
+krnx::FontPair g_fonts;  // the session's fonts, refreshed for every editor call
+
+int FontSingleWidth(void* context, unsigned char byte) {
+  return static_cast<krnx::FontPair*>(context)->single ? krnx::SingleWidth(context, byte) : 0;
+}
+
+int FontPairWidth(void* context, unsigned char row, unsigned char cell) {
+  return static_cast<krnx::FontPair*>(context)->kanji ? krnx::PairWidth(context, row, cell) : 0;
+}
+
+int TextWidth(void*, const unsigned char* bytes, int length) {
+  return krnTextNWidth(bytes, length);
+}
+
+// The model's view of an editor window: its record, its size and the
+// session's fonts and code setting.
+Editor EditorOf(KrnWindow* window, InputMltWndData* d) {
+  g_fonts.single = g_korrin.font;
+  g_fonts.kanji = g_korrin.fontKanji ? g_korrin.fontKanji : g_korrin.font;
+  Editor e;
+  e.d = d;
+  e.view = mlt::View{window->rect.width, window->rect.height, krnGetCharHeight(nullptr)};
+  e.metrics =
+      mlt::Metrics{g_korrin.charCode, charcode::CharMeter{FontSingleWidth, FontPairWidth, &g_fonts},
+                   TextWidth, nullptr};
+  return e;
+}
+
+int RowTop(const Editor& e, int line) {
+  return mlt::kTextTop + (line - e.d->topLine) * e.view.lineHeight;
+}
+
+// Rows at least partly visible.
+int VisibleRows(const Editor& e) {
+  return e.view.lineHeight > 0 ? (e.view.height - 3) / e.view.lineHeight + 1 : 0;
+}
+
+KrnRect TextClip(const Editor& e) {
+  int w = e.view.width - 5, h = e.view.height - 3;
+  return krnSetRect(mlt::kTextLeft, mlt::kTextTop, w > 0 ? w : 0, h > 0 ? h : 0);
+}
+
+// Sends the caret position to the input method as the pre-edit spot.
+void MovePreedit(KrnWindow* window, const Editor& e) {
+  const InputMltWndData* d = e.d;
+  XPoint spot;
+  spot.x = static_cast<short>(mlt::ColumnX(e, d->caretCell.line, d->caretCell.column));
+  spot.y = static_cast<short>(RowTop(e, d->caretCell.line) + e.view.lineHeight);
+  krnMovePreedit_XIM(window, spot);
+}
+
+/* ---- drawing ---------------------------------------------------------------- */
+
+// The caret colour: the contrast shade of the window's background, looked
+// up once per background rather than at every stroke.
+unsigned long CaretColor(Display* display, KrnWindow* window) {
+  static bool known = false;
+  static unsigned long back = 0, caret = 0;
+  if (!known || back != window->backColor) {
+    int r = 0, g = 0, b = 0;
+    krnGetRGB(display, g_korrin.colormap, window->backColor, &r, &g, &b);
+    caret = krnGetAlterColor(display, g_korrin.colormap, r, g, b, KRN_SHADE_CONTRAST);
+    back = window->backColor;
+    known = true;
+  }
+  return caret;
+}
+
+// One drawing of the editor: what the screen shows is compared with the
+// record and only the rows that differ are painted (or all of them).
+struct Painter {
+  Display* display;
+  KrnWindow* window;
+  Editor e;
+  InputMltWndData* d;
+  KrnRect clip;
+  int rows;                   // visible rows V
+  KrnCell selEnd;             // selection-end cell, or (-10, -10)
+  KrnCell selFirst, selLast;  // the selection's cells in text order
+  bool selecting;
+
+  const TextLine* Line(int i) const { return mlt::Line(d, i); }
+
+  void DrawCaret(int x, int y) {
+    int h = e.view.lineHeight;
+    unsigned long pixel = CaretColor(display, window);
+    krnDrawLineRRg(display, window->win, clip, pixel, krnSetRect(x, y, 0, h - 1));
+    krnDrawLineRRg(display, window->win, clip, pixel, krnSetRect(x + 1, y, 0, h - 1));
+  }
+
+  void DrawText(int x, int y, const char* bytes, int n, bool selected) {
+    if (n <= 0) return;
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes);
+    if (selected)
+      krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, window->backFontColor,
+                      window->foreFontColor, x, y, b, n);
+    else
+      krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, window->foreFontColor,
+                      KRN_TRANSPARENT, x, y, b, n);
+  }
+
+  // The selected part of line i drawn over its text in reverse colours.
+  void DrawSelect(int i) {
+    const TextLine* l = Line(i);
+    if (!l) return;
+    int y = RowTop(e, i), from = 0, to = 0;
+    if (i == selFirst.line) {
+      from = selFirst.column;
+      to = selLast.line == selFirst.line ? selLast.column : l->length;
+    } else if (i == selLast.line) {
+      to = selLast.column;
+    } else if (i > selFirst.line && i < selLast.line) {
+      to = l->length;
+    } else {
+      return;
+    }
+    from = from < 0 ? 0 : (from > l->length ? l->length : from);
+    to = to > l->length ? l->length : to;
+    int x = mlt::kTextLeft + krnTextNWidth(reinterpret_cast<const unsigned char*>(l->text), from);
+    DrawText(x, y, l->text + from, to - from, true);
+  }
+
+  // Text of line i, then its caret or its part of the selection.
+  void PaintLine(int i, bool clearFirst) {
+    const TextLine* l = Line(i);
+    if (!l) return;
+    int y = RowTop(e, i);
+    if (clearFirst)
+      krnClearRectWindowRRg(display, window, clip,
+                            krnSetRect(mlt::kTextLeft, y, e.view.width, e.view.lineHeight), 0);
+    DrawText(mlt::kTextLeft, y, l->text, l->length, false);
+    if (selecting)
+      DrawSelect(i);
+    else if (i == d->caretCell.line)
+      DrawCaret(mlt::ColumnX(e, i, d->caretCell.column), y);
+  }
+
+  void Whole() {
+    krnClearWindow(display, window, 0);
+    for (int i = d->topLine; i < d->lines; i++) {
+      PaintLine(i, false);
+      if (i - d->topLine > rows) break;
+    }
+    if (d->lines == 0) DrawCaret(mlt::kTextLeft, mlt::kTextTop);
+    krnDraw3DRectangle(display, window->win, krnSetRect(0, 0, e.view.width - 1, e.view.height - 1),
+                       0);
+  }
+
+  bool CanScroll() const {
+    int dist = d->topLine - d->drawnTopLine;
+    if (dist < 0) dist = -dist;
+    return d->hiDraw && d->selectLen == d->drawnSelectLen && d->lines == d->drawnLines &&
+           d->caret == d->drawnCaret && rows > 0 && dist > 0 && dist < rows;
+  }
+
+  // Only the view moved: copy the visible text and paint the rows that
+  // came into view.
+  void Scroll() {
+    int h = e.view.lineHeight, H = e.view.height, W = e.view.width;
+    bool up = d->topLine < d->drawnTopLine;
+    int dist = up ? d->drawnTopLine - d->topLine : d->topLine - d->drawnTopLine;
+    char newline = '\n';
+    int nl = g_korrin.font ? XTextWidth(g_korrin.font, &newline, 1) : 0;
+    int first = up ? d->topLine : d->drawnTopLine, widest = 0;
+    for (int i = first; i < first + rows + dist && i < d->lines; i++) {
+      int w = Line(i)->width + Line(i)->hard * nl;
+      if (w > widest) widest = w;
+    }
+    KrnRect strip;
+    if (up) {
+      krnCopyWindowRRg(display, window, clip,
+                       krnSetRect(mlt::kTextLeft, mlt::kTextTop, widest, H - dist * h),
+                       mlt::kTextLeft, mlt::kTextTop + dist * h, 0);
+      strip = krnSetRect(mlt::kTextLeft, mlt::kTextTop, widest, dist * h);
+    } else {
+      krnCopyWindowRRg(display, window, clip,
+                       krnSetRect(mlt::kTextLeft, mlt::kTextTop + dist * h, widest, H - dist * h),
+                       mlt::kTextLeft, mlt::kTextTop, 0);
+      int keep = rows - dist - 1;
+      strip = krnSetRect(mlt::kTextLeft, mlt::kTextTop + keep * h, widest, H - keep * h);
+    }
+    krnClearRectWindowRRg(display, window, clip, strip, 0);
+    int below = H - (rows - 1) * h;
+    if (below > 0 && d->lines <= d->topLine + rows - 1)
+      krnClearRectWindowRRg(display, window, clip,
+                            krnSetRect(mlt::kTextLeft, mlt::kTextTop + (rows - 1) * h, W, below),
+                            0);
+    for (int k = 0; k <= dist; k++) {
+      int i = up ? d->topLine + k : d->topLine + rows - 1 - k;
+      if (i >= 0 && i < d->lines) PaintLine(i, false);
+    }
+  }
+
+  bool InDrawnSelection(int i) const {
+    if (d->drawnSelectLen > 0) return i > d->drawnCaretCell.line && i <= d->drawnSelectCell.line;
+    if (d->drawnSelectLen < 0) return i >= d->drawnSelectCell.line && i < d->drawnCaretCell.line;
+    return false;
+  }
+
+  // Rows that an edit or a caret move without a selection can have changed.
+  int ChangedWithoutSelection() {
+    int caretLine = d->caretCell.line, run = 0;
+    for (int j = caretLine; j < d->lines && !Line(j)->hard && run < rows + 1; j++) run++;
+    bool scrolled = d->topLine != d->drawnTopLine, countChanged = d->lines != d->drawnLines;
+    int i = d->topLine;
+    for (; i < d->lines; i++) {
+      bool below = i > caretLine;
+      if (scrolled || i == caretLine || i == d->drawnCaretCell.line || (countChanged && below) ||
+          (below && i - caretLine <= run) || InDrawnSelection(i))
+        PaintLine(i, true);
+      if (i - d->topLine > rows) break;
+    }
+    return i;
+  }
+
+  // Rows between the old and the new selection end, the caret's row, and
+  // the rows the old selection covered (so no stale band is left behind).
+  int ChangedWithSelection() {
+    int a = d->drawnSelectCell.line == mlt::kNoCell ? d->caretCell.line : d->drawnSelectCell.line;
+    int b = selEnd.line, low = a < b ? a : b, high = a < b ? b : a;
+    bool scrolled = d->topLine != d->drawnTopLine;
+    int i = d->topLine;
+    for (; i < d->lines; i++) {
+      bool repaint = scrolled || i == d->caretCell.line || (i >= low && i <= high) ||
+                     InDrawnSelection(i) || i == d->drawnCaretCell.line;
+      if (!repaint) continue;
+      PaintLine(i, true);
+      if (i - d->topLine > rows) break;
+    }
+    return i;
+  }
+
+  // Clears what lies below the last painted row when the text got shorter.
+  void ClearBelow(int end) {
+    int h = e.view.lineHeight, H = e.view.height;
+    int y = (end - d->topLine) * h;
+    if ((y <= H && H <= y + h) || (d->lines < d->drawnLines && y < H)) {
+      krnClearRectWindowRRg(display, window, clip,
+                            krnSetRect(mlt::kTextLeft, mlt::kTextTop + y, e.view.width, H - y), 0);
+      if (y < 1) DrawCaret(mlt::kTextLeft, mlt::kTextTop);
+    }
+  }
+
+  void Record() {
+    d->drawnTopLine = d->topLine;
+    d->drawnLines = d->lines;
+    d->drawnSelectLen = d->selectLen;
+    d->drawnSelectCell = selEnd;
+    d->drawnCaret = d->caret;
+    d->drawnCaretCell = d->caretCell;
+  }
+};
+
+// Paints the whole editor (mode 1) or what changed since the last drawing
+// (mode 0).  Returns 1.
+int Draw_InputMltWnd(Display* display, KrnWindow* window, int mode) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  Painter p{display, window, EditorOf(window, d), d, {}, 0, {mlt::kNoCell, mlt::kNoCell}, {},
+            {},      false};
+  p.clip = TextClip(p.e);
+  p.rows = VisibleRows(p.e);
+  p.selecting = d->selectLen != 0;
+  if (p.selecting) {
+    p.selEnd = mlt::GetSelectCaret(d, d->caret + d->selectLen);
+    p.selFirst = d->selectLen < 0 ? p.selEnd : d->caretCell;
+    p.selLast = d->selectLen < 0 ? d->caretCell : p.selEnd;
+  }
+  if (mode == 1) {
+    p.Whole();
+  } else if (p.CanScroll()) {
+    p.Scroll();
+  } else {
+    p.ClearBelow(p.selecting ? p.ChangedWithSelection() : p.ChangedWithoutSelection());
+  }
+  p.Record();
+  return 1;
+}
+
+/* ---- endings ------------------------------------------------------------------ */
+
+// Reports to the owner; 130 from the callback becomes the procedure's result.
+int Report(KrnWindow* window, int code, int result) {
+  InputMltWndData* d = Data(window);
+  int answer = krnCallEventCallback(window, code, d->caret, 0);
+  return answer == KRN_QUIT ? KRN_QUIT : result;
+}
+
+// Draws, moves the pre-edit spot and reports what a key or mouse action did.
+int Finish(Display* display, KrnWindow* window, const Outcome& out, int result) {
+  InputMltWndData* d = Data(window);
+  if (out.bell) krnBell();
+  if (out.ending == mlt::kEndNone) return result;
+  Editor e = EditorOf(window, d);
+  if (out.ending != mlt::kEndView || d->topLine != d->drawnTopLine)
+    Draw_InputMltWnd(display, window, out.wholeRedraw ? 1 : 0);
+  MovePreedit(window, e);
+  if (out.quiet) return result;
+  return Report(window, out.ending == mlt::kEndEdit ? KRN_EDITED : KRN_CARET_MOVED, result);
+}
+
+/* ---- keys ----------------------------------------------------------------------- */
+
+struct KeyRule {
+  KeySym sym;
+  mlt::Key key;
+  bool navigation;  // works in lock mode
+};
+
+const KeyRule kKeyRules[] = {
+    {XK_Left, mlt::kLeft, true},
+    {XK_Right, mlt::kRight, true},
+    {XK_Up, mlt::kUp, true},
+    {XK_Down, mlt::kDown, true},
+    {XK_Home, mlt::kHome, true},
+    {XK_End, mlt::kEnd, true},
+    {XK_Prior, mlt::kPrior, true},
+    {XK_Next, mlt::kNext, true},
+    {XK_BackSpace, mlt::kBackSpace, false},
+    {XK_Delete, mlt::kDelete, false},
+    {XK_Return, mlt::kReturn, false},
+};
+
+const KeyRule* FindKey(KeySym sym) {
+  for (const KeyRule& rule : kKeyRules)
+    if (rule.sym == sym) return &rule;
+  return nullptr;
+}
+
+KeySym KeySymOf(XEvent* event) {
+  if (g_korrin.tenKey) return krnConvertTenKeyCode(event->xkey);
+  return XLookupKeysym(&event->xkey, krnGetShiftState(event->xkey));
+}
+
+bool IsTypedKey(KeySym sym) {
+  return (sym >= 0x20 && sym <= 0x7E) || sym == XK_Tab || sym == 0;
+}
+
+int OnKeyPress(Display* display, KrnWindow* window, XEvent* event, int result) {
+  InputMltWndData* d = Data(window);
+  if (krnGetCtrlState(event->xkey) || krnGetAltState(event->xkey)) return result;
+  int n = 0;
+  char* s = krnGetString(window, event, &n);
+  KeySym sym = KeySymOf(event);
+  d->shift = krnGetShiftKey(event->xkey);
+  Editor e = EditorOf(window, d);
+  if (s && n > 0 && IsTypedKey(sym)) return Finish(display, window, mlt::TypeText(e, s, n), result);
+  const KeyRule* rule = FindKey(sym);
+  if (!rule) return result;
+  return Finish(display, window, mlt::PressKey(e, rule->key, d->shift != 0), result);
+}
+
+// In lock mode only the navigation keys reach the editor.
+bool LockedOut(InputMltWndData* d, XEvent* event) {
+  if (!d->lock || (event->type != KeyPress && event->type != KeyRelease)) return false;
+  const KeyRule* rule = FindKey(KeySymOf(event));
+  return !rule || !rule->navigation;
+}
+
+/* ---- mouse ------------------------------------------------------------------------ */
+
+unsigned int PrimaryButton() {
+  if (g_korrin.mouseRightHand || g_korrin.mouseButtons == 1) return Button1;
+  return g_korrin.mouseButtons == 2 ? Button2 : Button3;
+}
+
+// The shift test of a button event, read like a key event's state.
+bool ButtonShift(const XButtonEvent& button) {
+  XKeyEvent key{};
+  key.state = button.state;
+  return krnGetShiftState(key) != 0;
+}
+
+int OnButtonPress(Display* display, KrnWindow* window, XEvent* event, int result) {
+  if (event->xbutton.button != PrimaryButton()) return result;
+  InputMltWndData* d = Data(window);
+  Editor e = EditorOf(window, d);
+  Outcome out = mlt::PressButton(e, event->xbutton.x, event->xbutton.y,
+                                 static_cast<uint32_t>(event->xbutton.time),
+                                 ButtonShift(event->xbutton), g_korrin.doubleClickTime);
+  return Finish(display, window, out, result);
+}
+
+int OnMotion(Display* display, KrnWindow* window, XEvent* event, int result) {
+  InputMltWndData* d = Data(window);
+  Editor e = EditorOf(window, d);
+  Outcome out = mlt::Motion(e, event->xmotion.x, event->xmotion.y,
+                            static_cast<uint32_t>(event->xmotion.time), g_korrin.interval);
+  return Finish(display, window, out, result);
+}
+
+/* ---- window events ------------------------------------------------------------------ */
+
+int OnResize(KrnWindow* window, int result) {
+  InputMltWndData* d = Data(window);
+  Editor e = EditorOf(window, d);
+  mlt::Resized(e);
+  MovePreedit(window, e);
+  return Report(window, KRN_EDITOR_RESIZED, result);
+}
+
+int OnDestroy(KrnWindow* window) {
+  mlt::FreeData(Data(window));
+  krnDetachIM(window, 1);
+  return 1;
+}
+
+bool Handles(KrnWindow* window, InputMltWndData* d, XEvent* event) {
+  if (event->xany.window == window->win) return true;
+  return d->foreignKeys && (event->type == KeyPress || event->type == KeyRelease);
+}
+
+// Sends a toolkit event to the editor and moves the pre-edit spot, the tail
+// of every public operation that changed the text or the view.
+void Refresh(KrnWindow* window, InputMltWndData* d, int code) {
+  krnSendEvent(window, code);
+  if (CheckKrnPointer(window)) MovePreedit(window, EditorOf(window, d));
+}
+
+}  // namespace
+
+// The editor's window procedure: the default procedure's answer, 130 when
+// the owner's callback asked to quit, 1 for the destroy event.
+int WndProc_InputMltWnd(Display* display, KrnWindow* window, XEvent* event) {
+  InputMltWndData* d = Data(window);
+  if (!d || !event) return window ? window->result : 0;
+  if (!Handles(window, d, event) || LockedOut(d, event)) return window->result;
+  int result = krnWndProc_Default(display, window, event);
+  switch (event->type) {
+    case KeyPress:
+      return OnKeyPress(display, window, event, result);
+    case KeyRelease:
+      d->shift = krnGetShiftKey(event->xkey);
+      return result;
+    case ButtonPress:
+      return event->xany.window == window->win ? OnButtonPress(display, window, event, result)
+                                               : result;
+    case ButtonRelease:
+      d->buttonDown = 0;
+      return result;
+    case MotionNotify:
+      return OnMotion(display, window, event, result);
+    case EnterNotify:
+    case FocusIn:
+      krnSetFocusIC_XIM(window);
+      MovePreedit(window, EditorOf(window, d));
+      return result;
+    case FocusOut:
+      krnUnsetFocusIC_XIM(window);
+      return result;
+    case Expose:
+      if (event->xexpose.count == 0) Draw_InputMltWnd(display, window, 1);
+      return result;
+    case KRN_EV_UPDATE:
+      Draw_InputMltWnd(display, window, 0);
+      return result;
+    case KRN_EV_REDRAW:
+      Draw_InputMltWnd(display, window, 1);
+      return result;
+    case ConfigureNotify:
+      return event->xconfigure.window == window->win ? OnResize(window, result) : result;
+    case KRN_EV_DESTROY:
+      return OnDestroy(window);
+    default:
+      return result;
+  }
+}
+
+// Creates the editor window with its text; null when the window or the
+// text cannot be made.
+KrnWindow* krnCreateWindow_InputMltWnd(Display* display, KrnWindow* parent, KrnRect rect,
+                                       const char* name, const char* text, int size,
+                                       int foreignKeys) {
+  KrnWindow* window = krnCreateWindow(display, parent, rect, 0, name, WndProc_InputMltWnd);
+  if (!window) return nullptr;
+  krnSetWindowKind(window, KRN_KIND_INPUTMLTWND);
+  InputMltWndData* d = static_cast<InputMltWndData*>(krnAlloc(sizeof(InputMltWndData)));
+  if (!d) {
+    krnDestroyWindow(display, window);
+    return nullptr;
+  }
+  Editor e = EditorOf(window, d);
+  if (!mlt::InitText(e, text, size)) {
+    free(d);
+    krnDestroyWindow(display, window);
+    return nullptr;
+  }
+  d->foreignKeys = foreignKeys;
+  krnSetOption(window, d);
+  krnSetCustom(window, 1);
+  krnSetBackColor(display, window, g_korrin.setColors[KRN_SC_PAPER]);
+  krnAttachIM(window, nullptr);
+  krnSetDefaultCursor(window, g_korrin.cursors[KRN_CURSOR_IBEAM]);
+  return window;
+}
+
+int krnGetCaretPos_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  return d ? d->caret : 0;
+}
+
+// Puts the caret at position (kept within the text), clearing the selection.
+int krnSetCaretPos_InputMltWnd(KrnWindow* window, int position) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  Editor e = EditorOf(window, d);
+  mlt::SetCaretPos(e, position);
+  Refresh(window, d, KRN_EV_UPDATE);
+  return 1;
+}
+
+int krnGetLength_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  return d ? d->length : 0;
+}
+
+char* krnGetText_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  return d ? d->text : nullptr;
+}
+
+// Replaces the whole text; the new length, or -1 (the old text stays) when
+// it is too large or memory ran out.
+int krnSetText_InputMltWnd(KrnWindow* window, const char* data, int size) {
+  InputMltWndData* d = Data(window);
+  if (!d) return -1;
+  Editor e = EditorOf(window, d);
+  int length = mlt::SetText(e, data, size);
+  if (length < 0) return -1;
+  Refresh(window, d, KRN_EV_REDRAW);
+  return length;
+}
+
+// Inserts a string at the caret in place of the selection; the new length,
+// or -1 for an empty string or when memory ran out (nothing changed).
+int krnAddText_InputMltWnd(KrnWindow* window, const char* string) {
+  InputMltWndData* d = Data(window);
+  if (!d) return -1;
+  Editor e = EditorOf(window, d);
+  int length = mlt::AddText(e, string);
+  if (length < 0) return -1;
+  Refresh(window, d, KRN_EV_REDRAW);
+  return length;
+}
+
+char* krnGetSelectText_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  return d ? d->selectText : nullptr;
+}
+
+// Selects start to end (end beyond the text: up to the final newline).
+int krnSetSelectText_InputMltWnd(KrnWindow* window, int start, int end) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  Editor e = EditorOf(window, d);
+  if (!mlt::SetSelectRange(e, start, end)) return 0;
+  Refresh(window, d, KRN_EV_UPDATE);
+  return 1;
+}
+
+// Deletes the selection; 0 when memory ran out and nothing was deleted.
+int krnDelSelectText_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  if (d->selectLen == 0) return 1;
+  Editor e = EditorOf(window, d);
+  if (!mlt::DelSelectText(e)) return 0;
+  d->update = 1;
+  Refresh(window, d, KRN_EV_REDRAW);
+  return 1;
+}
+
+// Copies the selection into the copy buffer; 0 when no copy could be made.
+int krnCopyText_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  free(d->copyText);
+  d->copyText = nullptr;
+  if (!d->selectText) return 1;
+  d->copyText = strdup(d->selectText);
+  return d->copyText ? 1 : 0;
+}
+
+int krnCutText_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  if (!d->selectText) return 1;
+  d->update = 1;
+  int copied = krnCopyText_InputMltWnd(window);
+  krnDelSelectText_InputMltWnd(window);
+  return copied;
+}
+
+// Inserts the string, or the copy buffer for null, at the caret.
+int krnPasteText_InputMltWnd(KrnWindow* window, const char* string) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  if (!string) string = d->copyText;
+  if (!string) return 1;
+  d->update = 1;
+  krnAddText_InputMltWnd(window, string);
+  return 1;
+}
+
+char* krnGetCopyText_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  return d ? d->copyText : nullptr;
+}
+
+int krnGetPos_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  return d ? d->topLine : 0;
+}
+
+// Shows line at the top (kept within the lines) and reports the move.
+int krnSetPos_InputMltWnd(KrnWindow* window, int line) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  Editor e = EditorOf(window, d);
+  line = mlt::SetPos(e, line);
+  if (line != d->topLine) {
+    d->topLine = line;
+    Refresh(window, d, KRN_EV_UPDATE);
+    if (CheckKrnPointer(window)) krnCallEventCallback(window, KRN_CARET_MOVED, d->caret, 0);
+  }
+  return line;
+}
+
+int krnGetLines_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  return d ? d->lines : 0;
+}
+
+int krnGetLock_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  return d ? d->lock : 0;
+}
+
+int krnSetLock_InputMltWnd(KrnWindow* window, int flag) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  d->lock = flag ? 1 : 0;
+  return 1;
+}
+
+// Switches scrolling by copying on or off; on also drops the wallpaper.
+int krnSetHiDraw_InputMltWnd(KrnWindow* window, int flag) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  int on = flag ? 1 : 0;
+  if (on == d->hiDraw) return 1;
+  d->hiDraw = on;
+  if (on) krnSetWallPaper(g_korrin.display, window, nullptr);
+  krnSendEvent(window, KRN_EV_REDRAW);
+  return 1;
+}
+
+int krnGetLinesOfPage_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  int h = krnGetCharHeight(nullptr);
+  if (!d || h <= 0) return 0;
+  return (window->rect.height - 5) / h;
+}
+
+int krnSetEventCallback_InputMltWnd(KrnWindow* window, KrnEventCallback callback) {
+  if (!Data(window)) return 0;
+  return krnSetEventCallback(window, callback);
+}
+
+int krnIsUpdate_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  return d ? d->update : 0;
+}
+
+int krnSetUpdateFlag_InputMltWnd(KrnWindow* window, int flag) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  d->update = flag ? 1 : 0;
+  return 1;
+}
