@@ -208,6 +208,15 @@ TEST(InputMltWndModel, TooLargeTextIsRefusedWhenSetAndEmptyAtCreation) {
   EXPECT_EQ(SetText(ed.e, withCr.data(), static_cast<int>(withCr.size())), kMaxTextSize);
 }
 
+TEST(InputMltWndModel, AddingTheEditorsOwnTextInsertsACopy) {
+  Ed ed("abc\n");
+  ed.Caret(1);
+  EXPECT_EQ(AddText(ed.e, ed.d.text), 8);
+  EXPECT_EQ(ed.Text(), "aabc\nbc\n");
+  EXPECT_EQ(ed.d.update, 1);
+  EXPECT_TRUE(Consistent(ed));
+}
+
 /* ---- cells ---------------------------------------------------------------- */
 
 TEST(InputMltWndModel, CaretAndSelectionCellsAtLineBoundaries) {

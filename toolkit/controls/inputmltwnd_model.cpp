@@ -489,7 +489,18 @@ int SetText(Editor& e, const char* data, int size) {
 int AddText(Editor& e, const char* string) {
   InputMltWndData* d = e.d;
   if (!string || !*string) return -1;
-  if (InsertAtCaret(e, string, static_cast<int>(strlen(string))) == 0) return -1;
+  int n = static_cast<int>(strlen(string));
+  // A string inside the editor's own buffer (its text handed back to it)
+  // would move when the buffer grows: insert a copy of it instead.
+  bool own = d->text && string >= d->text && string <= d->text + d->capacity;
+  char* copy = own ? CopyBytes(string, n) : nullptr;
+  if (own && !copy) {
+    NoMemory();
+    return -1;
+  }
+  int inserted = InsertAtCaret(e, copy ? copy : string, n);
+  free(copy);
+  if (!inserted) return -1;
   d->update = 1;
   d->caretCell = GetCaret(d, d->caret);
   d->topLine = GetDrawPos(e);
