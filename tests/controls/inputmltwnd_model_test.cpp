@@ -577,6 +577,17 @@ TEST_F(FailingAllocation, TypingOverASelectionAndDeletingKeepTheOldState) {
       [](Ed& e, Outcome) { EXPECT_EQ(e.Text(), "fir\nnd line\n"); });
 }
 
+TEST_F(FailingAllocation, AFailedSelectedCopyHoldsNoStaleText) {
+  Ed ed("abcdef\n");
+  SetSelectRange(ed.e, 0, 3);
+  ASSERT_STREQ(ed.d.selectText, "abc");
+  Fail(1);
+  ed.Key(kRight, true);
+  SetAllocator(nullptr);
+  EXPECT_EQ(ed.d.selectLen, 4);
+  EXPECT_STREQ(ed.d.selectText, "");
+}
+
 TEST_F(FailingAllocation, SettingAndAddingKeepTheOldText) {
   Ed ed("old\n");
   for (int n = 1; n < 10; n++) {

@@ -358,6 +358,9 @@ int SetSelectText(InputMltWndData* d) {
       Clamp(SelectionStart(d) + (d->selectLen < 0 ? -d->selectLen : d->selectLen), 0, d->length);
   char* copy = CopyBytes(d->text ? d->text + start : "", d->text ? end - start : 0);
   if (!copy) {
+    // An old copy must not pass for the new selection: Copy then copies
+    // nothing rather than text that is no longer selected.
+    if (d->selectText) d->selectText[0] = '\0';
     NoMemory();
     return 0;
   }
