@@ -100,10 +100,10 @@ struct Painter {
   Editor e;
   InputMltWndData* d;
   KrnRect clip;
-  int rows;                   // visible rows V
-  KrnCell selEnd;             // selection-end cell, or (-10, -10)
-  KrnCell selFirst, selLast;  // the selection's cells in text order
-  bool selecting;
+  int rows = 0;                                   // visible rows V
+  KrnCell selEnd = {mlt::kNoCell, mlt::kNoCell};  // selection-end cell, or none
+  KrnCell selFirst = {}, selLast = {};            // the selection's cells in text order
+  bool selecting = false;
 
   const TextLine* Line(int i) const { return mlt::Line(d, i); }
 
@@ -282,8 +282,11 @@ struct Painter {
 int Draw_InputMltWnd(Display* display, KrnWindow* window, int mode) {
   InputMltWndData* d = Data(window);
   if (!d) return 0;
-  Painter p{display, window, EditorOf(window, d), d, {}, 0, {mlt::kNoCell, mlt::kNoCell}, {},
-            {},      false};
+  Painter p;
+  p.display = display;
+  p.window = window;
+  p.e = EditorOf(window, d);
+  p.d = d;
   p.clip = TextClip(p.e);
   p.rows = VisibleRows(p.e);
   p.selecting = d->selectLen != 0;
