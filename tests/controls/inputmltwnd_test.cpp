@@ -26,28 +26,8 @@ using krntest::Pixels;
 const std::string K = "\xB4\xC1";  // kanji, EUC-JP
 const std::string J = "\xBB\xFA";
 
-int EndTurn(KrnWindow*) {
-  return KRN_QUIT;
-}
-
-// One loop turn over every top-level window.
-void Pump() {
-  static KrnWindow* pump = nullptr;
-  if (!pump || !CheckKrnPointer(pump)) {
-    pump = krnCreateWindow(Dpy(), nullptr, krnSetRect(900, 700, 10, 10), 0, "pump", nullptr);
-    krnSetIdolingCallback(pump, EndTurn);
-  }
-  XSync(Dpy(), False);
-  krnMainLoop(Dpy(), nullptr);
-}
-
-template <typename Pred>
-bool PumpUntil(Pred pred) {
-  return krntest::WaitFor([&] {
-    Pump();
-    return pred();
-  });
-}
+using krntest::Pump;
+using krntest::PumpUntil;
 
 std::vector<std::pair<int, long>> g_calls;  // (code, value) the callback saw
 int g_answer = 1;

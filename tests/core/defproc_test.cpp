@@ -35,29 +35,8 @@ int CountingProc(Display*, KrnWindow* w, XEvent* ev) {
   return w->result;
 }
 
-int EndTurn(KrnWindow*) {
-  return KRN_QUIT;
-}
-
-// Runs one loop turn over every top-level window (a helper window ends it).
-void Pump() {
-  static KrnWindow* pump = nullptr;
-  if (!pump || !CheckKrnPointer(pump)) {
-    pump = krnCreateWindow(Dpy(), nullptr, krnSetRect(900, 700, 10, 10), 0, "pump", nullptr);
-    krnSetIdolingCallback(pump, EndTurn);
-  }
-  XSync(Dpy(), False);
-  krnMainLoop(Dpy(), nullptr);
-}
-
-// Waits until the server has sent a ConfigureNotify and the loop has taken it.
-template <typename Pred>
-bool PumpUntil(Pred pred) {
-  return krntest::WaitFor([&] {
-    Pump();
-    return pred();
-  });
-}
+using krntest::Pump;
+using krntest::PumpUntil;
 
 class DefProc : public ::testing::Test {
  protected:

@@ -131,6 +131,31 @@ bool WaitFor(const std::function<bool()>& pred, int timeoutMs) {
   }
 }
 
+namespace {
+int EndTurn(KrnWindow*) {
+  return KRN_QUIT;
+}
+}  // namespace
+
+void Pump() {
+  static KrnWindow* pump = nullptr;
+  if (!pump || !CheckKrnPointer(pump)) {
+    pump = krnCreateWindow(g_display, nullptr, krnSetRect(900, 700, 10, 10), 0, "pump", nullptr);
+    krnSetIdolingCallback(pump, EndTurn);
+  }
+  XSync(g_display, False);
+  krnMainLoop(g_display, nullptr);
+}
+
+bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
+  return WaitFor(
+      [&] {
+        Pump();
+        return pred();
+      },
+      timeoutMs);
+}
+
 bool WaitMapped(Window w, int timeoutMs) {
   return WaitFor(
       [&] {

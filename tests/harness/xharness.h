@@ -70,6 +70,12 @@ const std::string& DisplayName();
 // having processed requests become visible.
 bool WaitFor(const std::function<bool()>& pred, int timeoutMs = 5000);
 
+// Runs one turn of the toolkit's loop over every top-level window (a small
+// helper window ends it), after syncing with the server.
+void Pump();
+// Pumps until pred holds or the timeout passes; returns pred's last answer.
+bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
+
 // Waits until the X server reports the window as viewable.
 bool WaitMapped(Window w, int timeoutMs = 5000);
 
