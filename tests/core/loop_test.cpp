@@ -170,6 +170,12 @@ TEST_F(Loop, ModalLoopDiscardsOthersInputButPaintsTheirExposures) {
   XClearArea(Dpy(), main->win, 0, 0, 0, 0, True);  // exposes it
   XEvent key = krntest::KeyEvent(main->win, 'a', 0, 1000);
   XSendEvent(Dpy(), main->win, False, NoEventMask, &key);
+  XEvent click{};
+  click.xbutton.type = ButtonPress;
+  click.xbutton.window = main->win;
+  click.xbutton.button = Button1;
+  click.xbutton.x = click.xbutton.y = 5;
+  XSendEvent(Dpy(), main->win, False, NoEventMask, &click);
   XSync(Dpy(), False);
   g_mainKeys = 0;
   krnMainLoop(Dpy(), dialog);
@@ -177,6 +183,7 @@ TEST_F(Loop, ModalLoopDiscardsOthersInputButPaintsTheirExposures) {
   EXPECT_EQ(krntest::Pixel(main->win, 60, 45), g_korrin.colors[KRN_RED]);
   XEvent left;  // the key press was consumed, not left queued
   EXPECT_FALSE(XCheckTypedWindowEvent(Dpy(), main->win, KeyPress, &left));
+  EXPECT_FALSE(XCheckTypedWindowEvent(Dpy(), main->win, ButtonPress, &left));
 }
 
 TEST_F(Loop, KeyRepeatsCloserThanIntervalAreDropped) {
