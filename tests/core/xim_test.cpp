@@ -122,6 +122,52 @@ TEST_F(Xim, ReattachingReplacesTheOldContext) {
   EXPECT_EQ(std::vector<XIC>{first}, g_destroyed);
 }
 
+TEST_F(Xim, ClosingTheInputMethodDropsWindowContexts) {
+  ASSERT_EQ(1, krnAttachIM(window_, nullptr));
+  XIM im = krnGetIM_XIM();
+  // The X library frees the contexts with their input method.
+  ASSERT_EQ(1, krnCloseIM_XIM(im));
+  EXPECT_EQ(nullptr, window_->ic);
+  EXPECT_EQ(0ul, window_->imStyle);
+  EXPECT_EQ(0, krnIsOpenIM_XIM());
+  // Key lookup falls back to the plain lookup; destroying the window
+  // destroys no freed context.
+  XEvent key = krntest::KeyEvent(window_->win, XK_b);
+  int length = 0;
+  char* text = krnGetString(window_, &key, &length);
+  ASSERT_NE(nullptr, text);
+  EXPECT_EQ(std::string("b"), std::string(text, size_t(length)));
+  krnDestroyWindow(Dpy(), window_);
+  window_ = nullptr;
+  EXPECT_TRUE(g_destroyed.empty());
+  ASSERT_NE(nullptr, krnOpenIM_XIM(Dpy()));  // for the cases after this one
+}
+
+TEST_F(Xim, LosingTheServerDropsWindowContexts) {
+  ASSERT_EQ(1, krnAttachIM(window_, nullptr));
+  XIM im = krnGetIM_XIM();
+  // The server's loss is played by calling the destroy callback the toolkit
+  // installed, as the X library does before it frees the method's contexts.
+  XIMCallback* destroy = nullptr;  // a copy the library allocates
+  ASSERT_EQ(nullptr, XGetIMValues(im, XNDestroyCallback, &destroy, nullptr));
+  ASSERT_NE(nullptr, destroy);
+  ASSERT_NE(nullptr, destroy->callback);
+  XIC ic = window_->ic;
+  destroy->callback(im, destroy->client_data, nullptr);
+  XFree(destroy);
+  EXPECT_EQ(nullptr, window_->ic);
+  EXPECT_EQ(0ul, window_->imStyle);
+  EXPECT_EQ(nullptr, g_korrin.im);
+  EXPECT_EQ(0, krnAttachIM(window_, nullptr));
+  krnDestroyWindow(Dpy(), window_);
+  window_ = nullptr;
+  EXPECT_TRUE(g_destroyed.empty());
+  // What the library would have freed: the context and the method.
+  XDestroyIC(ic);
+  XCloseIM(im);
+  ASSERT_NE(nullptr, krnOpenIM_XIM(Dpy()));
+}
+
 TEST_F(Xim, InvalidArguments) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(nullptr, krnCreateIC_XIM(window_, nullptr, kRootStyle, nullptr, 0, 0));

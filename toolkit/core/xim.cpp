@@ -22,15 +22,29 @@ char kClientData[] = "korrin im callback dummy";
 XIM s_im = nullptr;    // the toolkit's own input method, also in g_korrin.im
 int s_reRegister = 0;  // the server went away: an instantiate callback is due
 
+// The X library frees every context of an input method when the method
+// is closed or its server goes away.  Windows still holding one of them
+// lose it here, so that key lookup and window destruction never touch a
+// freed context; they go on with plain key lookup.
+void ForgetContextsOf(XIM im) {
+  if (!im || !g_krnKorrinManager) return;
+  for (KrnWindow** w = g_krnKorrinManager; *w; ++w) {
+    if (!(*w)->ic || XIMOfIC((*w)->ic) != im) continue;
+    (*w)->ic = nullptr;
+    (*w)->imStyle = 0;
+  }
+}
+
 void OnIMInstantiate(Display* display, XPointer clientData, XPointer) {
   XUnregisterIMInstantiateCallback(display, nullptr, nullptr, nullptr, OnIMInstantiate, clientData);
 }
 
 // The server of the input method went away: forget it, so that new windows
-// get no context from it and closing does not touch it.  Contexts already
-// attached are left to their windows.
+// get no context from it and closing does not touch it.  The library frees
+// its contexts right after this call, so the windows drop theirs too.
 void OnIMServerDestroy(XIM im, XPointer, XPointer) {
   if (im != s_im) return;
+  ForgetContextsOf(im);
   s_im = nullptr;
   g_korrin.im = nullptr;
   s_reRegister = 1;
@@ -109,8 +123,10 @@ XIM krnOpenIM_XIM(Display* display) {
 }
 
 // Closes the toolkit's own input method: 1, else 0 (another or none).
+// Closing frees its contexts, so windows that still hold one drop it.
 int krnCloseIM_XIM(XIM im) {
   if (!im || im != s_im) return 0;
+  ForgetContextsOf(im);
   XCloseIM(im);
   s_im = nullptr;
   g_korrin.im = nullptr;
