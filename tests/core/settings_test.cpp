@@ -220,4 +220,29 @@ TEST_F(Settings, UnknownFontsFallBack) {
               "Error: Korrin RC file - Can't load font\\(-bogus-font\\)");
 }
 
+TEST_F(Settings, WallImageIsLoadedWhenNamed) {
+  const std::string xpm = home_.file("wall.xpm");
+  krntest::WriteFile(xpm,
+                     "/* XPM */\nstatic char *w[] = {\n\"3 2 1 1\",\n\". c #FF0000\",\n"
+                     "\"...\",\n\"...\"};\n");
+  krntest::WriteFile(rc_, WithValue(kDefaultFile, "WallImage", xpm));
+  EXPECT_EXIT(OpenAndCheck(home_.path().c_str(),
+                           [] {
+                             KrnImage* wall = g_korrin.wallImage;
+                             return Same("loaded", true, wall != nullptr) &&
+                                    Same("width", 3, wall->width) &&
+                                    Same("height", 2, wall->height) &&
+                                    Same("format", int(KRN_IMAGE_XPM), wall->format);
+                           }),
+              ::testing::ExitedWithCode(0), "^$");
+  // A picture that cannot be read leaves no wallpaper, after the loader's message.
+  const std::string missing = home_.file("missing.xpm");
+  krntest::WriteFile(rc_, WithValue(kDefaultFile, "WallImage", missing));
+  EXPECT_EXIT(
+      OpenAndCheck(home_.path().c_str(),
+                   [] { return Same("no wallpaper", true, g_korrin.wallImage == nullptr); }),
+      ::testing::ExitedWithCode(0),
+      "^Error: Can't read file \\(" + missing + "\\) \\[XpmOpenFailed\\]\\.\n$");
+}
+
 }  // namespace
