@@ -3,12 +3,24 @@
 // key-repeat throttle and the sending of toolkit events.
 #include <xharness.h>
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <string>
 #include <vector>
 
 KRN_X_ENVIRONMENT(24, true);
+
+// Every event offered to the input method passes through here on its way to
+// the X library, so the tests can see which windows' events it was given.
+static std::vector<Window> g_filtered;
+
+extern "C" Bool XFilterEvent(XEvent* event, Window window) {
+  using Real = Bool (*)(XEvent*, Window);
+  static Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "XFilterEvent"));
+  g_filtered.push_back(event->xany.window);
+  return real(event, window);
+}
 
 namespace {
 
@@ -20,15 +32,19 @@ Atom MessageAtom(const char* name) {
   return XInternAtom(Dpy(), name, False);
 }
 
-// Queues a client message for the window through the server.
-void Post(KrnWindow* w, const char* message) {
+// Queues a client message for the X window through the server.
+void Post(Window w, const char* message) {
   XEvent ev{};
   ev.xclient.type = ClientMessage;
-  ev.xclient.window = w->win;
+  ev.xclient.window = w;
   ev.xclient.message_type = MessageAtom(message);
   ev.xclient.format = 8;
-  XSendEvent(Dpy(), w->win, False, NoEventMask, &ev);
+  XSendEvent(Dpy(), w, False, NoEventMask, &ev);
   XSync(Dpy(), False);
+}
+
+void Post(KrnWindow* w, const char* message) {
+  Post(w->win, message);
 }
 
 std::string MessageName(XEvent* ev) {
@@ -216,6 +232,38 @@ TEST_F(Loop, GetStringConvertsAndTerminates) {
   button.type = ButtonPress;
   EXPECT_EQ(krnGetString(w, &button, &len), nullptr);
   EXPECT_EQ(len, 0);
+}
+
+TEST_F(Loop, DiscardedEventsOfUnknownWindowsReachTheInputMethod) {
+  // Stands for the input method's own protocol window, which the toolkit
+  // does not know: its messages carry the committed text.
+  Window foreign = XCreateSimpleWindow(Dpy(), RootWindow(Dpy(), 0), 0, 0, 1, 1, 0, 0, 0);
+  KrnWindow* top = Make("top", nullptr, ChildProc);
+  auto offered = [&] {
+    int n = 0;
+    for (Window w : g_filtered) n += w == foreign;
+    return n;
+  };
+  struct {
+    const char* loop;
+    KrnWindow* modal;
+  } loops[] = {{"main loop", nullptr}, {"modal loop", top}};
+  for (auto& l : loops) {
+    krntest::DrainEvents();
+    Post(foreign, "COMMIT");
+    Post(top, "STOP");
+    g_filtered.clear();
+    krnMainLoop(Dpy(), l.modal);
+    EXPECT_EQ(offered(), 1) << l.loop;
+  }
+  for (KrnWindow* modal : {(KrnWindow*)nullptr, top}) {
+    krntest::DrainEvents();
+    Post(foreign, "COMMIT");
+    g_filtered.clear();
+    while (XPending(Dpy())) krnHookEvent(Dpy(), modal);
+    EXPECT_EQ(offered(), 1) << "hook " << (modal ? "with" : "without") << " a window";
+  }
+  XDestroyWindow(Dpy(), foreign);
 }
 
 int g_timerTicks = 0;

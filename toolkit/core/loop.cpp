@@ -77,6 +77,13 @@ int IdleCallbacks(KrnWindow* window) {
   return running;
 }
 
+// Events of X windows the toolkit does not know include the input method's
+// own protocol messages (commits, sync requests): whoever discards such an
+// event offers it to the input method first, or typed text would be lost.
+void OfferForeignToInputMethod(XEvent* event) {
+  if (!krnGetWindowFromXWindow(event->xany.window)) XFilterEvent(event, None);
+}
+
 bool IsRepaintEvent(int type) {
   return type == Expose || type == ConfigureNotify;
 }
@@ -165,11 +172,13 @@ int krnCheckEvent(Display* display, KrnWindow* window) {
   if (window) {
     if (CheckChildWindow(window, event.xany.window)) return 0;
     XNextEvent(display, &event);
+    OfferForeignToInputMethod(&event);
     ServeOutside(display, window, &event, false);
     return 1;
   }
   if (krnGetWindowFromXWindow(event.xany.window)) return 0;
   XNextEvent(display, &event);
+  OfferForeignToInputMethod(&event);
   return 1;
 }
 
@@ -192,9 +201,11 @@ int krnHookEvent(Display* display, KrnWindow* window) {
   if (window) {
     if (CheckChildWindow(window, event.xany.window))
       return krnCallWndProc(display, window, &event, 1);
+    OfferForeignToInputMethod(&event);
     ServeOutside(display, window, &event, true);
     return 1;
   }
+  OfferForeignToInputMethod(&event);
   if (IsRepaintEvent(event.type) || event.type == MapNotify) {
     KrnWindow* w = krnGetWindowFromXWindow(event.xany.window);
     if (w) return krnCallWndProc(display, w, &event, 0);
