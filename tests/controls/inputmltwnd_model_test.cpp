@@ -294,6 +294,26 @@ TEST(InputMltWndModel, RefusedKeysRingAndChangeNothing) {
   EXPECT_EQ(ed.d.update, 0);
 }
 
+TEST(InputMltWndModel, LeftAndRightAtTheEndsRingAndStillDropTheSelection) {
+  Ed ed("abc\n");
+  SetSelectRange(ed.e, 0, 2);  // "ab", caret at the start of the text
+  Outcome left = ed.Key(kLeft);
+  EXPECT_TRUE(left.bell);
+  EXPECT_EQ(left.ending, kEndMove);
+  EXPECT_EQ(ed.d.caret, 0);
+  EXPECT_EQ(ed.d.selectLen, 0);
+  EXPECT_STREQ(ed.d.selectText, "");
+  SetSelectRange(ed.e, 3, 1);  // refused: start after end
+  ed.Caret(3);
+  ed.Key(kLeft, true);  // "c" selected leftwards, caret before the newline
+  ASSERT_EQ(ed.d.selectLen, -1);
+  Outcome right = ed.Key(kRight);
+  EXPECT_TRUE(right.bell);
+  EXPECT_EQ(ed.d.caret, 3);
+  EXPECT_EQ(ed.d.selectLen, 0);
+  EXPECT_STREQ(ed.d.selectText, "");
+}
+
 TEST(InputMltWndModel, UpAndDownKeepTheByteColumn) {
   // line 0: four kanji (8 bytes), line 1: "ab", line 2: four kanji
   std::string four = K + J + K + J;

@@ -611,10 +611,11 @@ Outcome Left(Editor& e, bool shift) {
     d->selectLen = StepLeft(e, d->caret + d->selectLen) - d->caret;
     return kMoved;
   }
-  if (d->caret <= 0) return kMovedBell;
-  d->caret = d->selectLen < 0 ? d->caret + d->selectLen : StepLeft(e, d->caret);
+  // At the start the caret cannot move, but the selection still goes.
+  bool refused = d->caret <= 0;
+  if (!refused) d->caret = d->selectLen < 0 ? d->caret + d->selectLen : StepLeft(e, d->caret);
   d->selectLen = 0;
-  return kMoved;
+  return refused ? kMovedBell : kMoved;
 }
 
 Outcome Right(Editor& e, bool shift) {
@@ -625,10 +626,10 @@ Outcome Right(Editor& e, bool shift) {
     d->selectLen = StepRight(e, d->caret + d->selectLen) - d->caret;
     return kMoved;
   }
-  if (d->caret >= limit) return kMovedBell;
-  d->caret = d->selectLen > 0 ? d->caret + d->selectLen : StepRight(e, d->caret);
+  bool refused = d->caret >= limit;
+  if (!refused) d->caret = d->selectLen > 0 ? d->caret + d->selectLen : StepRight(e, d->caret);
   d->selectLen = 0;
-  return kMoved;
+  return refused ? kMovedBell : kMoved;
 }
 
 Outcome Up(Editor& e, bool shift) {
