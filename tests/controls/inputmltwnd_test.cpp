@@ -273,6 +273,74 @@ TEST_F(Editor, ScrollingByCopyingShowsWhatAFullRepaintShows) {
   EXPECT_EQ(g_calls.back().first, KRN_CARET_MOVED);
 }
 
+TEST_F(Editor, ScrollingByCopyingMovesACaretBehindAnUnterminatedLastLine) {
+  std::string text;
+  for (int i = 0; i < 40; i++) text += "line " + std::to_string(i) + "\n";
+  Make(text, 200, 150);
+  // the final newline replaced: the caret stands right of the last glyph
+  ASSERT_EQ(krnSetSelectText_InputMltWnd(ed, D()->length - 1, D()->length), 1);
+  ASSERT_GT(krnAddText_InputMltWnd(ed, "Z"), 0);
+  ASSERT_EQ(D()->caret, D()->length);
+  krnSetHiDraw_InputMltWnd(ed, 1);
+  XSync(Dpy(), False);
+  for (int line : {D()->topLine + 1, D()->topLine, D()->topLine - 2}) {
+    ASSERT_EQ(krnSetPos_InputMltWnd(ed, line), line);
+    XSync(Dpy(), False);
+    std::vector<unsigned long> copied = Screen();
+    EXPECT_EQ(copied, FullRepaint()) << "top line " << line;
+  }
+}
+
+TEST_F(Editor, OnlyThePrimaryButtonOfTheSettingsClicksInTheEditor) {
+  Make("abcdef\nsecond line\n");
+  int rightHand = g_korrin.mouseRightHand, buttons = g_korrin.mouseButtons;
+  const struct {
+    int rightHand, buttons;
+    unsigned int primary;
+  } settings[] = {{1, 3, Button1}, {0, 1, Button1}, {0, 2, Button2}, {0, 3, Button3}};
+  int x = ColumnX(1, 3), y = 2 + h + h / 2;  // byte 10: "sec|ond"
+  for (const auto& s : settings) {
+    g_korrin.mouseRightHand = s.rightHand;
+    g_korrin.mouseButtons = s.buttons;
+    for (unsigned int button = Button1; button <= 5; button++) {
+      krnSetCaretPos_InputMltWnd(ed, 0);
+      g_calls.clear();
+      XEvent press{};
+      press.xbutton.type = ButtonPress;
+      press.xbutton.window = ed->win;
+      press.xbutton.button = button;
+      press.xbutton.x = x;
+      press.xbutton.y = y;
+      press.xbutton.time = 100000 + 1000 * button;  // never a double click
+      ed->result = 1;
+      WndProc_InputMltWnd(Dpy(), ed, &press);
+      bool primary = button == s.primary;
+      SCOPED_TRACE("button " + std::to_string(button) + ", MouseButton " +
+                   std::to_string(s.buttons) + ", right hand " + std::to_string(s.rightHand));
+      EXPECT_EQ(D()->caret, primary ? 10 : 0);
+      EXPECT_EQ(D()->buttonDown, primary ? 1 : 0);
+      EXPECT_EQ(g_calls.size(), primary ? 1u : 0u);
+      D()->buttonDown = 0;
+      D()->lastPressTime = 0;
+    }
+  }
+  g_korrin.mouseRightHand = rightHand;
+  g_korrin.mouseButtons = buttons;
+  // with foreign keys on, a click in another window still does nothing
+  D()->foreignKeys = 1;
+  krnSetCaretPos_InputMltWnd(ed, 0);
+  XEvent press{};
+  press.xbutton.type = ButtonPress;
+  press.xbutton.window = frame->win;
+  press.xbutton.button = Button1;
+  press.xbutton.x = x;
+  press.xbutton.y = y;
+  press.xbutton.time = 200000;
+  WndProc_InputMltWnd(Dpy(), ed, &press);
+  EXPECT_EQ(D()->caret, 0);
+  EXPECT_EQ(D()->buttonDown, 0);
+}
+
 TEST_F(Editor, PartialRepaintsAgreeWithAFullRepaint) {
   Make("alpha beta\n" + K + J + " gamma\n\ndelta\n", 120, 120);
   struct Step {

@@ -17,6 +17,8 @@ namespace {
 using mlt::Editor;
 using mlt::Outcome;
 
+constexpr int kCaretWidth = 2;  // the caret is a bar of two pixel columns
+
 /* ---- record, metrics and geometry ----------------------------------------- */
 
 InputMltWndData* Data(KrnWindow* window) {
@@ -110,8 +112,8 @@ struct Painter {
   void DrawCaret(int x, int y) {
     int h = e.view.lineHeight;
     unsigned long pixel = CaretColor(display, window);
-    krnDrawLineRRg(display, window->win, clip, pixel, krnSetRect(x, y, 0, h - 1));
-    krnDrawLineRRg(display, window->win, clip, pixel, krnSetRect(x + 1, y, 0, h - 1));
+    for (int dx = 0; dx < kCaretWidth; dx++)
+      krnDrawLineRRg(display, window->win, clip, pixel, krnSetRect(x + dx, y, 0, h - 1));
   }
 
   void DrawText(int x, int y, const char* bytes, int n, bool selected) {
@@ -192,6 +194,9 @@ struct Painter {
       int w = Line(i)->width + Line(i)->hard * nl;
       if (w > widest) widest = w;
     }
+    // The caret bar may stand right of the last glyph of a line without a
+    // newline: it moves with the text and its old place is cleared.
+    widest += kCaretWidth;
     KrnRect strip;
     if (up) {
       krnCopyWindowRRg(display, window, clip,
