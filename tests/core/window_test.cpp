@@ -2,12 +2,31 @@
 // lookups, setters, destruction children first.
 #include <xharness.h>
 
+#include <dlfcn.h>
 #include <string.h>
 
 #include <string>
 #include <vector>
 
 KRN_X_ENVIRONMENT(24, true);
+
+// A window of another client that vanishes right after the root's children
+// have been listed, as windows of other programs may at any moment.
+static Display* g_vanishDisplay = nullptr;
+static Window g_vanishWindow = 0;
+
+extern "C" Status XQueryTree(Display* display, Window w, Window* root, Window* parent,
+                             Window** children, unsigned int* n) {
+  using Real = Status (*)(Display*, Window, Window*, Window*, Window**, unsigned int*);
+  static Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "XQueryTree"));
+  Status status = real(display, w, root, parent, children, n);
+  if (g_vanishDisplay) {
+    XDestroyWindow(g_vanishDisplay, g_vanishWindow);
+    XSync(g_vanishDisplay, False);
+    g_vanishDisplay = nullptr;
+  }
+  return status;
+}
 
 namespace {
 
@@ -254,6 +273,35 @@ TEST(Window, StackRectsListWhatCoversTheWindow) {
   EXPECT_TRUE(found);
   krnFree_ObjArray(rects);
   krnDestroyWindow(Dpy(), over);
+  krnDestroyWindow(Dpy(), w);
+}
+
+TEST(Window, StackRectsSkipAWindowThatVanishesMeanwhile) {
+  KrnWindow* w = Make("under2");
+  krnMoveResizeWindow(w, krnSetRect(0, 0, 200, 200));
+  w->rect = krnSetRect(0, 0, 200, 200);
+  Display* other = XOpenDisplay(krntest::DisplayName().c_str());
+  ASSERT_NE(other, nullptr);
+  Window ghost = XCreateSimpleWindow(other, RootWindow(other, 0), 50, 50, 30, 30, 0, 0, 0);
+  XMapRaised(other, ghost);
+  XSync(other, False);
+  ASSERT_TRUE(krntest::WaitMapped(w->win) && krntest::WaitMapped(ghost));
+  g_vanishDisplay = other;
+  g_vanishWindow = ghost;
+  void** rects = krnGetStackWindowRect(w);
+  EXPECT_EQ(g_vanishDisplay, nullptr);  // it did vanish in between
+  ASSERT_NE(rects, nullptr);
+  EXPECT_EQ(krnGetTotal_ObjArray(rects), 0);
+  krnFree_ObjArray(rects);
+  // Errors of other requests still reach the handler in force.
+  static int errors = 0;
+  XErrorHandler outer = XSetErrorHandler([](Display*, XErrorEvent*) { return errors++, 0; });
+  krnFree_ObjArray(krnGetStackWindowRect(w));
+  XMapWindow(Dpy(), ghost);  // gone: BadWindow
+  XSync(Dpy(), False);
+  EXPECT_EQ(errors, 1);
+  XSetErrorHandler(outer);
+  XCloseDisplay(other);
   krnDestroyWindow(Dpy(), w);
 }
 

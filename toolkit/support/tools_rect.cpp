@@ -107,6 +107,36 @@ bool AppendRelative(void*** array, KrnRect r, KrnRect s) {
   return *array != nullptr;
 }
 
+// Windows of other clients may vanish between the listing of the root's
+// children and the reading of their attributes.  The error that reading one
+// then raises is expected: the window is skipped instead of the default
+// handler ending the process.  Other errors go to the handler in force.
+XErrorHandler g_outerHandler = nullptr;
+
+int SkipVanishedWindow(Display* display, XErrorEvent* error) {
+  if (error->error_code == BadWindow) return 0;
+  return g_outerHandler ? g_outerHandler(display, error) : 0;
+}
+
+// Installs SkipVanishedWindow for its lifetime; the syncs keep errors of
+// earlier and later requests with the outer handler.
+class VanishedWindowsSkipped {
+ public:
+  explicit VanishedWindowsSkipped(Display* display) : display_(display) {
+    XSync(display_, False);
+    g_outerHandler = XSetErrorHandler(SkipVanishedWindow);
+  }
+  ~VanishedWindowsSkipped() {
+    XSync(display_, False);
+    XSetErrorHandler(g_outerHandler);
+  }
+  VanishedWindowsSkipped(const VanishedWindowsSkipped&) = delete;
+  VanishedWindowsSkipped& operator=(const VanishedWindowsSkipped&) = delete;
+
+ private:
+  Display* display_;
+};
+
 bool StripsOutsideTop(void*** array, KrnRect s, KrnRect i) {
   const KrnRect strips[4] = {
       krnSetRect(s.x, s.y, s.width, i.y - s.y), krnSetRect(s.x, i.y, i.x - s.x, i.height),
@@ -143,6 +173,7 @@ void** krnGetStackWindowRect(KrnWindow* window) {
   Window rootRet, parentRet, *children = nullptr;
   unsigned int n = 0;
   Window root = RootWindow(display, 0);
+  VanishedWindowsSkipped skip(display);
   if (!XQueryTree(display, root, &rootRet, &parentRet, &children, &n)) {
     krnFree_ObjArray(array);
     return nullptr;
