@@ -291,6 +291,25 @@ TEST_F(Editor, ScrollingByCopyingMovesACaretBehindAnUnterminatedLastLine) {
   }
 }
 
+TEST_F(Editor, AnEditThatBringsTheCaretBackIntoViewRepaintsTheRewrappedLines) {
+  std::string para;
+  for (int i = 0; i < 80; i++) para += "w" + std::to_string(i % 10) + " ";
+  Make("top\n" + para + "\nend\n", 200, 150);
+  krnSetHiDraw_InputMltWnd(ed, 1);
+  krnSetCaretPos_InputMltWnd(ed, 5);  // in the paragraph's first line
+  XSync(Dpy(), False);
+  ASSERT_EQ(D()->caretCell.line, 1);
+  ASSERT_EQ(krnSetPos_InputMltWnd(ed, 2), 2);  // the caret's line just out of view
+  XSync(Dpy(), False);
+  int lines = D()->lines;
+  Send(XK_Delete);  // the caret stays, the paragraph re-wraps, the view comes back
+  XSync(Dpy(), False);
+  ASSERT_EQ(D()->topLine, 1);
+  ASSERT_EQ(D()->lines, lines);
+  std::vector<unsigned long> partial = Screen();
+  EXPECT_EQ(partial, FullRepaint());
+}
+
 TEST_F(Editor, OnlyThePrimaryButtonOfTheSettingsClicksInTheEditor) {
   Make("abcdef\nsecond line\n");
   int rightHand = g_korrin.mouseRightHand, buttons = g_korrin.mouseButtons;

@@ -326,8 +326,12 @@ int Finish(Display* display, KrnWindow* window, const Outcome& out, int result) 
   if (out.bell) krnBell();
   if (out.ending == mlt::kEndNone) return result;
   Editor e = EditorOf(window, d);
+  // An edit that also brought the caret back into view (Delete keeps the
+  // caret where it was) must not be painted by copying the old rows: they
+  // may have re-wrapped.  Every visible row is repainted then anyway.
+  bool editScrolled = out.ending == mlt::kEndEdit && d->topLine != d->drawnTopLine;
   if (out.ending != mlt::kEndView || d->topLine != d->drawnTopLine)
-    Draw_InputMltWnd(display, window, out.wholeRedraw ? 1 : 0);
+    Draw_InputMltWnd(display, window, out.wholeRedraw || editScrolled ? 1 : 0);
   MovePreedit(window, e);
   if (out.quiet) return result;
   return Report(window, out.ending == mlt::kEndEdit ? KRN_EDITED : KRN_CARET_MOVED, result);
