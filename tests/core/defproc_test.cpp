@@ -183,6 +183,51 @@ TEST_F(DefProc, RedrawAndCopyFamilies) {
   EXPECT_EQ(Pixel(w->draw, 65, 65), Red());
 }
 
+// A 4 x 4 wallpaper tile: its top-left pixel blue (or transparent), the
+// rest red.
+const char* const kTileOpaque[] = {"4 4 2 1", "r c #FF0000", "b c #0000FF", "brrr",
+                                   "rrrr",    "rrrr",        "rrrr"};
+const char* const kTileMasked[] = {"4 4 2 1", "r c #FF0000", "  c None", " rrr",
+                                   "rrrr",    "rrrr",        "rrrr"};
+
+TEST_F(DefProc, WallpaperTilesAreAnchoredAtTheWindowOriginAndClipped) {
+  struct {
+    const char* const* xpm;
+    bool masked;
+  } tiles[] = {{kTileOpaque, false}, {kTileMasked, true}};
+  for (auto& t : tiles) {
+    KrnImage* image = krnLoadImageFromData(Dpy(), t.xpm, g_korrin.colormap);
+    ASSERT_NE(image, nullptr);
+    krnSetWallPaper(Dpy(), w, image);
+    EXPECT_EQ(w->wallPaperPixmap != 0, t.masked);
+    // A tile's corner pixel: blue, or the back colour behind a transparent one.
+    unsigned long corner = t.masked ? g_korrin.setColors[KRN_SC_BACK] : Blue();
+    Fill(w->draw, g_korrin.colors[KRN_BLACK], 0, 0, 100, 80);
+    krnClearRectWindow(Dpy(), w, krnSetRect(6, 6, 10, 10), 1);
+    XSync(Dpy(), False);
+    EXPECT_EQ(Pixel(w->draw, 8, 8), corner) << t.masked;
+    EXPECT_EQ(Pixel(w->draw, 12, 12), corner) << t.masked;
+    EXPECT_EQ(Pixel(w->draw, 6, 6), Red()) << t.masked;  // not a tile corner
+    EXPECT_EQ(Pixel(w->draw, 5, 5), g_korrin.colors[KRN_BLACK]) << t.masked;
+    // A clip region away from the first tile limits every tile alike.
+    Fill(w->draw, g_korrin.colors[KRN_BLACK], 0, 0, 100, 80);
+    Region region = XCreateRegion();
+    XRectangle clip = {21, 21, 20, 20};
+    XUnionRectWithRegion(&clip, region, region);
+    krnClearWindowRg(Dpy(), w, region, 1);
+    XDestroyRegion(region);
+    XSync(Dpy(), False);
+    EXPECT_EQ(Pixel(w->draw, 24, 24), corner) << t.masked;
+    EXPECT_EQ(Pixel(w->draw, 40, 40), corner) << t.masked;
+    EXPECT_EQ(Pixel(w->draw, 21, 21), Red()) << t.masked;
+    EXPECT_EQ(Pixel(w->draw, 20, 20), g_korrin.colors[KRN_BLACK]) << t.masked;
+    EXPECT_EQ(Pixel(w->draw, 41, 41), g_korrin.colors[KRN_BLACK]) << t.masked;
+    krnSetWallPaper(Dpy(), w, nullptr);
+    EXPECT_EQ(w->wallPaperPixmap, 0u);
+    krnFreeImage(Dpy(), image);
+  }
+}
+
 TEST_F(DefProc, DeleteRequestIsAnsweredWithQuitAndKeysWithZero) {
   XEvent ev{};
   ev.xclient.type = ClientMessage;
