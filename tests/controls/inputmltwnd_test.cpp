@@ -470,6 +470,29 @@ TEST_F(Editor, PublicOperationsEditTheText) {
   EXPECT_EQ(krnSetCaretPos_InputMltWnd(nullptr, 1), 0);
 }
 
+TEST_F(Editor, NullTextFlagsAndScrollingByCopyingDropTheWallpaper) {
+  Make("abc\n");
+  KrnWindow* empty =
+      krnCreateWindow_InputMltWnd(Dpy(), frame, krnSetRect(0, 0, 50, 50), "empty", nullptr, 10, 0);
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(krnGetLength_InputMltWnd(empty), 1);
+  EXPECT_EQ(krnGetLines_InputMltWnd(empty), 1);
+  EXPECT_STREQ(krnGetText_InputMltWnd(empty), "\n");
+  EXPECT_EQ(krnSetUpdateFlag_InputMltWnd(ed, 7), 1);
+  EXPECT_EQ(krnIsUpdate_InputMltWnd(ed), 1);
+  KrnImage* image = g_korrin.images[0];
+  ASSERT_NE(image, nullptr);
+  krnSetWallPaper(Dpy(), ed, image);
+  ASSERT_EQ(ed->wallPaper, image);
+  EXPECT_EQ(krnSetHiDraw_InputMltWnd(ed, 0), 1);  // unchanged: the wallpaper stays
+  EXPECT_EQ(ed->wallPaper, image);
+  EXPECT_EQ(krnSetHiDraw_InputMltWnd(ed, 3), 1);
+  EXPECT_EQ(D()->hiDraw, 1);
+  EXPECT_EQ(ed->wallPaper, nullptr);
+  EXPECT_EQ(krnSetHiDraw_InputMltWnd(ed, 0), 1);
+  EXPECT_EQ(D()->hiDraw, 0);
+}
+
 TEST_F(Editor, DoubleClickSelectsAWordAndDraggingExtends) {
   REQUIRE_XTEST();
   Make("foo bar baz\nnext line\n");
