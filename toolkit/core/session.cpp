@@ -26,12 +26,17 @@ bool IsHelpOption(const char* arg) {
   return false;
 }
 
+// A display name too long for its field: kept so that opening can refuse
+// it instead of quietly connecting to the default display.
+const char* g_refusedDisplay = nullptr;
+
 // Stores an option value in a fixed field; an over-long value is refused
 // with a message rather than cut, since a cut display name or geometry would
-// silently address something else.
-void TakeOption(char* field, size_t size, const char* option, const char* value) {
-  if (!krnCopyFixed(field, size, value))
-    fprintf(stderr, "Error: %s value too long (limit %zu characters).\n", option, size - 1);
+// silently address something else.  Returns whether it was stored.
+bool TakeOption(char* field, size_t size, const char* option, const char* value) {
+  if (krnCopyFixed(field, size, value)) return true;
+  fprintf(stderr, "Error: %s value too long (limit %zu characters).\n", option, size - 1);
+  return false;
 }
 
 // The toolkit's usage text; the application prints its own part after it.
@@ -108,7 +113,9 @@ int ArgInit(int argc, char** argv) {
     const char* a = argv[i];
     bool hasValue = i + 1 < argc;
     if ((!strcmp(a, "-display") || !strcmp(a, "-d")) && hasValue) {
-      TakeOption(g_korrin.displayName, sizeof g_korrin.displayName, a, argv[++i]);
+      const char* name = argv[++i];
+      g_refusedDisplay =
+          TakeOption(g_korrin.displayName, sizeof g_korrin.displayName, a, name) ? nullptr : name;
     } else if ((!strcmp(a, "-geometry") || !strcmp(a, "-g")) && hasValue) {
       TakeOption(g_korrin.geometry, sizeof g_korrin.geometry, a, argv[++i]);
     } else if (IsHelpOption(a)) {
@@ -125,6 +132,10 @@ Display* krnOpenDisplay(int argc, char** argv) {
   g_korrin.im = nullptr;
   g_korrin.programName[0] = g_korrin.displayName[0] = g_korrin.geometry[0] = '\0';
   ArgInit(argc, argv);
+  if (g_refusedDisplay) {
+    fprintf(stderr, "Error: [%s] can't open display.\n", g_refusedDisplay);
+    exit(1);
+  }
 
   Display* display = XOpenDisplay(g_korrin.displayName[0] ? g_korrin.displayName : nullptr);
   if (!display) {
