@@ -310,6 +310,24 @@ TEST_F(Editor, AnEditThatBringsTheCaretBackIntoViewRepaintsTheRewrappedLines) {
   EXPECT_EQ(partial, FullRepaint());
 }
 
+TEST_F(Editor, TypingAtTheStartOfAWrappedLineShowsWhatMovesUpALine) {
+  // The first line holds nine letters and wraps before a kanji that does
+  // not fit; one more letter does fit there.
+  int sw = krnTextNWidth(reinterpret_cast<const unsigned char*>("a"), 1);
+  int kw = krnTextNWidth(reinterpret_cast<const unsigned char*>(K.data()), 2);
+  ASSERT_GT(kw, sw + 1);
+  int limit = 10 * sw + 1;
+  Make("abcdefghi" + K + "jk\nend\n", limit + 9, 100);
+  ASSERT_EQ(static_cast<const TextLine*>(D()->lineList[0])->length, 9);
+  krnSetCaretPos_InputMltWnd(ed, 9);  // column 0 of the wrapped line
+  XSync(Dpy(), False);
+  Send(XK_x);
+  XSync(Dpy(), False);
+  ASSERT_EQ(static_cast<const TextLine*>(D()->lineList[0])->length, 10);  // x moved up
+  std::vector<unsigned long> partial = Screen();
+  EXPECT_EQ(partial, FullRepaint());
+}
+
 TEST_F(Editor, OnlyThePrimaryButtonOfTheSettingsClicksInTheEditor) {
   Make("abcdef\nsecond line\n");
   int rightHand = g_korrin.mouseRightHand, buttons = g_korrin.mouseButtons;

@@ -233,11 +233,15 @@ struct Painter {
     int caretLine = d->caretCell.line, run = 0;
     for (int j = caretLine; j < d->lines && !Line(j)->hard && run < rows + 1; j++) run++;
     bool scrolled = d->topLine != d->drawnTopLine, countChanged = d->lines != d->drawnLines;
+    // Text typed at the start of a wrapped line may fit at the end of the
+    // wrapped line above it, which then changes too.
+    int above = d->drawnCaretCell.line - 1;
+    bool pulledUp = d->drawnCaretCell.column == 0 && Line(above) && !Line(above)->hard;
     int i = d->topLine;
     for (; i < d->lines; i++) {
       bool below = i > caretLine;
       if (scrolled || i == caretLine || i == d->drawnCaretCell.line || (countChanged && below) ||
-          (below && i - caretLine <= run) || InDrawnSelection(i))
+          (below && i - caretLine <= run) || InDrawnSelection(i) || (pulledUp && i == above))
         PaintLine(i, true);
       if (i - d->topLine > rows) break;
     }
