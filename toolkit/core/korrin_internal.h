@@ -15,7 +15,11 @@ int krnCopyFixed(char* dst, size_t n, const char* src);
 // Null-terminated record lists (the registry and child lists): append grows
 // by one slot, remove shrinks by one and releases the list with its last
 // entry.  Both print "Error: can't allocate memory" and return 0 on failure.
+int krnListCount(KrnWindow** list);
 int krnListAppend(KrnWindow*** list, KrnWindow* window);
 int krnListRemove(KrnWindow*** list, KrnWindow* window);
+
+// Gives the window manager a window's minimum and maximum size.
+void krnSetSizeHints(Display* display, Window win, int minW, int minH, int maxW, int maxH);
 
 #endif

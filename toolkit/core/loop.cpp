@@ -302,17 +302,11 @@ KrnRect krnGetScreenCoordinate(KrnWindow* window, KrnRect rect) {
 // back its stored limits.
 int krnFixWindow(Display* display, KrnWindow* window, int fix) {
   if (!window) return 0;
-  XSizeHints hints{};
-  hints.flags = PMinSize | PMaxSize;
-  if (fix) {
-    hints.min_width = hints.max_width = window->rect.width;
-    hints.min_height = hints.max_height = window->rect.height;
-  } else {
-    hints.min_width = window->minWidth;
-    hints.min_height = window->minHeight;
-    hints.max_width = window->maxWidth;
-    hints.max_height = window->maxHeight;
-  }
-  XSetWMNormalHints(display, window->win, &hints);
+  if (fix)
+    krnSetSizeHints(display, window->win, window->rect.width, window->rect.height,
+                    window->rect.width, window->rect.height);
+  else
+    krnSetSizeHints(display, window->win, window->minWidth, window->minHeight, window->maxWidth,
+                    window->maxHeight);
   return 1;
 }

@@ -235,20 +235,17 @@ int krnCloseDisplay(Display* display) {
 
 /* ---- registry ---------------------------------------------------------- */
 
-namespace {
-
-int CountList(KrnWindow** list) {
+// Number of records in a null-terminated list (0 for none).
+int krnListCount(KrnWindow** list) {
   int n = 0;
   if (list)
     while (list[n]) n++;
   return n;
 }
 
-}  // namespace
-
 // Appends a record to a null-terminated list, growing it by one slot.
 int krnListAppend(KrnWindow*** list, KrnWindow* window) {
-  int n = CountList(*list);
+  int n = krnListCount(*list);
   KrnWindow** grown = (KrnWindow**)realloc(*list, sizeof(KrnWindow*) * (n + 2));
   if (!grown) {
     fprintf(stderr, "Error: can't allocate memory\n");
@@ -263,7 +260,7 @@ int krnListAppend(KrnWindow*** list, KrnWindow* window) {
 // Removes a record (its last occurrence) from a null-terminated list,
 // keeping the order of the others; the only entry releases the list.
 int krnListRemove(KrnWindow*** list, KrnWindow* window) {
-  int n = CountList(*list);
+  int n = krnListCount(*list);
   int index = -1;
   for (int i = 0; i < n; i++)
     if ((*list)[i] == window) index = i;

@@ -25,16 +25,6 @@ char* DupName(const char* name) {
   return copy;
 }
 
-void SetSizeHints(Display* display, Window win, int minW, int minH, int maxW, int maxH) {
-  XSizeHints hints{};
-  hints.flags = PMinSize | PMaxSize;
-  hints.min_width = minW;
-  hints.min_height = minH;
-  hints.max_width = maxW;
-  hints.max_height = maxH;
-  XSetWMNormalHints(display, win, &hints);
-}
-
 KrnWindow* NewRecord() {
   KrnWindow* w = (KrnWindow*)calloc(1, sizeof(KrnWindow));
   if (!w) fprintf(stderr, "Error: Can't allocate memory.\n");
@@ -96,7 +86,7 @@ KrnWindow* krnCreateWindowEx(Display* display, KrnWindow* parent, KrnRect rect,
 
   w->wmDeleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(display, w->win, &w->wmDeleteWindow, 1);
-  SetSizeHints(display, w->win, 0, 0, w->maxWidth, w->maxHeight);
+  krnSetSizeHints(display, w->win, 0, 0, w->maxWidth, w->maxHeight);
 
   krnSetWallPaper(display, w, g_korrin.wallImage);
 
@@ -148,6 +138,16 @@ int krnDestroyWindow(Display* display, KrnWindow* window) {
   XDestroyWindow(display, window->win);
   free(window);
   return 1;
+}
+
+void krnSetSizeHints(Display* display, Window win, int minW, int minH, int maxW, int maxH) {
+  XSizeHints hints{};
+  hints.flags = PMinSize | PMaxSize;
+  hints.min_width = minW;
+  hints.min_height = minH;
+  hints.max_width = maxW;
+  hints.max_height = maxH;
+  XSetWMNormalHints(display, win, &hints);
 }
 
 int AddChildWindow(KrnWindow* parent, KrnWindow* window) {
@@ -254,7 +254,7 @@ int krnSetMinMaxSize(KrnWindow* window, int minWidth, int minHeight, int maxWidt
   window->minHeight = minHeight;
   window->maxWidth = maxWidth;
   window->maxHeight = maxHeight;
-  SetSizeHints(g_korrin.display, window->win, minWidth, minHeight, maxWidth, maxHeight);
+  krnSetSizeHints(g_korrin.display, window->win, minWidth, minHeight, maxWidth, maxHeight);
   return 1;
 }
 
@@ -444,13 +444,6 @@ KrnWindow* AtIndex(KrnWindow** list, int index) {
   return nullptr;
 }
 
-int Count(KrnWindow** list) {
-  int n = 0;
-  if (list)
-    while (list[n]) n++;
-  return n;
-}
-
 auto ByName(const char* name) {
   return [name](KrnWindow* w) { return name && w->name && strcmp(w->name, name) == 0; };
 }
@@ -471,7 +464,7 @@ KrnWindow* krnGetWindowFromIndex(int index) {
   return AtIndex(g_krnKorrinManager, index);
 }
 int krnGetTotalWindows(void) {
-  return Count(g_krnKorrinManager);
+  return krnListCount(g_krnKorrinManager);
 }
 
 KrnWindow* krnGetChildWindow(KrnWindow* window, const char* name) {
@@ -484,7 +477,7 @@ KrnWindow* krnGetChildWindowFromIndex(KrnWindow* window, int index) {
   return window ? AtIndex(window->children, index) : nullptr;
 }
 int krnGetTotalChildWindows(KrnWindow* window) {
-  return window ? Count(window->children) : 0;
+  return window ? krnListCount(window->children) : 0;
 }
 
 KrnWindow* krnGetTopWindow(KrnWindow* window) {
