@@ -461,10 +461,16 @@ TEST(InputMltWndModel, DoubleClickSelectsAWordOrABlankRun) {
     std::string text;
     int caret, start, length;
   } cases[] = {
-      {"foo bar\n", 5, 4, 3}, {"foo   bar\n", 4, 3, 3},
-      {"foo bar\n", 7, 4, 3},                             // on the newline: the word before it
-      {"foo\n", 1, 0, 3},     {K + J + " x\n", 2, 0, 4},  // two-byte characters belong to words
+      {"foo bar\n", 5, 4, 3},
+      {"foo   bar\n", 4, 3, 3},
+      {"foo bar\n", 7, 4, 3},  // on the newline: the word before it
+      {"foo\n", 1, 0, 3},
+      {K + J + " x\n", 2, 0, 4},  // two-byte characters belong to words
       {"a  \n", 1, 1, 2},
+      {"ab\n\ncd\n", 3, 3, 0},  // an empty line selects nothing, not the word above
+      {"x\n\n", 2, 2, 0},
+      {"\n", 0, 0, 0},
+      {" ab\n", 2, 1, 2},
   };
   for (const auto& c : cases) {
     Ed ed(c.text);

@@ -820,9 +820,12 @@ void SelectWord(Editor& e) {
   if (d->text[c] == '\n' && c > 0) c--;
   bool blanks = IsBlank(d->text[c]);
   auto inRun = [&](char ch) { return blanks ? IsBlank(ch) : !IsSeparator(ch); };
+  // Scan down to the byte before the run.  A caret on a separator that
+  // belongs to no run (the newline of an empty line) starts an empty
+  // selection just behind it, never in the line above.
   int start = c;
-  while (start > 0 && inRun(d->text[start - 1])) start--;
-  if (!inRun(d->text[start])) start = c;
+  while (start > 0 && inRun(d->text[start])) start--;
+  if (!inRun(d->text[start])) start = start + 1 < limit ? start + 1 : limit;
   int end = start;
   while (end < limit && inRun(d->text[end])) end++;
   d->caret = start;
