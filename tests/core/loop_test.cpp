@@ -305,12 +305,19 @@ TEST_F(Loop, ScreenCoordinatesOfAChild) {
   KrnWindow* top = krnCreateWindow(Dpy(), nullptr, krnSetRect(100, 50, 300, 200), 0, "t", nullptr);
   KrnWindow* child = krnCreateWindow(Dpy(), top, krnSetRect(10, 20, 30, 40), 0, "c", nullptr);
   ASSERT_TRUE(krntest::WaitMapped(child->win));
-  KrnRect s = krnGetScreenCoordinate(child, child->rect);
-  EXPECT_EQ(s.x, 110);
-  EXPECT_EQ(s.y, 70);
-  EXPECT_EQ(s.width, 30);
-  KrnRect same = krnGetScreenCoordinate(top, top->rect);
-  EXPECT_EQ(same.x, 100);
+  // The window's stored position counts, whatever position is passed in.
+  for (KrnRect passed : {child->rect, krnSetRect(0, 0, 30, 40), krnSetRect(7, 9, 5, 6)}) {
+    KrnRect s = krnGetScreenCoordinate(child, passed);
+    EXPECT_EQ(s.x, 110);
+    EXPECT_EQ(s.y, 70);
+    EXPECT_EQ(s.width, passed.width);
+    EXPECT_EQ(s.height, passed.height);
+    KrnRect same = krnGetScreenCoordinate(top, passed);
+    EXPECT_EQ(same.x, 100);
+    EXPECT_EQ(same.y, 50);
+  }
+  KrnRect none = krnGetScreenCoordinate(nullptr, krnSetRect(7, 9, 5, 6));
+  EXPECT_EQ(none.x, 7);
 }
 
 }  // namespace
