@@ -137,6 +137,32 @@ TEST_F(Loop, NestedModalLoopEndsOnlyItself) {
                                              "main:QUIT"}));
 }
 
+int SelfDestroyingProc(Display* d, KrnWindow* w, XEvent* ev) {
+  std::string m = MessageName(ev);
+  if (!m.empty()) g_log.push_back("dialog:" + m);
+  if (m == "DIE") {
+    krnDestroyWindow(d, w);
+    return 1;
+  }
+  return m.empty() ? w->result : 1;
+}
+
+TEST_F(Loop, ModalLoopEndsWhenItsWindowIsDestroyedWithEventsQueued) {
+  KrnWindow* main = Make("main", nullptr, ChildProc);
+  KrnWindow* dialog = Make("dialog", nullptr, SelfDestroyingProc);
+  XSync(Dpy(), False);
+  krntest::DrainEvents();
+  Post(dialog, "DIE");
+  Post(dialog, "MORE");
+  Post(main, "LATER");
+  EXPECT_EQ(krnMainLoop(Dpy(), dialog), 1);  // under AddressSanitizer: no use after free
+  EXPECT_EQ(g_log, (std::vector<std::string>{"dialog:DIE"}));
+  // What was queued behind stays for the outer loop.
+  Post(main, "STOP");
+  krnMainLoop(Dpy(), nullptr);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"dialog:DIE", "main:LATER", "main:STOP"}));
+}
+
 int g_customEvents = 0;
 int CustomProc(Display*, KrnWindow* w, XEvent* ev) {
   if (MessageName(ev) == "HELLO") g_customEvents++;

@@ -108,12 +108,15 @@ int krnMainLoop(Display* display, KrnWindow* window) {
   int running = 1;
   while (running) {
     while (XPending(display)) {
+      // A procedure may destroy the modal window while more events are
+      // queued: the loop ends there, before the filter looks at the window.
+      if (window && !CheckKrnPointer(window)) return 1;
       if (krnCheckEvent(display, window) == 1) continue;
       XEvent event;
       XNextEvent(display, &event);
       if (XFilterEvent(&event, None)) continue;
       if (window) {
-        if (CheckKrnPointer(window) && !DispatchToTop(display, window, &event)) running = 0;
+        if (!DispatchToTop(display, window, &event)) running = 0;
       } else {
         int n = krnGetTotalWindows();
         for (int i = 0; i < n; i++) {
