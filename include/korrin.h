@@ -693,6 +693,30 @@ int krnSetUpdateFlag_InputMltWnd(KrnWindow* window, int flag);
 /* Scroll bar                                                               */
 /* ------------------------------------------------------------------------ */
 
+/* A scroll bar keeps a position in steps over a content of max units, one
+ * step being `step` units (the operations call it Min); a window length
+ * shows length / step steps.  Callback codes: KRN_SCROLLED (a user move),
+ * KRN_SCROLL_SET (krnSetPos_ScrollBar), ConfigureNotify (resized); the value
+ * is the position. */
+struct ScrollBarData;
+
+KrnWindow* krnCreateWindow_VScrollBar(Display* display, KrnWindow* parent, KrnRect rect,
+                                      const char* name, int pos, int max, int step,
+                                      KrnEventCallback callback);
+KrnWindow* krnCreateWindow_HScrollBar(Display* display, KrnWindow* parent, KrnRect rect,
+                                      const char* name, int pos, int max, int step,
+                                      KrnEventCallback callback);
+int WndProc_VScroll(Display* display, KrnWindow* window, XEvent* event);
+int WndProc_HScroll(Display* display, KrnWindow* window, XEvent* event);
+int krnGetPos_ScrollBar(KrnWindow* window);
+int krnSetPos_ScrollBar(KrnWindow* window, int position);
+int krnGetMax_ScrollBar(KrnWindow* window);
+int krnSetMax_ScrollBar(KrnWindow* window, int max);
+int krnGetMin_ScrollBar(KrnWindow* window);
+int krnSetMin_ScrollBar(KrnWindow* window, int step);
+int krnGetHeight_ScrollBar(void);
+int krnSetEventCallback_ScrollBar(KrnWindow* window, KrnEventCallback callback);
+
 /* ------------------------------------------------------------------------ */
 /* Input box                                                                */
 /* ------------------------------------------------------------------------ */
