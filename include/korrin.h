@@ -693,6 +693,30 @@ int krnSetUpdateFlag_InputMltWnd(KrnWindow* window, int flag);
 /* Scroll bar                                                               */
 /* ------------------------------------------------------------------------ */
 
+/* A scroll bar keeps a position in steps over a content of max units, one
+ * step being `step` units (the operations call it Min); a window length
+ * shows length / step steps.  Callback codes: KRN_SCROLLED (a user move),
+ * KRN_SCROLL_SET (krnSetPos_ScrollBar), ConfigureNotify (resized); the value
+ * is the position. */
+struct ScrollBarData;
+
+KrnWindow* krnCreateWindow_VScrollBar(Display* display, KrnWindow* parent, KrnRect rect,
+                                      const char* name, int pos, int max, int step,
+                                      KrnEventCallback callback);
+KrnWindow* krnCreateWindow_HScrollBar(Display* display, KrnWindow* parent, KrnRect rect,
+                                      const char* name, int pos, int max, int step,
+                                      KrnEventCallback callback);
+int WndProc_VScroll(Display* display, KrnWindow* window, XEvent* event);
+int WndProc_HScroll(Display* display, KrnWindow* window, XEvent* event);
+int krnGetPos_ScrollBar(KrnWindow* window);
+int krnSetPos_ScrollBar(KrnWindow* window, int position);
+int krnGetMax_ScrollBar(KrnWindow* window);
+int krnSetMax_ScrollBar(KrnWindow* window, int max);
+int krnGetMin_ScrollBar(KrnWindow* window);
+int krnSetMin_ScrollBar(KrnWindow* window, int step);
+int krnGetHeight_ScrollBar(void);
+int krnSetEventCallback_ScrollBar(KrnWindow* window, KrnEventCallback callback);
+
 /* ------------------------------------------------------------------------ */
 /* Input box                                                                */
 /* ------------------------------------------------------------------------ */
@@ -728,6 +752,36 @@ int krnSetUpdateFlag_InputMltWnd(KrnWindow* window, int flag);
 /* ------------------------------------------------------------------------ */
 /* Text window and text box                                                 */
 /* ------------------------------------------------------------------------ */
+
+/* The text window (kind 10) shows a read-only text wrapped to its width
+ * from a top line on; the text box (kind 20) is a text window with a
+ * vertical scroll bar kept in step.  Lines are counted from 0. */
+struct TextWndData;
+
+KrnWindow* krnCreateWindow_TextWnd(Display* display, KrnWindow* parent, KrnRect rect,
+                                   const char* name, const char* text, int length);
+int WndProc_TextWnd(Display* display, KrnWindow* window, XEvent* event);
+int krnGetLines_TextWnd(KrnWindow* window);
+int krnGetPos_TextWnd(KrnWindow* window);
+int krnSetPos_TextWnd(KrnWindow* window, int line);
+char* krnGetText_TextWnd(KrnWindow* window);
+int krnSetText_TextWnd(KrnWindow* window, const char* text, int length);
+int krnSetOutLine_TextWnd(KrnWindow* window, int on);
+int krnSetHiDraw_TextWnd(KrnWindow* window, int on);
+int krnSetFrame_TextWnd(KrnWindow* window, int style);
+
+KrnWindow* krnCreateWindow_TextBox(Display* display, KrnWindow* parent, KrnRect rect,
+                                   const char* name, const char* text);
+int WndProc_TextBox(Display* display, KrnWindow* box, XEvent* event);
+int krnGetPos_TextBox(KrnWindow* box);
+int krnSetPos_TextBox(KrnWindow* box, int line);
+char* krnGetText_TextBox(KrnWindow* box);
+int krnSetText_TextBox(KrnWindow* box, const char* text);
+int krnGetLines_TextBox(KrnWindow* box);
+int krnSetOutLine_TextBox(KrnWindow* box, int on);
+int krnSetHiDraw_TextBox(KrnWindow* box, int on);
+int krnSetFrame_TextBox(KrnWindow* box, int style);
+KrnWindow* krnGetAttachTextWnd_TextBox(KrnWindow* box);
 
 /* ------------------------------------------------------------------------ */
 /* Message dialog                                                           */
