@@ -737,13 +737,65 @@ int krnSetEventCallback_ScrollBar(KrnWindow* window, KrnEventCallback callback);
 /* Button                                                                   */
 /* ------------------------------------------------------------------------ */
 
+/* A push button (kind 40): caption and optional icon, raised when up and
+ * sunken when down.  Its event callback is called as (button, code, down
+ * state, 0): 110 for a click (or a toggle button switched on), 120 for a
+ * toggle button switched off; the callback's 130 becomes the procedure's
+ * answer, otherwise the code is. */
+KrnWindow* krnCreateWindow_Button(Display* display, KrnWindow* parent, KrnRect rect,
+                                  const char* caption, KrnImage* icon, KrnEventCallback callback);
+int WndProc_Button(Display* display, KrnWindow* button, XEvent* event);
+int krnGetButton_Button(KrnWindow* button);
+int krnSetButton_Button(KrnWindow* button, int state);
+int krnSetToggle_Button(KrnWindow* button, int toggle);
+const char* krnGetCaption_Button(KrnWindow* button);
+int krnSetCaption_Button(KrnWindow* button, const char* caption);
+KrnImage* krnGetIcon_Button(KrnWindow* button);
+int krnSetIcon_Button(KrnWindow* button, KrnImage* icon);
+int krnSetEventCallback_Button(KrnWindow* button, KrnEventCallback callback);
+
 /* ------------------------------------------------------------------------ */
 /* Tool bar                                                                 */
 /* ------------------------------------------------------------------------ */
 
+/* A tool bar (kind 70): a row of buttons across the parent's top, below
+ * its menu bar and the tool bars made before it, following its width.
+ * Buttons are addressed by their place in the row (0 = leftmost). */
+KrnWindow* krnCreateWindow_ToolBar(Display* display, KrnWindow* parent, const char* name);
+int WndProc_ToolBar(Display* display, KrnWindow* bar, XEvent* event);
+int krnAddButton_ToolBar(Display* display, KrnWindow* bar, const char* caption,
+                         KrnEventCallback callback, KrnImage* icon, int index);
+int krnDeleteButton_ToolBar(KrnWindow* bar, int index);
+int krnChangeButton_ToolBar(Display* display, KrnWindow* bar, const char* caption,
+                            KrnEventCallback callback, KrnImage* icon, int index);
+int krnGetButton_ToolBar(KrnWindow* bar, int index);
+int krnSetButton_ToolBar(KrnWindow* bar, int index, int state);
+int krnSetToggle_ToolBar(KrnWindow* bar, int index, int toggle);
+int krnGetHeight_ToolBar(void);
+int krnUpdateWindow_ToolBar(KrnWindow* bar);
+KrnWindow* krnGetAttachButtonWnd_ToolBar(KrnWindow* bar, int index);
+
 /* ------------------------------------------------------------------------ */
 /* Select button                                                            */
 /* ------------------------------------------------------------------------ */
+
+/* A select button (kind 140): a labelled group of mutually exclusive toggle
+ * buttons in a row (horizontal 1) or a column.  Clicking a button that is up
+ * pushes it down, raises the others and calls the group's callback as
+ * (group, 150, index, 0). */
+KrnWindow* krnCreateWindow_SelectButton(Display* display, KrnWindow* parent, KrnRect rect,
+                                        const char* label, int horizontal,
+                                        KrnEventCallback callback);
+int WndProc_SelectButton(Display* display, KrnWindow* group, XEvent* event);
+int krnAddButton_SelectButton(Display* display, KrnWindow* group, const char* caption,
+                              KrnImage* icon, int index);
+int krnDeleteButton_SelectButton(KrnWindow* group, int index);
+int krnChangeButton_SelectButton(Display* display, KrnWindow* group, const char* caption,
+                                 KrnImage* icon, int index);
+int krnSelect_SelectButton(KrnWindow* group, int index);
+int krnGetSelectIndex_SelectButton(KrnWindow* group);
+KrnWindow* krnGetAttachButtonWnd_SelectButton(KrnWindow* group, int index);
+int krnSetEventCallback_SelectButton(KrnWindow* group, KrnEventCallback callback);
 
 /* ------------------------------------------------------------------------ */
 /* List window and list box                                                 */
@@ -786,6 +838,25 @@ KrnWindow* krnGetAttachTextWnd_TextBox(KrnWindow* box);
 /* ------------------------------------------------------------------------ */
 /* Message dialog                                                           */
 /* ------------------------------------------------------------------------ */
+
+/* Style bits of krnMessageDialog: buttons in the low nibble, the icon in
+ * bits 4-7. */
+enum {
+  KRN_MB_OK = 0x01,
+  KRN_MB_CANCEL = 0x02,
+  KRN_MB_QUESTION = 0x10,
+  KRN_MB_INFO = 0x20,
+  KRN_MB_ATTENTION = 0x30,
+  KRN_MB_WARNING = 0x40,
+  KRN_MB_ERROR = 0x50
+};
+
+/* Shows a modal message window (kind 100) centred over parent (null: the
+ * screen) and returns when it is answered: 110 for OK, Return or Space, 120
+ * for Cancel (or the window manager's close when there is a Cancel button).
+ * Input for other windows is discarded meanwhile; they still repaint. */
+int krnMessageDialog(Display* display, KrnWindow* parent, const char* title, const char* message,
+                     int style);
 
 /* ------------------------------------------------------------------------ */
 /* File dialog                                                              */
