@@ -701,6 +701,29 @@ int krnSetUpdateFlag_InputMltWnd(KrnWindow* window, int flag);
 /* Single-line input window (InputWnd)                                      */
 /* ------------------------------------------------------------------------ */
 
+/* The field's private record (the window's option); its text is a fixed
+ * array of 1025 bytes, at most 1024 of them text. */
+struct InputWndData;
+
+/* Creates the field (kind 110) with a copy of text (null = empty; 1024
+ * bytes or more leave it empty); foreignKeys 1 also edits with key events
+ * addressed to other windows.  Null on failure. */
+KrnWindow* krnCreateWindow_InputWnd(Display* display, KrnWindow* parent, KrnRect rect,
+                                    const char* name, const char* text, int foreignKeys);
+int WndProc_InputWnd(Display* display, KrnWindow* window, XEvent* event);
+int krnGetCaretPos_InputWnd(KrnWindow* window);
+int krnSetCaretPos_InputWnd(KrnWindow* window, int position);
+char* krnGetText_InputWnd(KrnWindow* window);
+int krnSetText_InputWnd(KrnWindow* window, const char* string);
+char* krnGetSelectText_InputWnd(KrnWindow* window);
+int krnSetSelectText_InputWnd(KrnWindow* window, int start, int end);
+int krnAddText_InputWnd(KrnWindow* window, const char* string);
+int krnDelSelectText_InputWnd(KrnWindow* window);
+int krnCopyText_InputWnd(KrnWindow* window);
+int krnCutText_InputWnd(KrnWindow* window);
+int krnPasteText_InputWnd(KrnWindow* window, const char* string);
+char* krnGetCopyText_InputWnd(KrnWindow* window);
+
 /* ------------------------------------------------------------------------ */
 /* Popup menu                                                               */
 /* ------------------------------------------------------------------------ */
