@@ -748,6 +748,33 @@ char* krnGetCopyText_InputWnd(KrnWindow* window);
 /* List window and list box                                                 */
 /* ------------------------------------------------------------------------ */
 
+/* The list window's private record (the window's option). */
+struct ListWndData;
+
+/* List window (kind 90).  Its event callback gets (list, KRN_SELECT or
+ * KRN_DBLCLICK, row, 0).  Indexes are rows from 0; -1 appends on adding and
+ * means the last row on deleting. */
+KrnWindow* krnCreateWindow_ListWnd(Display* display, KrnWindow* parent, KrnRect rect,
+                                   const char* name);
+int WndProc_ListWnd(Display* display, KrnWindow* window, XEvent* event);
+int krnAddItem_ListWnd(Display* display, KrnWindow* list, const char* name, KrnImage* icon,
+                       int index, int redraw);
+int krnDeleteItem_ListWnd(KrnWindow* list, int index, int redraw);
+int krnChangeItem_ListWnd(Display* display, KrnWindow* list, const char* name, KrnImage* icon,
+                          int index);
+int krnRedraw_ListWnd(KrnWindow* list);
+int krnGetPos_ListWnd(KrnWindow* list);
+int krnSetPos_ListWnd(KrnWindow* list, int position);
+int krnIsSelect_ListWnd(KrnWindow* list, int index);
+int krnGetSelect_ListWnd(KrnWindow* list);
+int krnSetSelect_ListWnd(KrnWindow* list, int index, int state);
+int krnGetSelectCount_ListWnd(KrnWindow* list);
+char* krnGetName_ListWnd(KrnWindow* list, int index);
+int krnGetSize_ListWnd(KrnWindow* list);
+int krnGetRowHeight_ListWnd(KrnWindow* list);
+int krnSetSingle_ListWnd(KrnWindow* list, int single);
+int krnSetEventCallback_ListWnd(KrnWindow* list, KrnEventCallback callback);
+
 /* ------------------------------------------------------------------------ */
 /* Text window and text box                                                 */
 /* ------------------------------------------------------------------------ */
