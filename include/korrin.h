@@ -725,6 +725,29 @@ int krnSetEventCallback_ScrollBar(KrnWindow* window, KrnEventCallback callback);
 /* Single-line input window (InputWnd)                                      */
 /* ------------------------------------------------------------------------ */
 
+/* The field's private record (the window's option); its text is a fixed
+ * array of 1025 bytes, at most 1024 of them text. */
+struct InputWndData;
+
+/* Creates the field (kind 110) with a copy of text (null = empty; 1024
+ * bytes or more leave it empty); foreignKeys 1 also edits with key events
+ * addressed to other windows.  Null on failure. */
+KrnWindow* krnCreateWindow_InputWnd(Display* display, KrnWindow* parent, KrnRect rect,
+                                    const char* name, const char* text, int foreignKeys);
+int WndProc_InputWnd(Display* display, KrnWindow* window, XEvent* event);
+int krnGetCaretPos_InputWnd(KrnWindow* window);
+int krnSetCaretPos_InputWnd(KrnWindow* window, int position);
+char* krnGetText_InputWnd(KrnWindow* window);
+int krnSetText_InputWnd(KrnWindow* window, const char* string);
+char* krnGetSelectText_InputWnd(KrnWindow* window);
+int krnSetSelectText_InputWnd(KrnWindow* window, int start, int end);
+int krnAddText_InputWnd(KrnWindow* window, const char* string);
+int krnDelSelectText_InputWnd(KrnWindow* window);
+int krnCopyText_InputWnd(KrnWindow* window);
+int krnCutText_InputWnd(KrnWindow* window);
+int krnPasteText_InputWnd(KrnWindow* window, const char* string);
+char* krnGetCopyText_InputWnd(KrnWindow* window);
+
 /* ------------------------------------------------------------------------ */
 /* Popup menu                                                               */
 /* ------------------------------------------------------------------------ */
@@ -800,6 +823,33 @@ int krnSetEventCallback_SelectButton(KrnWindow* group, KrnEventCallback callback
 /* ------------------------------------------------------------------------ */
 /* List window and list box                                                 */
 /* ------------------------------------------------------------------------ */
+
+/* The list window's private record (the window's option). */
+struct ListWndData;
+
+/* List window (kind 90).  Its event callback gets (list, KRN_SELECT or
+ * KRN_DBLCLICK, row, 0).  Indexes are rows from 0; -1 appends on adding and
+ * means the last row on deleting. */
+KrnWindow* krnCreateWindow_ListWnd(Display* display, KrnWindow* parent, KrnRect rect,
+                                   const char* name);
+int WndProc_ListWnd(Display* display, KrnWindow* window, XEvent* event);
+int krnAddItem_ListWnd(Display* display, KrnWindow* list, const char* name, KrnImage* icon,
+                       int index, int redraw);
+int krnDeleteItem_ListWnd(KrnWindow* list, int index, int redraw);
+int krnChangeItem_ListWnd(Display* display, KrnWindow* list, const char* name, KrnImage* icon,
+                          int index);
+int krnRedraw_ListWnd(KrnWindow* list);
+int krnGetPos_ListWnd(KrnWindow* list);
+int krnSetPos_ListWnd(KrnWindow* list, int position);
+int krnIsSelect_ListWnd(KrnWindow* list, int index);
+int krnGetSelect_ListWnd(KrnWindow* list);
+int krnSetSelect_ListWnd(KrnWindow* list, int index, int state);
+int krnGetSelectCount_ListWnd(KrnWindow* list);
+char* krnGetName_ListWnd(KrnWindow* list, int index);
+int krnGetSize_ListWnd(KrnWindow* list);
+int krnGetRowHeight_ListWnd(KrnWindow* list);
+int krnSetSingle_ListWnd(KrnWindow* list, int single);
+int krnSetEventCallback_ListWnd(KrnWindow* list, KrnEventCallback callback);
 
 /* ------------------------------------------------------------------------ */
 /* Text window and text box                                                 */
