@@ -721,6 +721,38 @@ int krnSetEventCallback_ScrollBar(KrnWindow* window, KrnEventCallback callback);
 /* Input box                                                                */
 /* ------------------------------------------------------------------------ */
 
+/* The input box (kind 120): the multi-line editor ("krnInputMltWnd_InputBox",
+ * child 0) with a vertical scroll bar ("krnScroll_InputBox", child 1) kept in
+ * step; the operations forward to the editor and return 0 (-1 for
+ * krnAddText_InputBox, null for the getters of text) for another window. */
+KrnWindow* krnCreateWindow_InputBox(Display* display, KrnWindow* parent, KrnRect rect,
+                                    const char* name, const char* text, int size,
+                                    int foreignKeys);
+int WndProc_InputBox(Display* display, KrnWindow* box, XEvent* event);
+int krnGetCaretPos_InputBox(KrnWindow* box);
+int krnSetCaretPos_InputBox(KrnWindow* box, int position);
+int krnGetLength_InputBox(KrnWindow* box);
+char* krnGetText_InputBox(KrnWindow* box);
+int krnSetText_InputBox(KrnWindow* box, const char* data, int size);
+int krnAddText_InputBox(KrnWindow* box, const char* string);
+char* krnGetSelectText_InputBox(KrnWindow* box);
+int krnSetSelectText_InputBox(KrnWindow* box, int start, int end);
+int krnDelSelectText_InputBox(KrnWindow* box);
+int krnCopyText_InputBox(KrnWindow* box);
+int krnCutText_InputBox(KrnWindow* box);
+int krnPasteText_InputBox(KrnWindow* box, const char* string);
+char* krnGetCopyText_InputBox(KrnWindow* box);
+int krnGetPos_InputBox(KrnWindow* box);
+int krnSetPos_InputBox(KrnWindow* box, int line);
+int krnGetLines_InputBox(KrnWindow* box);
+int krnGetLock_InputBox(KrnWindow* box);
+int krnSetLock_InputBox(KrnWindow* box, int flag);
+int krnGetLinesOfPage_InputBox(KrnWindow* box);
+int krnSetEventCallback_InputBox(KrnWindow* box, KrnEventCallback callback);
+int krnIsUpdate_InputBox(KrnWindow* box);
+int krnSetUpdateFlag_InputBox(KrnWindow* box, int flag);
+KrnWindow* krnGetAttachInputWnd_InputBox(KrnWindow* box);
+
 /* ------------------------------------------------------------------------ */
 /* Single-line input window (InputWnd)                                      */
 /* ------------------------------------------------------------------------ */
