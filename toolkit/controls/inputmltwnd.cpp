@@ -9,6 +9,7 @@
 #include <X11/keysym.h>
 
 #include "controls/inputmltwnd_model.h"
+#include "controls/textentry.h"
 #include "core/korrin_internal.h"
 #include "support/xmeasure.h"
 
@@ -36,10 +37,6 @@ int FontPairWidth(void* context, unsigned char row, unsigned char cell) {
   return static_cast<krnx::FontPair*>(context)->kanji ? krnx::PairWidth(context, row, cell) : 0;
 }
 
-int TextWidth(void*, const unsigned char* bytes, int length) {
-  return krnTextNWidth(bytes, length);
-}
-
 // The model's view of an editor window: its record, its size and the
 // session's fonts and code setting.
 Editor EditorOf(KrnWindow* window, InputMltWndData* d) {
@@ -50,7 +47,7 @@ Editor EditorOf(KrnWindow* window, InputMltWndData* d) {
   e.view = mlt::View{window->rect.width, window->rect.height, krnGetCharHeight(nullptr)};
   e.metrics =
       mlt::Metrics{g_korrin.charCode, charcode::CharMeter{FontSingleWidth, FontPairWidth, &g_fonts},
-                   TextWidth, nullptr};
+                   textentry::TextWidth, nullptr};
   return e;
 }
 
@@ -79,21 +76,6 @@ void MovePreedit(KrnWindow* window, const Editor& e) {
 
 /* ---- drawing ---------------------------------------------------------------- */
 
-// The caret colour: the contrast shade of the window's background, looked
-// up once per background rather than at every stroke.
-unsigned long CaretColor(Display* display, KrnWindow* window) {
-  static bool known = false;
-  static unsigned long back = 0, caret = 0;
-  if (!known || back != window->backColor) {
-    int r = 0, g = 0, b = 0;
-    krnGetRGB(display, g_korrin.colormap, window->backColor, &r, &g, &b);
-    caret = krnGetAlterColor(display, g_korrin.colormap, r, g, b, KRN_SHADE_CONTRAST);
-    back = window->backColor;
-    known = true;
-  }
-  return caret;
-}
-
 // One drawing of the editor: what the screen shows is compared with the
 // record and only the rows that differ are painted (or all of them).
 struct Painter {
@@ -111,7 +93,7 @@ struct Painter {
 
   void DrawCaret(int x, int y) {
     int h = e.view.lineHeight;
-    unsigned long pixel = CaretColor(display, window);
+    unsigned long pixel = textentry::CaretColor(display, window);
     for (int dx = 0; dx < kCaretWidth; dx++)
       krnDrawLineRRg(display, window->win, clip, pixel, krnSetRect(x + dx, y, 0, h - 1));
   }
@@ -144,8 +126,9 @@ struct Painter {
     }
     from = from < 0 ? 0 : (from > l->length ? l->length : from);
     to = to > l->length ? l->length : to;
-    int x = mlt::kTextLeft + krnTextNWidth(reinterpret_cast<const unsigned char*>(l->text), from);
-    DrawText(x, y, l->text + from, to - from, true);
+    const char* text = mlt::LineText(d, i);
+    int x = mlt::kTextLeft + krnTextNWidth(reinterpret_cast<const unsigned char*>(text), from);
+    DrawText(x, y, text + from, to - from, true);
   }
 
   // Text of line i, then its caret or its part of the selection.
@@ -156,7 +139,7 @@ struct Painter {
     if (clearFirst)
       krnClearRectWindowRRg(display, window, clip,
                             krnSetRect(mlt::kTextLeft, y, e.view.width, e.view.lineHeight), 0);
-    DrawText(mlt::kTextLeft, y, l->text, l->length, false);
+    DrawText(mlt::kTextLeft, y, mlt::LineText(d, i), l->length, false);
     if (selecting)
       DrawSelect(i);
     else if (i == d->caretCell.line)
@@ -369,11 +352,6 @@ const KeyRule* FindKey(KeySym sym) {
   return nullptr;
 }
 
-KeySym KeySymOf(XEvent* event) {
-  if (g_korrin.tenKey) return krnConvertTenKeyCode(event->xkey);
-  return XLookupKeysym(&event->xkey, krnGetShiftState(event->xkey));
-}
-
 bool IsTypedKey(KeySym sym) {
   return (sym >= 0x20 && sym <= 0x7E) || sym == XK_Tab || sym == 0;
 }
@@ -383,7 +361,7 @@ int OnKeyPress(Display* display, KrnWindow* window, XEvent* event, int result) {
   if (krnGetCtrlState(event->xkey) || krnGetAltState(event->xkey)) return result;
   int n = 0;
   char* s = krnGetString(window, event, &n);
-  KeySym sym = KeySymOf(event);
+  KeySym sym = textentry::KeySymOf(event);
   d->shift = krnGetShiftKey(event->xkey);
   Editor e = EditorOf(window, d);
   if (s && n > 0 && IsTypedKey(sym)) return Finish(display, window, mlt::TypeText(e, s, n), result);
@@ -395,7 +373,7 @@ int OnKeyPress(Display* display, KrnWindow* window, XEvent* event, int result) {
 // In lock mode only the navigation keys reach the editor.
 bool LockedOut(InputMltWndData* d, XEvent* event) {
   if (!d->lock || (event->type != KeyPress && event->type != KeyRelease)) return false;
-  const KeyRule* rule = FindKey(KeySymOf(event));
+  const KeyRule* rule = FindKey(textentry::KeySymOf(event));
   return !rule || !rule->navigation;
 }
 
@@ -406,20 +384,13 @@ unsigned int PrimaryButton() {
   return g_korrin.mouseButtons == 2 ? Button2 : Button3;
 }
 
-// The shift test of a button event, read like a key event's state.
-bool ButtonShift(const XButtonEvent& button) {
-  XKeyEvent key{};
-  key.state = button.state;
-  return krnGetShiftState(key) != 0;
-}
-
 int OnButtonPress(Display* display, KrnWindow* window, XEvent* event, int result) {
   if (event->xbutton.button != PrimaryButton()) return result;
   InputMltWndData* d = Data(window);
   Editor e = EditorOf(window, d);
   Outcome out = mlt::PressButton(e, event->xbutton.x, event->xbutton.y,
                                  static_cast<uint32_t>(event->xbutton.time),
-                                 ButtonShift(event->xbutton), g_korrin.doubleClickTime);
+                                 textentry::ButtonShift(event->xbutton), g_korrin.doubleClickTime);
   return Finish(display, window, out, result);
 }
 

@@ -1,0 +1,231 @@
+// The single-line input window on a private X server: real keys and clicks
+// through XTEST, an EUC-JP text whose two-byte characters are never split,
+// horizontal scrolling that keeps the caret bar on the screen, the full
+// buffer refusing typed text, the painted caret and selection, and the
+// public operations.
+#include <xharness.h>
+
+#include <X11/keysym.h>
+#ifdef KRN_HAVE_XTEST
+#include <X11/extensions/XTest.h>
+#endif
+
+#include <string.h>
+
+#include <string>
+
+#include "controls/inputwnd_model.h"
+
+KRN_X_ENVIRONMENT(24, true);
+
+namespace {
+
+using krntest::Dpy;
+using krntest::Pixel;
+using krntest::Pump;
+using krntest::PumpUntil;
+
+const std::string K = "\xB4\xC1";  // kanji, EUC-JP
+
+class Field : public ::testing::Test {
+ protected:
+  KrnWindow* frame = nullptr;
+  KrnWindow* w = nullptr;
+
+  void Make(const char* text, int width = 200) {
+    frame = krnCreateWindow(Dpy(), nullptr, krnSetRect(0, 0, 300, 60), 0, "frame", nullptr);
+    w = krnCreateWindow_InputWnd(Dpy(), frame, krnSetRect(10, 10, width, 24), "field", text, 0);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(krntest::WaitMapped(w->win));
+    XSetInputFocus(Dpy(), w->win, RevertToParent, CurrentTime);
+    Pump();
+    Pump();
+  }
+  void TearDown() override {
+    if (frame) krnDestroyWindow(Dpy(), frame);
+    krntest::DrainEvents();
+  }
+  InputWndData* D() const { return static_cast<InputWndData*>(w->option); }
+  std::string Text() const { return krnGetText_InputWnd(w); }
+  int Width(int from, int to) const {
+    return krnTextNWidth(reinterpret_cast<const unsigned char*>(D()->text + from), to - from);
+  }
+  int CaretX() const { return iw::Margin(D()) + Width(D()->firstVisible, D()->caret); }
+  int RowTop() const { return (w->rect.height - krnGetCharHeight(nullptr)) / 2; }
+  unsigned long CaretPixel() const {
+    int r, g, b;
+    krnGetRGB(Dpy(), g_korrin.colormap, w->backColor, &r, &g, &b);
+    return krnGetAlterColor(Dpy(), g_korrin.colormap, r, g, b, KRN_SHADE_CONTRAST);
+  }
+  // A button press through the procedure, at field x.
+  void Click(int x, Time time, unsigned int state = 0) {
+    XEvent e{};
+    e.xbutton.type = ButtonPress;
+    e.xbutton.window = w->win;
+    e.xbutton.button = Button1;
+    e.xbutton.x = x;
+    e.xbutton.y = 10;
+    e.xbutton.time = time;
+    e.xbutton.state = state;
+    WndProc_InputWnd(Dpy(), w, &e);
+  }
+};
+
+#ifdef KRN_HAVE_XTEST
+void Press(KeySym sym, bool shift = false) {
+  KeyCode shiftCode = XKeysymToKeycode(Dpy(), XK_Shift_L);
+  KeyCode code = XKeysymToKeycode(Dpy(), sym);
+  if (shift) XTestFakeKeyEvent(Dpy(), shiftCode, True, 0);
+  XTestFakeKeyEvent(Dpy(), code, True, 0);
+  XTestFakeKeyEvent(Dpy(), code, False, 0);
+  if (shift) XTestFakeKeyEvent(Dpy(), shiftCode, False, 0);
+  XSync(Dpy(), False);
+}
+#define REQUIRE_XTEST()
+#else
+#define REQUIRE_XTEST() GTEST_SKIP() << "built without XTEST"
+void Press(KeySym, bool = false) {}
+#endif
+
+TEST_F(Field, KeysNeverSplitATwoByteCharacter) {
+  REQUIRE_XTEST();
+  Make(("a" + K + K + "b").c_str());
+  Press(XK_End);
+  Press(XK_Left);
+  Press(XK_Left);  // over the second K: two bytes
+  ASSERT_TRUE(PumpUntil([&] { return D()->caret == 3; })) << D()->caret;
+  Press(XK_Left, true);  // selects the first K whole
+  ASSERT_TRUE(PumpUntil([&] { return D()->selectLen == -2; }));
+  EXPECT_EQ(std::string(krnGetSelectText_InputWnd(w)), K);
+  Press(XK_Right);  // drops the selection, steps over the second K
+  Press(XK_BackSpace);
+  ASSERT_TRUE(PumpUntil([&] { return Text() == "a" + K + "b"; })) << Text();
+  Press(XK_Home);
+  Press(XK_Right);
+  Press(XK_Delete);
+  ASSERT_TRUE(PumpUntil([&] { return Text() == "ab"; })) << Text();
+  Press(XK_x);
+  Press(XK_Tab);     // not typed here
+  Press(XK_Return);  // left to the owner
+  ASSERT_TRUE(PumpUntil([&] { return Text() == "axb"; })) << Text();
+  Pump();
+  EXPECT_EQ(Text(), "axb");
+}
+
+TEST_F(Field, TypingScrollsTheFieldAndTheCaretStaysOnTheScreen) {
+  REQUIRE_XTEST();
+  Make("", 60);
+  for (int i = 0; i < 20; i++) Press(XK_m);
+  ASSERT_TRUE(PumpUntil([&] { return Text().size() == 20; }));
+  Pump();
+  EXPECT_GT(D()->firstVisible, 0);
+  EXPECT_EQ(iw::Margin(D()), 2);
+  int x = CaretX();
+  ASSERT_LE(x + 1, 60 - 4);
+  EXPECT_EQ(Pixel(w->win, x, RowTop() + 3), CaretPixel());
+  EXPECT_EQ(Pixel(w->win, x + 1, RowTop() + 3), CaretPixel());
+  Press(XK_Home);
+  ASSERT_TRUE(PumpUntil([&] { return D()->firstVisible == 0; }));
+  Pump();
+  EXPECT_EQ(Pixel(w->win, 4, RowTop() + 3), CaretPixel());
+}
+
+TEST_F(Field, AFullBufferRefusesTypedTextWithoutWritingPastIt) {
+  REQUIRE_XTEST();
+  std::string full(1023, 'q');
+  Make(full.c_str());
+  EXPECT_EQ(krnSetText_InputWnd(w, (full + "qq").c_str()), -1);  // 1025: refused
+  krnSetCaretPos_InputWnd(w, 500);
+  Press(XK_a);
+  Press(XK_b, true);
+  Pump();
+  Pump();
+  EXPECT_EQ(Text(), full);
+  EXPECT_EQ(krnAddText_InputWnd(w, "zz"), -1);  // in the middle: refused
+  krnSetCaretPos_InputWnd(w, -1);
+  EXPECT_EQ(krnAddText_InputWnd(w, "zz"), 1024);  // at the end: filled to 1024
+  EXPECT_EQ(Text(), full + "z");
+  EXPECT_EQ(D()->text[1024], '\0');
+  EXPECT_EQ(D()->selectText[0], '\0');
+}
+
+TEST_F(Field, TheSelectionIsDrawnReversedAndAClickDropsIt) {
+  Make("hello world");
+  ASSERT_EQ(krnSetSelectText_InputWnd(w, 6, -1), 1);
+  EXPECT_STREQ(krnGetSelectText_InputWnd(w), "world");
+  XSync(Dpy(), False);
+  int x0 = 4 + Width(0, 6), x1 = 4 + Width(0, 11);
+  int band = 0, total = 0;
+  for (unsigned long p : krntest::Pixels(w->win, x0, RowTop(), x1 - x0, 10)) {
+    EXPECT_TRUE(p == w->foreFontColor || p == w->backFontColor);
+    band += p == w->foreFontColor;
+    total++;
+  }
+  EXPECT_GT(band, total / 2);
+  Click(4 + Width(0, 2), 100000);
+  EXPECT_EQ(D()->selectLen, 0);
+  EXPECT_EQ(D()->caret, 2);
+  XSync(Dpy(), False);
+  EXPECT_EQ(Pixel(w->win, x0 + 1, RowTop() + 1), w->backColor);
+  Click(4 + Width(0, 8), 100100);  // a double click: the word around the caret
+  EXPECT_STREQ(krnGetSelectText_InputWnd(w), "hello");
+  Click(4 + Width(0, 9), 101000, ShiftMask);
+  EXPECT_STREQ(krnGetSelectText_InputWnd(w), "hello wor");
+}
+
+TEST_F(Field, DraggingPastTheLeftEdgeScrollsBack) {
+  REQUIRE_XTEST();
+  Make("", 80);
+  krnSetText_InputWnd(w, "0123456789abcdefghijklmnopqrstuvwxyz");
+  krnSetCaretPos_InputWnd(w, -1);
+  Pump();
+  int first = D()->firstVisible;
+  ASSERT_GT(first, 5);
+#ifdef KRN_HAVE_XTEST
+  XTestFakeMotionEvent(Dpy(), 0, 10 + 40, 20, 0);
+  XTestFakeButtonEvent(Dpy(), 1, True, 0);
+  for (int i = 0; i < 4; i++) XTestFakeMotionEvent(Dpy(), 0, 10 - 5 - i, 20, 0);
+  XTestFakeButtonEvent(Dpy(), 1, False, 0);
+  XSync(Dpy(), False);
+#endif
+  ASSERT_TRUE(PumpUntil([&] { return D()->buttonDown == 0 && D()->selectLen < 0; }));
+  EXPECT_EQ(D()->firstVisible, first - 4);
+  EXPECT_EQ(D()->caret + D()->selectLen, D()->firstVisible + 1);
+}
+
+TEST_F(Field, CopyCutPasteForeignKeysAndOtherKinds) {
+  Make("abc def");
+  EXPECT_EQ(krnCopyText_InputWnd(w), 1);  // nothing selected: no copy
+  EXPECT_EQ(krnGetCopyText_InputWnd(w), nullptr);
+  EXPECT_EQ(krnPasteText_InputWnd(w, nullptr), 1);
+  EXPECT_EQ(Text(), "abc def");
+  krnSetSelectText_InputWnd(w, 0, 4);
+  EXPECT_EQ(krnCutText_InputWnd(w), 1);
+  EXPECT_EQ(Text(), "def");
+  krnSetCaretPos_InputWnd(w, -1);
+  EXPECT_EQ(krnPasteText_InputWnd(w, nullptr), 1);
+  EXPECT_EQ(Text(), "defabc ");
+  EXPECT_EQ(krnPasteText_InputWnd(w, K.c_str()), 1);
+  EXPECT_EQ(krnGetCaretPos_InputWnd(w), 9);
+  EXPECT_EQ(krnDelSelectText_InputWnd(w), 1);
+  // keys of another window count only with foreign keys on
+  XEvent key = krntest::KeyEvent(frame->win, XK_y, 0, 1000);
+  w->result = 1;
+  WndProc_InputWnd(Dpy(), w, &key);
+  EXPECT_EQ(Text(), "defabc " + K);
+  D()->foreignKeys = 1;
+  key.xkey.time = 2000;
+  WndProc_InputWnd(Dpy(), w, &key);
+  EXPECT_EQ(Text(), "defabc " + K + "y");
+  EXPECT_EQ(krnSetText_InputWnd(frame, "x"), -1);
+  EXPECT_EQ(krnAddText_InputWnd(frame, "x"), -1);
+  EXPECT_EQ(krnGetText_InputWnd(frame), nullptr);
+  EXPECT_EQ(krnSetCaretPos_InputWnd(nullptr, 1), 0);
+  EXPECT_EQ(krnCopyText_InputWnd(frame), 0);
+  KrnWindow* big = krnCreateWindow_InputWnd(Dpy(), frame, krnSetRect(0, 0, 50, 20), "big",
+                                            std::string(2000, 'x').c_str(), 0);
+  ASSERT_NE(big, nullptr);
+  EXPECT_STREQ(krnGetText_InputWnd(big), "");
+}
+
+}  // namespace
