@@ -784,9 +784,42 @@ char* krnGetCopyText_InputWnd(KrnWindow* window);
 /* Popup menu                                                               */
 /* ------------------------------------------------------------------------ */
 
+/* A hidden one-column menu (kind 50) in a child window of parent; items are
+ * chosen by releasing the button over them.  An item's callback is called
+ * as (menu, KRN_MENU_SELECT, row, 0) and its answer becomes the menu's
+ * result (KRN_QUIT ends the loop).  An item with an empty caption is a
+ * separator; link is a sub-menu opened beside the row.  Index -1 appends. */
+KrnWindow* krnCreateWindow_Menu(Display* display, KrnWindow* parent, const char* name);
+int WndProc_Menu(Display* display, KrnWindow* menu, XEvent* event);
+int krnAddItem_Menu(KrnWindow* menu, const char* caption, KrnEventCallback callback, KrnImage* icon,
+                    KrnWindow* link, int index);
+int krnDeleteItem_Menu(KrnWindow* menu, int index);
+int krnChangeItem_Menu(KrnWindow* menu, const char* caption, KrnEventCallback callback,
+                       KrnImage* icon, KrnWindow* link, int index);
+int krnSetCheck_Menu(KrnWindow* menu, int index, int check);
+/* Shows the menu with its corner at (x, y) of its parent / hides it and
+ * its sub-menus. */
+int krnAttach_Menu(Display* display, KrnWindow* menu, int x, int y);
+int krnDetach_Menu(Display* display, KrnWindow* menu);
+
 /* ------------------------------------------------------------------------ */
 /* Menu bar                                                                 */
 /* ------------------------------------------------------------------------ */
+
+/* The strip (kind 60) across the top of a top-level window with the
+ * captions "Menu" and "?", which open menu0 and menu1 (either may be null),
+ * and a status line right of them.  Null when the parent already has one. */
+KrnWindow* krnCreateWindow_MenuBar(Display* display, KrnWindow* parent, const char* name,
+                                   KrnWindow* menu0, KrnWindow* menu1, const char* status);
+int WndProc_MenuBar(Display* display, KrnWindow* bar, XEvent* event);
+/* Menu 0 for which 0, menu 1 for any other value. */
+KrnWindow* krnGetMenuItem_MenuBar(KrnWindow* bar, int which);
+int krnSetMenuItem_MenuBar(KrnWindow* bar, KrnWindow* menu, int which);
+int krnSetStatus_MenuBar(KrnWindow* bar, const char* text);
+/* The bar's height, the same for every bar (usable before one exists). */
+int krnGetHeight_MenuBar(void);
+/* Follows the parent's width; the core calls it on the parent's resize. */
+int krnUpdateWindow_MenuBar(KrnWindow* bar);
 
 /* ------------------------------------------------------------------------ */
 /* Button                                                                   */
