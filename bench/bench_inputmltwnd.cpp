@@ -1,20 +1,30 @@
-// Timings of the multi-line editor on a 2 MB EUC-JP text made of long
-// wrapped paragraphs: setting the whole text, one character typed in the
-// middle, one BackSpace there, and one PageDown, each with its drawing (the
-// display is synced every time so the server's work counts too).  Runs on a
-// private Xvfb with a private HOME, never on the caller's display.
+// Timings of the multi-line editor on a 1.9 MB EUC-JP text of short lines
+// and long paragraphs that wrap: setting the whole text; one character, one
+// BackSpace and one Return inside an 8 KB paragraph in the middle, each with
+// its drawing (the display is synced every time so the server's work
+// counts too); one PageDown; the editor's heap for the text; and the time
+// from a key press sent through XTEST to the first change of the editor's
+// pixels, with the event loop running in a separate process at Interval 35.
+// Runs on a private Xvfb with a private HOME, never on the caller's display.
 #include <benchmark/benchmark.h>
 #include <korrin.h>
 
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/Xdamage.h>
 #include <X11/keysym.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/select.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -57,27 +67,74 @@ class PrivateServer {
   std::string name_;
 };
 
-// About 2,000,000 bytes: paragraphs of some 2000 bytes mixing ASCII words
-// and first-level kanji, each ending with a newline.
-std::string MakeText() {
-  std::string text;
+// A deterministic pseudo-random source (the same text on every run).
+struct Lcg {
   unsigned seed = 1;
-  while (text.size() < 2000000) {
-    for (int word = 0; word < 200; word++) {
-      seed = seed * 1103515245u + 12345u;
-      if (seed % 3 == 0) {
-        for (int k = 0; k < 3; k++) {
-          text += static_cast<char>(0xB0 + (seed >> 8) % 20);
-          text += static_cast<char>(0xA1 + (seed >> 16) % 90 + k);
-        }
-      } else {
-        text += "word";
-      }
-      text += ' ';
-    }
-    text += '\n';
+  unsigned Next(unsigned n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) % n;
   }
-  text.resize(2000000);
+};
+
+// One piece of running text: an ASCII word with its space, or a run of
+// one to four first-level kanji (EUC-JP).
+std::string Piece(Lcg& r) {
+  std::string p;
+  if (r.Next(3) == 0) {
+    int n = 3 + static_cast<int>(r.Next(6));
+    for (int k = 0; k < n; k++) p += static_cast<char>('a' + r.Next(26));
+    p += ' ';
+  } else {
+    int n = 1 + static_cast<int>(r.Next(4));
+    for (int k = 0; k < n; k++) {
+      p += static_cast<char>(0xB0 + r.Next(20));
+      p += static_cast<char>(0xA1 + r.Next(90));
+    }
+  }
+  return p;
+}
+
+// Appends about `size` bytes of running text (never more) and a newline.
+void AppendLine(std::string& text, Lcg& r, size_t size) {
+  size_t end = text.size() + size;
+  for (;;) {
+    std::string p = Piece(r);
+    if (text.size() + p.size() > end) break;
+    text += p;
+  }
+  while (text.size() < end) text += 'z';
+  text += '\n';
+}
+
+constexpr size_t kTextSize = 1900000;
+constexpr size_t kBigParagraph = 8192;
+
+// The benchmark text: lines of 20 to 200 bytes and, every 20 to 60 lines, a
+// paragraph of 2 to 8 KB without a line feed; the paragraph that crosses
+// the middle is exactly 8 KB.  *middle is a character start half-way
+// through that paragraph.
+std::string MakeText(int* middle) {
+  std::string text;
+  Lcg r;
+  bool placed = false;
+  while (text.size() < kTextSize) {
+    int lines = 20 + static_cast<int>(r.Next(41));
+    for (int i = 0; i < lines; i++) AppendLine(text, r, 20 + r.Next(181));
+    if (!placed && text.size() >= kTextSize / 2) {
+      size_t start = text.size();
+      AppendLine(text, r, kBigParagraph - 1);
+      size_t m = start;  // pieces are ASCII bytes and kanji pairs
+      while (m < start + kBigParagraph / 2)
+        m += static_cast<unsigned char>(text[m]) >= 0xA1 ? 2 : 1;
+      *middle = static_cast<int>(m);
+      placed = true;
+    } else {
+      AppendLine(text, r, 2048 + r.Next(6145));
+    }
+  }
+  text.resize(kTextSize);
+  // the cut may split a kanji: end the text with a plain byte and a newline
+  text[kTextSize - 2] = 'z';
   text.back() = '\n';
   return text;
 }
@@ -87,7 +144,8 @@ struct Session {
   char home[32] = "/tmp/krnbench.XXXXXX";
   Display* display = nullptr;
   KrnWindow* editor = nullptr;
-  std::string text = MakeText();
+  int middle = 0;
+  std::string text = MakeText(&middle);
 
   Session() {
     if (server.name().empty() || !mkdtemp(home)) return;
@@ -122,8 +180,12 @@ struct Session {
     XSync(display, False);
   }
   void CaretToMiddle() {
-    krnSetCaretPos_InputMltWnd(editor, krnGetLength_InputMltWnd(editor) / 2);
+    krnSetCaretPos_InputMltWnd(editor, middle);
     XSync(display, False);
+  }
+  void Reset() {
+    krnSetText_InputMltWnd(editor, text.data(), static_cast<int>(text.size()));
+    CaretToMiddle();
   }
 };
 
@@ -149,23 +211,56 @@ void BM_SetText(benchmark::State& state) {
 }
 BENCHMARK(BM_SetText)->Unit(benchmark::kMillisecond);
 
-void BM_TypeInTheMiddle(benchmark::State& state) {
+// One key inside the 8 KB paragraph, 200 times from the same start.
+void KeyInTheParagraph(benchmark::State& state, KeySym sym) {
   if (!Ready(state)) return;
   Session& s = *g_session;
-  krnSetText_InputMltWnd(s.editor, s.text.data(), static_cast<int>(s.text.size()));
-  s.CaretToMiddle();
-  for (auto _ : state) s.Key(XK_x);
+  s.Reset();
+  for (auto _ : state) s.Key(sym);
 }
-BENCHMARK(BM_TypeInTheMiddle)->Unit(benchmark::kMillisecond);
 
-void BM_BackSpaceInTheMiddle(benchmark::State& state) {
+void BM_TypeInTheParagraph(benchmark::State& state) {
+  KeyInTheParagraph(state, XK_x);
+}
+BENCHMARK(BM_TypeInTheParagraph)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+void BM_BackSpaceInTheParagraph(benchmark::State& state) {
+  KeyInTheParagraph(state, XK_BackSpace);
+}
+BENCHMARK(BM_BackSpaceInTheParagraph)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+void BM_ReturnInTheParagraph(benchmark::State& state) {
+  KeyInTheParagraph(state, XK_Return);
+}
+BENCHMARK(BM_ReturnInTheParagraph)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+// Bytes the process has taken from the heap (small blocks and mapped ones).
+size_t HeapInUse() {
+  struct mallinfo2 m = mallinfo2();
+  return m.uordblks + m.hblkhd;
+}
+
+// The editor's own heap for the text: what setting the text added to an
+// editor holding one newline, and the same after 200 typed characters.
+void BM_Heap(benchmark::State& state) {
   if (!Ready(state)) return;
   Session& s = *g_session;
-  krnSetText_InputMltWnd(s.editor, s.text.data(), static_cast<int>(s.text.size()));
-  s.CaretToMiddle();
-  for (auto _ : state) s.Key(XK_BackSpace);
+  size_t empty = 0, loaded = 0, typed = 0;
+  for (auto _ : state) {
+    krnSetText_InputMltWnd(s.editor, "\n", 1);
+    malloc_trim(0);
+    empty = HeapInUse();
+    s.Reset();
+    loaded = HeapInUse();
+    for (int i = 0; i < 200; i++) s.Key(XK_x);
+    typed = HeapInUse();
+  }
+  double size = static_cast<double>(s.text.size());
+  state.counters["loaded_MB"] = static_cast<double>(loaded - empty) / 1e6;
+  state.counters["loaded_x_text"] = static_cast<double>(loaded - empty) / size;
+  state.counters["typed_x_text"] = static_cast<double>(typed - empty) / size;
 }
-BENCHMARK(BM_BackSpaceInTheMiddle)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Heap)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_PageDown(benchmark::State& state) {
   if (!Ready(state)) return;
@@ -185,9 +280,122 @@ void BM_PageDown(benchmark::State& state) {
 }
 BENCHMARK(BM_PageDown)->Unit(benchmark::kMicrosecond);
 
+double Now() {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Waits up to `seconds` for a DamageNotify; true when one came.
+bool WaitDamage(Display* dpy, int damageEvent, double seconds) {
+  double end = Now() + seconds;
+  for (;;) {
+    while (XPending(dpy)) {
+      XEvent ev;
+      XNextEvent(dpy, &ev);
+      if (ev.type == damageEvent + XDamageNotify) return true;
+    }
+    double left = end - Now();
+    if (left <= 0) return false;
+    fd_set fds;
+    FD_ZERO(&fds);
+    FD_SET(ConnectionNumber(dpy), &fds);
+    timeval tv{static_cast<time_t>(left), static_cast<suseconds_t>((left - (long)left) * 1e6)};
+    select(ConnectionNumber(dpy) + 1, &fds, nullptr, nullptr, &tv);
+  }
+}
+
+// The editor in a process of its own (this program run again with
+// --editor-process FD) running the event loop at Interval 35; its X window
+// id comes back through the pipe FD.
+int EditorProcess(int fd) {
+  int middle = 0;
+  std::string text = MakeText(&middle);
+  char prog[] = "bench_editor";
+  char* argv[] = {prog, nullptr};
+  Display* display = krnOpenDisplay(1, argv);
+  if (!display) return 1;
+  g_korrin.interval = 35;
+  KrnWindow* editor =
+      krnCreateWindow_InputMltWnd(display, nullptr, krnSetRect(0, 0, 640, 480), "latency",
+                                  text.data(), static_cast<int>(text.size()), 0);
+  krnSetCaretPos_InputMltWnd(editor, middle);
+  XSync(display, False);
+  unsigned long id = editor->win;
+  if (write(fd, &id, sizeof id) != sizeof id) return 1;
+  close(fd);
+  krnMainLoop(display, nullptr);
+  return 0;
+}
+
+std::string g_self;  // this program's path, for the editor process
+
+pid_t StartEditorProcess(int fd) {
+  pid_t pid = fork();
+  if (pid != 0) return pid;
+  std::string f = std::to_string(fd);
+  execl(g_self.c_str(), g_self.c_str(), "--editor-process", f.c_str(), (char*)nullptr);
+  _exit(127);
+}
+
+// Key press (XTEST) to the first change of the editor's pixels (XDamage),
+// median over 200 keys typed at irregular moments of the loop's turn.
+void BM_KeyToPixels(benchmark::State& state) {
+  if (!Ready(state)) return;
+  Session& s = *g_session;
+  std::vector<double> ms;
+  for (auto _ : state) {
+    int fds[2];
+    if (pipe(fds) != 0) return state.SkipWithError("pipe");
+    pid_t child = StartEditorProcess(fds[1]);
+    close(fds[1]);
+    unsigned long id = 0;
+    bool started = read(fds[0], &id, sizeof id) == sizeof id;
+    close(fds[0]);
+    Display* dpy = XOpenDisplay(s.server.name().c_str());
+    int damageEvent = 0, damageError = 0, x, y, z, w;
+    if (!started || !dpy || !XDamageQueryExtension(dpy, &damageEvent, &damageError) ||
+        !XTestQueryExtension(dpy, &x, &y, &z, &w)) {
+      state.SkipWithError("no editor process, XDamage or XTEST");
+    } else {
+      Window win = id;
+      XWindowAttributes a{};
+      while (XGetWindowAttributes(dpy, win, &a) && a.map_state != IsViewable) usleep(1000);
+      Damage damage = XDamageCreate(dpy, win, XDamageReportNonEmpty);
+      XSetInputFocus(dpy, win, RevertToParent, CurrentTime);
+      KeyCode key = XKeysymToKeycode(dpy, XK_x);
+      Lcg r;
+      for (int i = 0; i < 200; i++) {
+        while (WaitDamage(dpy, damageEvent, 0.2)) XDamageSubtract(dpy, damage, None, None);
+        usleep(static_cast<useconds_t>(r.Next(35000)));  // any moment of the turn
+        XDamageSubtract(dpy, damage, None, None);
+        XSync(dpy, False);
+        double t0 = Now();
+        XTestFakeKeyEvent(dpy, key, True, CurrentTime);
+        XFlush(dpy);
+        if (WaitDamage(dpy, damageEvent, 2.0)) ms.push_back((Now() - t0) * 1e3);
+        XTestFakeKeyEvent(dpy, key, False, CurrentTime);
+        XFlush(dpy);
+      }
+      XDamageDestroy(dpy, damage);
+    }
+    if (dpy) XCloseDisplay(dpy);
+    kill(child, SIGTERM);
+    waitpid(child, nullptr, 0);
+  }
+  std::sort(ms.begin(), ms.end());
+  if (ms.empty()) return;
+  state.counters["keys"] = static_cast<double>(ms.size());
+  state.counters["median_ms"] = ms[ms.size() / 2];
+  state.counters["p90_ms"] = ms[ms.size() * 9 / 10];
+}
+BENCHMARK(BM_KeyToPixels)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--editor-process") return EditorProcess(atoi(argv[2]));
+  g_self = argv[0];
   benchmark::Initialize(&argc, argv);
   g_session = new Session();
   benchmark::RunSpecifiedBenchmarks();

@@ -693,6 +693,30 @@ int krnSetUpdateFlag_InputMltWnd(KrnWindow* window, int flag);
 /* Scroll bar                                                               */
 /* ------------------------------------------------------------------------ */
 
+/* A scroll bar keeps a position in steps over a content of max units, one
+ * step being `step` units (the operations call it Min); a window length
+ * shows length / step steps.  Callback codes: KRN_SCROLLED (a user move),
+ * KRN_SCROLL_SET (krnSetPos_ScrollBar), ConfigureNotify (resized); the value
+ * is the position. */
+struct ScrollBarData;
+
+KrnWindow* krnCreateWindow_VScrollBar(Display* display, KrnWindow* parent, KrnRect rect,
+                                      const char* name, int pos, int max, int step,
+                                      KrnEventCallback callback);
+KrnWindow* krnCreateWindow_HScrollBar(Display* display, KrnWindow* parent, KrnRect rect,
+                                      const char* name, int pos, int max, int step,
+                                      KrnEventCallback callback);
+int WndProc_VScroll(Display* display, KrnWindow* window, XEvent* event);
+int WndProc_HScroll(Display* display, KrnWindow* window, XEvent* event);
+int krnGetPos_ScrollBar(KrnWindow* window);
+int krnSetPos_ScrollBar(KrnWindow* window, int position);
+int krnGetMax_ScrollBar(KrnWindow* window);
+int krnSetMax_ScrollBar(KrnWindow* window, int max);
+int krnGetMin_ScrollBar(KrnWindow* window);
+int krnSetMin_ScrollBar(KrnWindow* window, int step);
+int krnGetHeight_ScrollBar(void);
+int krnSetEventCallback_ScrollBar(KrnWindow* window, KrnEventCallback callback);
+
 /* ------------------------------------------------------------------------ */
 /* Input box                                                                */
 /* ------------------------------------------------------------------------ */
@@ -736,13 +760,65 @@ char* krnGetCopyText_InputWnd(KrnWindow* window);
 /* Button                                                                   */
 /* ------------------------------------------------------------------------ */
 
+/* A push button (kind 40): caption and optional icon, raised when up and
+ * sunken when down.  Its event callback is called as (button, code, down
+ * state, 0): 110 for a click (or a toggle button switched on), 120 for a
+ * toggle button switched off; the callback's 130 becomes the procedure's
+ * answer, otherwise the code is. */
+KrnWindow* krnCreateWindow_Button(Display* display, KrnWindow* parent, KrnRect rect,
+                                  const char* caption, KrnImage* icon, KrnEventCallback callback);
+int WndProc_Button(Display* display, KrnWindow* button, XEvent* event);
+int krnGetButton_Button(KrnWindow* button);
+int krnSetButton_Button(KrnWindow* button, int state);
+int krnSetToggle_Button(KrnWindow* button, int toggle);
+const char* krnGetCaption_Button(KrnWindow* button);
+int krnSetCaption_Button(KrnWindow* button, const char* caption);
+KrnImage* krnGetIcon_Button(KrnWindow* button);
+int krnSetIcon_Button(KrnWindow* button, KrnImage* icon);
+int krnSetEventCallback_Button(KrnWindow* button, KrnEventCallback callback);
+
 /* ------------------------------------------------------------------------ */
 /* Tool bar                                                                 */
 /* ------------------------------------------------------------------------ */
 
+/* A tool bar (kind 70): a row of buttons across the parent's top, below
+ * its menu bar and the tool bars made before it, following its width.
+ * Buttons are addressed by their place in the row (0 = leftmost). */
+KrnWindow* krnCreateWindow_ToolBar(Display* display, KrnWindow* parent, const char* name);
+int WndProc_ToolBar(Display* display, KrnWindow* bar, XEvent* event);
+int krnAddButton_ToolBar(Display* display, KrnWindow* bar, const char* caption,
+                         KrnEventCallback callback, KrnImage* icon, int index);
+int krnDeleteButton_ToolBar(KrnWindow* bar, int index);
+int krnChangeButton_ToolBar(Display* display, KrnWindow* bar, const char* caption,
+                            KrnEventCallback callback, KrnImage* icon, int index);
+int krnGetButton_ToolBar(KrnWindow* bar, int index);
+int krnSetButton_ToolBar(KrnWindow* bar, int index, int state);
+int krnSetToggle_ToolBar(KrnWindow* bar, int index, int toggle);
+int krnGetHeight_ToolBar(void);
+int krnUpdateWindow_ToolBar(KrnWindow* bar);
+KrnWindow* krnGetAttachButtonWnd_ToolBar(KrnWindow* bar, int index);
+
 /* ------------------------------------------------------------------------ */
 /* Select button                                                            */
 /* ------------------------------------------------------------------------ */
+
+/* A select button (kind 140): a labelled group of mutually exclusive toggle
+ * buttons in a row (horizontal 1) or a column.  Clicking a button that is up
+ * pushes it down, raises the others and calls the group's callback as
+ * (group, 150, index, 0). */
+KrnWindow* krnCreateWindow_SelectButton(Display* display, KrnWindow* parent, KrnRect rect,
+                                        const char* label, int horizontal,
+                                        KrnEventCallback callback);
+int WndProc_SelectButton(Display* display, KrnWindow* group, XEvent* event);
+int krnAddButton_SelectButton(Display* display, KrnWindow* group, const char* caption,
+                              KrnImage* icon, int index);
+int krnDeleteButton_SelectButton(KrnWindow* group, int index);
+int krnChangeButton_SelectButton(Display* display, KrnWindow* group, const char* caption,
+                                 KrnImage* icon, int index);
+int krnSelect_SelectButton(KrnWindow* group, int index);
+int krnGetSelectIndex_SelectButton(KrnWindow* group);
+KrnWindow* krnGetAttachButtonWnd_SelectButton(KrnWindow* group, int index);
+int krnSetEventCallback_SelectButton(KrnWindow* group, KrnEventCallback callback);
 
 /* ------------------------------------------------------------------------ */
 /* List window and list box                                                 */
@@ -779,9 +855,58 @@ int krnSetEventCallback_ListWnd(KrnWindow* list, KrnEventCallback callback);
 /* Text window and text box                                                 */
 /* ------------------------------------------------------------------------ */
 
+/* The text window (kind 10) shows a read-only text wrapped to its width
+ * from a top line on; the text box (kind 20) is a text window with a
+ * vertical scroll bar kept in step.  Lines are counted from 0. */
+struct TextWndData;
+
+KrnWindow* krnCreateWindow_TextWnd(Display* display, KrnWindow* parent, KrnRect rect,
+                                   const char* name, const char* text, int length);
+int WndProc_TextWnd(Display* display, KrnWindow* window, XEvent* event);
+int krnGetLines_TextWnd(KrnWindow* window);
+int krnGetPos_TextWnd(KrnWindow* window);
+int krnSetPos_TextWnd(KrnWindow* window, int line);
+char* krnGetText_TextWnd(KrnWindow* window);
+int krnSetText_TextWnd(KrnWindow* window, const char* text, int length);
+int krnSetOutLine_TextWnd(KrnWindow* window, int on);
+int krnSetHiDraw_TextWnd(KrnWindow* window, int on);
+int krnSetFrame_TextWnd(KrnWindow* window, int style);
+
+KrnWindow* krnCreateWindow_TextBox(Display* display, KrnWindow* parent, KrnRect rect,
+                                   const char* name, const char* text);
+int WndProc_TextBox(Display* display, KrnWindow* box, XEvent* event);
+int krnGetPos_TextBox(KrnWindow* box);
+int krnSetPos_TextBox(KrnWindow* box, int line);
+char* krnGetText_TextBox(KrnWindow* box);
+int krnSetText_TextBox(KrnWindow* box, const char* text);
+int krnGetLines_TextBox(KrnWindow* box);
+int krnSetOutLine_TextBox(KrnWindow* box, int on);
+int krnSetHiDraw_TextBox(KrnWindow* box, int on);
+int krnSetFrame_TextBox(KrnWindow* box, int style);
+KrnWindow* krnGetAttachTextWnd_TextBox(KrnWindow* box);
+
 /* ------------------------------------------------------------------------ */
 /* Message dialog                                                           */
 /* ------------------------------------------------------------------------ */
+
+/* Style bits of krnMessageDialog: buttons in the low nibble, the icon in
+ * bits 4-7. */
+enum {
+  KRN_MB_OK = 0x01,
+  KRN_MB_CANCEL = 0x02,
+  KRN_MB_QUESTION = 0x10,
+  KRN_MB_INFO = 0x20,
+  KRN_MB_ATTENTION = 0x30,
+  KRN_MB_WARNING = 0x40,
+  KRN_MB_ERROR = 0x50
+};
+
+/* Shows a modal message window (kind 100) centred over parent (null: the
+ * screen) and returns when it is answered: 110 for OK, Return or Space, 120
+ * for Cancel (or the window manager's close when there is a Cancel button).
+ * Input for other windows is discarded meanwhile; they still repaint. */
+int krnMessageDialog(Display* display, KrnWindow* parent, const char* title, const char* message,
+                     int style);
 
 /* ------------------------------------------------------------------------ */
 /* File dialog                                                              */

@@ -4,7 +4,9 @@
 // and an allocator that fails on purpose.
 #include <gtest/gtest.h>
 
+#include <limits.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <random>
 #include <string>
@@ -54,7 +56,8 @@ class Ed {
   std::string Text() const { return std::string(d.text, static_cast<size_t>(d.length)); }
   std::vector<std::string> Lines() const {
     std::vector<std::string> out;
-    for (int i = 0; i < d.lines; i++) out.push_back(Line(&d, i)->text);
+    for (int i = 0; i < d.lines; i++)
+      out.push_back(std::string(LineText(&d, i), Line(&d, i)->length));
     return out;
   }
   std::vector<int> Hard() const {
@@ -70,19 +73,18 @@ class Ed {
   Editor e{};
 };
 
-// The lines must tile the text exactly, each a terminated copy, the count
-// matching the array.
+// The lines must tile the text exactly, each starting where the one before
+// it ended, within the array's room.
 ::testing::AssertionResult Consistent(const Ed& ed) {
   const InputMltWndData& d = ed.d;
   std::string joined;
-  int n = 0;
-  for (void** p = d.lineList; p && *p; p++, n++) {
-    const TextLine* l = static_cast<const TextLine*>(*p);
-    if (static_cast<int>(strlen(l->text)) > l->length || l->text[l->length] != '\0')
-      return ::testing::AssertionFailure() << "line " << n << " not terminated";
-    joined.append(l->text, static_cast<size_t>(l->length));
+  if (d.lines > d.lineRoom) return ::testing::AssertionFailure() << "more lines than room";
+  for (int n = 0; n < d.lines; n++) {
+    const TextLine* l = Line(&d, n);
+    if (l->start != static_cast<int>(joined.size()) || l->length < 1)
+      return ::testing::AssertionFailure() << "line " << n << " does not follow the one before";
+    joined.append(LineText(&d, n), static_cast<size_t>(l->length));
   }
-  if (n != d.lines) return ::testing::AssertionFailure() << n << " lines, count " << d.lines;
   if (joined != ed.Text()) return ::testing::AssertionFailure() << "lines differ from the text";
   if (d.text[d.length] != '\0') return ::testing::AssertionFailure() << "text not terminated";
   if (d.capacity < d.length) return ::testing::AssertionFailure() << "capacity below length";
@@ -461,10 +463,16 @@ TEST(InputMltWndModel, DoubleClickSelectsAWordOrABlankRun) {
     std::string text;
     int caret, start, length;
   } cases[] = {
-      {"foo bar\n", 5, 4, 3}, {"foo   bar\n", 4, 3, 3},
-      {"foo bar\n", 7, 4, 3},                             // on the newline: the word before it
-      {"foo\n", 1, 0, 3},     {K + J + " x\n", 2, 0, 4},  // two-byte characters belong to words
+      {"foo bar\n", 5, 4, 3},
+      {"foo   bar\n", 4, 3, 3},
+      {"foo bar\n", 7, 4, 3},  // on the newline: the word before it
+      {"foo\n", 1, 0, 3},
+      {K + J + " x\n", 2, 0, 4},  // two-byte characters belong to words
       {"a  \n", 1, 1, 2},
+      {"ab\n\ncd\n", 3, 3, 0},  // an empty line selects nothing, not the word above
+      {"x\n\n", 2, 2, 0},
+      {"\n", 0, 0, 0},
+      {" ab\n", 2, 1, 2},
   };
   for (const auto& c : cases) {
     Ed ed(c.text);
@@ -639,6 +647,134 @@ TEST_F(FailingAllocation, AFailedResizeKeepsTheOldLines) {
   SetAllocator(nullptr);
   EXPECT_EQ(ed.Lines(), lines);
   EXPECT_TRUE(Consistent(ed));
+}
+
+/* ---- re-wrapping only what an edit changed ------------------------------------ */
+
+// Everything an edit leaves in the record, lines included, must be what a
+// whole rebuild of the lines gives.
+::testing::AssertionResult Same(const Ed& fast, const Ed& whole) {
+  const InputMltWndData &a = fast.d, &b = whole.d;
+  if (fast.Text() != whole.Text()) return ::testing::AssertionFailure() << "texts differ";
+  if (a.lines != b.lines)
+    return ::testing::AssertionFailure() << a.lines << " lines, rebuilt " << b.lines;
+  for (int i = 0; i < a.lines; i++) {
+    const TextLine &x = a.lineList[i], &y = b.lineList[i];
+    if (x.start != y.start || x.length != y.length || x.width != y.width || x.hard != y.hard)
+      return ::testing::AssertionFailure() << "line " << i << " differs: " << x.start << "+"
+                                           << x.length << " rebuilt " << y.start << "+" << y.length;
+  }
+  if (a.caret != b.caret || a.selectLen != b.selectLen || a.topLine != b.topLine ||
+      a.caretCell.line != b.caretCell.line || a.caretCell.column != b.caretCell.column ||
+      a.update != b.update || strcmp(a.selectText, b.selectText) != 0)
+    return ::testing::AssertionFailure() << "caret, selection or view differ";
+  KrnCell x = GetSelectCaret(&a, a.caret + a.selectLen),
+          y = GetSelectCaret(&b, b.caret + b.selectLen);
+  if (x.line != y.line || x.column != y.column)
+    return ::testing::AssertionFailure() << "selection ends differ";
+  return Consistent(fast);
+}
+
+// Thousands of random edits (typing, Return, BackSpace, Delete, typing over
+// and deleting selections, pasting) at random places, line starts and the
+// ends of the text, in ASCII and two-byte text with tabs and long
+// paragraphs, at several widths down to narrower than one character: one
+// editor splices its lines, its twin rebuilds them whole every time.  Now
+// and then an allocation of the spliced edit fails: nothing may change.
+TEST(InputMltWndModel, SplicedLinesEqualAWholeRebuildAfterRandomEdits) {
+  std::mt19937 rng(13);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  const std::string pieces[] = {
+      "a",    "bc", "word ", " ",   "  ",          "\t",  "\n",
+      "\n\n", K,    A,       I + J, K + K + K + K, "\xB4" /* a first byte alone */};
+  auto randomText = [&](int pieceCount, bool paragraphs) {
+    std::string t;
+    for (int i = 0; i < pieceCount; i++) {
+      const std::string& p = pieces[pick(13)];
+      if (p[0] == '\n' && paragraphs && pick(8)) continue;  // long runs without a line feed
+      t += p;
+    }
+    return t;
+  };
+  int edits = 0;
+  for (int width : {4, 16, 23, 30, 47, 100, 200, 640}) {
+    SCOPED_TRACE("width " + std::to_string(width));
+    std::string text = randomText(200, width % 2 == 0);
+    Ed fast(text, width), whole(text, width);
+    for (int step = 0; step < 2500; step++, edits++) {
+      const InputMltWndData& d = fast.d;
+      // A place: anywhere (also inside a pair), a line start (a wrap point),
+      // next to it, or an end of the text.
+      auto place = [&]() {
+        switch (pick(5)) {
+          case 0:
+            return pick(d.length + 1);
+          case 1:
+          case 2:
+            return LineStart(&d, pick(d.lines + 1)) + pick(3) - 1;
+          case 3:
+            return 0;
+          default:
+            return d.length - pick(3);
+        }
+      };
+      int op = d.length > 3000 ? 5 : pick(8);
+      int at = place(), to = place();
+      if (op >= 4 && op <= 6 && at > to) std::swap(at, to);
+      if (op == 5 && d.length > 3000) at = 0, to = pick(d.length);
+      std::string typed = randomText(1 + pick(pick(4) ? 3 : 40), pick(2));
+      if (typed.empty()) typed = "x";
+      Key key = op == 1 ? kReturn : (op == 2 ? kBackSpace : kDelete);
+      auto prepare = [&](Ed& ed) {
+        if (op >= 4 && op <= 6)
+          SetSelectRange(ed.e, at, to);
+        else
+          SetCaretPos(ed.e, at);
+      };
+      auto edit = [&](Ed& ed) {
+        switch (op) {
+          case 0:
+          case 4:
+            return ed.Type(typed).ending == kEndEdit;
+          case 5:
+            return ed.Key(pick(2) ? kBackSpace : kDelete).ending == kEndEdit;
+          case 6:
+            return AddText(ed.e, typed.c_str()) != -1;
+          default:
+            return ed.Key(key).ending == kEndEdit;
+        }
+      };
+      prepare(fast);
+      prepare(whole);
+      bool failing = step % 9 == 0;
+      int failAt = 1 + pick(3);
+      std::mt19937 saved = rng;  // both editors must draw the same choices
+      std::string before = fast.Text();
+      std::vector<std::string> lines = fast.Lines();
+      int caret = d.caret, selectLen = d.selectLen;
+      if (failing) {
+        g_calls = 0;
+        g_failAt = failAt;
+        SetAllocator(&kCounting);
+      }
+      bool edited = edit(fast);
+      SetAllocator(nullptr);
+      if (failing && !edited) {
+        EXPECT_EQ(fast.Text(), before);
+        EXPECT_EQ(fast.Lines(), lines);
+        EXPECT_EQ(d.caret, caret);
+        EXPECT_EQ(d.selectLen, selectLen);
+        SetCaretPos(fast.e, 0);  // put the twins in step again
+        SetCaretPos(whole.e, 0);
+        continue;
+      }
+      rng = saved;
+      whole.d.wrapWidth = INT_MIN;  // lines of no known width: rebuilt whole
+      edit(whole);
+      ASSERT_TRUE(Same(fast, whole)) << "step " << step << " op " << op << " at " << at;
+    }
+  }
+  EXPECT_GE(edits, 20000);
 }
 
 }  // namespace

@@ -137,6 +137,32 @@ TEST_F(Loop, NestedModalLoopEndsOnlyItself) {
                                              "main:QUIT"}));
 }
 
+int SelfDestroyingProc(Display* d, KrnWindow* w, XEvent* ev) {
+  std::string m = MessageName(ev);
+  if (!m.empty()) g_log.push_back("dialog:" + m);
+  if (m == "DIE") {
+    krnDestroyWindow(d, w);
+    return 1;
+  }
+  return m.empty() ? w->result : 1;
+}
+
+TEST_F(Loop, ModalLoopEndsWhenItsWindowIsDestroyedWithEventsQueued) {
+  KrnWindow* main = Make("main", nullptr, ChildProc);
+  KrnWindow* dialog = Make("dialog", nullptr, SelfDestroyingProc);
+  XSync(Dpy(), False);
+  krntest::DrainEvents();
+  Post(dialog, "DIE");
+  Post(dialog, "MORE");
+  Post(main, "LATER");
+  EXPECT_EQ(krnMainLoop(Dpy(), dialog), 1);  // under AddressSanitizer: no use after free
+  EXPECT_EQ(g_log, (std::vector<std::string>{"dialog:DIE"}));
+  // What was queued behind stays for the outer loop.
+  Post(main, "STOP");
+  krnMainLoop(Dpy(), nullptr);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"dialog:DIE", "main:LATER", "main:STOP"}));
+}
+
 int g_customEvents = 0;
 int CustomProc(Display*, KrnWindow* w, XEvent* ev) {
   if (MessageName(ev) == "HELLO") g_customEvents++;
@@ -305,12 +331,19 @@ TEST_F(Loop, ScreenCoordinatesOfAChild) {
   KrnWindow* top = krnCreateWindow(Dpy(), nullptr, krnSetRect(100, 50, 300, 200), 0, "t", nullptr);
   KrnWindow* child = krnCreateWindow(Dpy(), top, krnSetRect(10, 20, 30, 40), 0, "c", nullptr);
   ASSERT_TRUE(krntest::WaitMapped(child->win));
-  KrnRect s = krnGetScreenCoordinate(child, child->rect);
-  EXPECT_EQ(s.x, 110);
-  EXPECT_EQ(s.y, 70);
-  EXPECT_EQ(s.width, 30);
-  KrnRect same = krnGetScreenCoordinate(top, top->rect);
-  EXPECT_EQ(same.x, 100);
+  // The window's stored position counts, whatever position is passed in.
+  for (KrnRect passed : {child->rect, krnSetRect(0, 0, 30, 40), krnSetRect(7, 9, 5, 6)}) {
+    KrnRect s = krnGetScreenCoordinate(child, passed);
+    EXPECT_EQ(s.x, 110);
+    EXPECT_EQ(s.y, 70);
+    EXPECT_EQ(s.width, passed.width);
+    EXPECT_EQ(s.height, passed.height);
+    KrnRect same = krnGetScreenCoordinate(top, passed);
+    EXPECT_EQ(same.x, 100);
+    EXPECT_EQ(same.y, 50);
+  }
+  KrnRect none = krnGetScreenCoordinate(nullptr, krnSetRect(7, 9, 5, 6));
+  EXPECT_EQ(none.x, 7);
 }
 
 }  // namespace

@@ -126,8 +126,9 @@ struct Painter {
     }
     from = from < 0 ? 0 : (from > l->length ? l->length : from);
     to = to > l->length ? l->length : to;
-    int x = mlt::kTextLeft + krnTextNWidth(reinterpret_cast<const unsigned char*>(l->text), from);
-    DrawText(x, y, l->text + from, to - from, true);
+    const char* text = mlt::LineText(d, i);
+    int x = mlt::kTextLeft + krnTextNWidth(reinterpret_cast<const unsigned char*>(text), from);
+    DrawText(x, y, text + from, to - from, true);
   }
 
   // Text of line i, then its caret or its part of the selection.
@@ -138,7 +139,7 @@ struct Painter {
     if (clearFirst)
       krnClearRectWindowRRg(display, window, clip,
                             krnSetRect(mlt::kTextLeft, y, e.view.width, e.view.lineHeight), 0);
-    DrawText(mlt::kTextLeft, y, l->text, l->length, false);
+    DrawText(mlt::kTextLeft, y, mlt::LineText(d, i), l->length, false);
     if (selecting)
       DrawSelect(i);
     else if (i == d->caretCell.line)

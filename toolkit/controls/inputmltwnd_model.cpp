@@ -61,56 +61,81 @@ int WrapCharWidth(const Metrics& m, const char* text, int length, int pos, int s
   return m.meter.single(m.meter.context, b);
 }
 
-TextLine* NewLine(const char* bytes, int n, int width, int hard) {
-  TextLine* line = static_cast<TextLine*>(Alloc(sizeof(TextLine) + static_cast<size_t>(n) + 1));
-  if (!line) return nullptr;
-  line->text = reinterpret_cast<char*>(line + 1);
-  memcpy(line->text, bytes, static_cast<size_t>(n));
-  line->text[n] = '\0';
-  line->length = n;
-  line->width = width;
-  line->hard = hard;
-  return line;
-}
-
-// A growing null-terminated array of owned lines, built with the model's
-// allocator and finally cut to count + 1 slots (the object-array layout).
+// A growing array of lines built with the model's allocator.
 struct LineArray {
-  void** slots = nullptr;
+  TextLine* slots = nullptr;
   int count = 0;
   int room = 0;
 
-  bool Add(TextLine* line) {
-    if (!line) return false;
-    if (count + 1 >= room) {
+  bool Add(const TextLine& line) {
+    if (count >= room) {
       int next = room ? room * 2 : 64;
-      void** grown = static_cast<void**>(Resize(slots, sizeof(void*) * static_cast<size_t>(next)));
-      if (!grown) {
-        free(line);
-        return false;
-      }
-      slots = grown;
+      void* grown = Resize(slots, sizeof(TextLine) * static_cast<size_t>(next));
+      if (!grown) return false;
+      slots = static_cast<TextLine*>(grown);
       room = next;
     }
     slots[count++] = line;
-    slots[count] = nullptr;
     return true;
   }
-  void** Finish() {
-    if (!slots) {
-      slots = static_cast<void**>(Alloc(sizeof(void*)));
-      if (slots) slots[0] = nullptr;
-      return slots;
+  // Cuts the array to its count (one slot at least); a failed shrink
+  // leaves the larger block, which is as good.
+  TextLine* Finish() {
+    size_t n = static_cast<size_t>(count > 0 ? count : 1);
+    void* exact = Resize(slots, sizeof(TextLine) * n);
+    if (exact) {
+      slots = static_cast<TextLine*>(exact);
+      room = static_cast<int>(n);
     }
-    void** exact =
-        static_cast<void**>(Resize(slots, sizeof(void*) * (static_cast<size_t>(count) + 1)));
-    return exact ? exact : slots;  // a failed shrink leaves a valid, larger block
+    return slots;
   }
   void Drop() {
-    FreeTextList(slots);
+    free(slots);
     slots = nullptr;
+    count = room = 0;
   }
 };
+
+// What the receiver of a walked line answers.
+enum Verdict { kGo, kStop, kFail };
+
+// The wrap walk from `from`, which must be a line start: a line ends at a
+// newline (hard) or before the character whose width reaches the limit
+// (wrapped, width = the limit).  A line always keeps its first character,
+// so a window narrower than one character still moves on, one character
+// per line.  Each line goes to add() until it answers kStop or the text
+// ends; false when add() failed.  The walk's state at a line start is the
+// position alone, which is what lets an edit re-wrap only a stretch.
+template <class Add>
+bool Walk(const char* text, int length, int from, int wrap, const Metrics& metrics, Add&& add) {
+  int start = from, width = 0, pos = from;
+  while (pos < length) {
+    int size = CharSize(text, length, pos, metrics.charCode);
+    int w = WrapCharWidth(metrics, text, length, pos, size);
+    bool first = pos == start;
+    bool newline = text[pos] == '\n' && size == 1;
+    TextLine line;
+    if (newline && (width + w < wrap || first)) {
+      line = TextLine{start, pos + 1 - start, width + w, 1};
+      start = pos = pos + 1;
+    } else if (width + w >= wrap && !first) {
+      line = TextLine{start, pos - start, wrap, 0};
+      start = pos;  // the character that reached the limit begins the next line
+    } else if (width + w >= wrap) {
+      line = TextLine{start, size, w, 0};
+      start = pos = pos + size;
+    } else {
+      width += w;
+      pos += size;
+      continue;
+    }
+    width = 0;
+    Verdict v = add(line);
+    if (v != kGo) return v == kStop;
+  }
+  if (start < length) return add(TextLine{start, length - start, width, 0}) != kFail;
+  return true;
+}
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
@@ -152,62 +177,40 @@ char* ConvertCharCode(const char* data, int size, int* outLength) {
   return copy;
 }
 
-// The wrap walk: a line ends at a newline (hard) or before the character
-// whose width reaches the limit (wrapped, width = the limit).  A line always
-// keeps its first character, so a window narrower than one character still
-// moves on, one character per line.
-int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, void*** outList) {
+int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, TextLine** outList) {
   LineArray array;
-  int start = 0, width = 0, pos = 0;
-  while (pos < length) {
-    int size = CharSize(text, length, pos, metrics.charCode);
-    int w = WrapCharWidth(metrics, text, length, pos, size);
-    bool first = pos == start;
-    bool newline = text[pos] == '\n' && size == 1;
-    if (newline && (width + w < wrap || first)) {
-      if (!array.Add(NewLine(text + start, pos + 1 - start, width + w, 1))) break;
-      start = pos = pos + 1;
-      width = 0;
-    } else if (width + w >= wrap && !first) {
-      if (!array.Add(NewLine(text + start, pos - start, wrap, 0))) break;
-      start = pos;  // the character that reached the limit begins the next line
-      width = 0;
-    } else if (width + w >= wrap) {
-      if (!array.Add(NewLine(text + start, size, w, 0))) break;
-      start = pos = pos + size;
-      width = 0;
-    } else {
-      width += w;
-      pos += size;
-    }
-  }
-  if (pos < length ||
-      (start < length && !array.Add(NewLine(text + start, length - start, width, 0)))) {
+  bool done = Walk(text, length, 0, wrap, metrics,
+                   [&](const TextLine& line) { return array.Add(line) ? kGo : kFail; });
+  TextLine* list = done ? array.Finish() : nullptr;
+  if (!list) {
     array.Drop();
     return -1;
   }
-  void** list = array.Finish();
-  if (!list) return -1;
   *outList = list;
   return array.count;
 }
 
-int FreeTextList(void** list) {
+int FreeTextList(TextLine* list) {
   if (!list) return 0;
-  for (void** p = list; *p; p++) free(*p);
   free(list);
   return 1;
 }
 
 const TextLine* Line(const InputMltWndData* d, int index) {
   if (!d->lineList || index < 0 || index >= d->lines) return nullptr;
-  return static_cast<const TextLine*>(d->lineList[index]);
+  return &d->lineList[index];
+}
+
+const char* LineText(const InputMltWndData* d, int index) {
+  const TextLine* l = Line(d, index);
+  return l && d->text ? d->text + l->start : nullptr;
 }
 
 int GetTextList(Editor& e) {
   InputMltWndData* d = e.d;
-  void** list = nullptr;
-  int n = BuildLines(d->text, d->length, e.view.width - kWrapMargin, e.metrics, &list);
+  TextLine* list = nullptr;
+  int wrap = e.view.width - kWrapMargin;
+  int n = BuildLines(d->text, d->length, wrap, e.metrics, &list);
   if (n < 0) {
     NoMemory();
     return -1;
@@ -215,7 +218,86 @@ int GetTextList(Editor& e) {
   FreeTextList(d->lineList);
   d->lineList = list;
   d->lines = n;
+  d->lineRoom = n > 0 ? n : 1;
+  d->wrapWidth = wrap;
   return n;
+}
+
+namespace {
+
+// The last line that starts at or before pos (0 for an empty list).
+int LineAtOrBefore(const InputMltWndData* d, int pos) {
+  int low = 0, high = d->lines - 1;
+  while (low < high) {
+    int mid = low + (high - low + 1) / 2;
+    if (d->lineList[mid].start <= pos)
+      low = mid;
+    else
+      high = mid - 1;
+  }
+  return low;
+}
+
+// Room for `total` lines, with some to spare so typing Return after
+// Return does not move the array every time.
+bool LineRoomFor(InputMltWndData* d, int total) {
+  if (total <= d->lineRoom) return true;
+  int room = total + total / 8 + 16;
+  void* grown = Resize(d->lineList, sizeof(TextLine) * static_cast<size_t>(room));
+  if (!grown) return false;
+  d->lineList = static_cast<TextLine*>(grown);
+  d->lineRoom = room;
+  return true;
+}
+
+}  // namespace
+
+// Lines before the display line that holds the edit's start, save the one
+// just before it, cannot change: a line's wrap depends only on its own
+// bytes and the first character after it.  From a line start past the
+// inserted bytes on, the new walk repeats the old one shifted by the size
+// change, so re-wrapping stops at the first new line start that is an old
+// line start too.
+int SpliceLines(Editor& e, int start, int count, int n) {
+  InputMltWndData* d = e.d;
+  int wrap = e.view.width - kWrapMargin;
+  if (!d->lineList || d->lines == 0 || wrap != d->wrapWidth) return GetTextList(e);
+  int oldLines = d->lines, delta = n - count, editEnd = start + n;
+  int held = LineAtOrBefore(d, start);
+  int first = held > 0 ? held - 1 : 0;
+  int from = d->lineList[first].start;
+  int next = first;  // old lines before `next` are replaced
+  bool met = false;
+  LineArray fresh;
+  auto add = [&](const TextLine& line) {
+    if (!fresh.Add(line)) return kFail;
+    int end = line.start + line.length;
+    if (end < editEnd) return kGo;
+    int old = end - delta;
+    while (next < oldLines && d->lineList[next].start < old) next++;
+    met = next < oldLines && d->lineList[next].start == old;
+    return met ? kStop : kGo;
+  };
+  if (!Walk(d->text, d->length, from, wrap, e.metrics, add)) {
+    fresh.Drop();
+    NoMemory();
+    return -1;
+  }
+  int kept = met ? oldLines - next : 0;
+  int total = first + fresh.count + kept;
+  if (!LineRoomFor(d, total)) {
+    fresh.Drop();
+    NoMemory();
+    return -1;
+  }
+  TextLine* tail = d->lineList + first + fresh.count;
+  if (kept > 0) memmove(tail, d->lineList + next, sizeof(TextLine) * static_cast<size_t>(kept));
+  for (int k = 0; k < kept; k++) tail[k].start += delta;
+  if (fresh.count > 0)
+    memcpy(d->lineList + first, fresh.slots, sizeof(TextLine) * static_cast<size_t>(fresh.count));
+  fresh.Drop();
+  d->lines = total;
+  return total;
 }
 
 namespace {
@@ -252,8 +334,9 @@ int InstallText(Editor& e, const char* data, int size) {
   int n = 0;
   char* text = NormalizedText(data, size, &n);
   if (!text) return 0;
-  void** list = nullptr;
-  int lines = BuildLines(text, n, e.view.width - kWrapMargin, e.metrics, &list);
+  TextLine* list = nullptr;
+  int wrap = e.view.width - kWrapMargin;
+  int lines = BuildLines(text, n, wrap, e.metrics, &list);
   if (lines < 0) {
     free(text);
     NoMemory();
@@ -265,6 +348,8 @@ int InstallText(Editor& e, const char* data, int size) {
   d->length = d->capacity = n;
   d->lineList = list;
   d->lines = lines;
+  d->lineRoom = lines > 0 ? lines : 1;
+  d->wrapWidth = wrap;
   return 1;
 }
 
@@ -282,15 +367,16 @@ void FreeData(InputMltWndData* d) {
   FreeTextList(d->lineList);
   d->text = d->selectText = d->copyText = nullptr;
   d->lineList = nullptr;
-  d->length = d->capacity = d->lines = 0;
+  d->length = d->capacity = d->lines = d->lineRoom = 0;
 }
 
 /* ---- positions ------------------------------------------------------------ */
 
 int LineStart(const InputMltWndData* d, int line) {
-  int start = 0;
-  for (int i = 0; i < line && i < d->lines; i++) start += Line(d, i)->length;
-  return start;
+  if (line <= 0 || d->lines == 0) return 0;
+  if (line < d->lines) return d->lineList[line].start;
+  const TextLine& last = d->lineList[d->lines - 1];
+  return last.start + last.length;
 }
 
 // The class is read from the nearest earlier byte that cannot begin a
@@ -315,18 +401,21 @@ namespace {
 // The first line whose end is at least pos, and that line's start; the
 // last line (or line 0 of an empty list) when pos lies beyond.
 KrnCell FindLine(const InputMltWndData* d, int pos, int* lineStart) {
-  int start = 0;
-  for (int i = 0; i < d->lines; i++) {
-    int end = start + Line(d, i)->length;
-    if (end >= pos) {
-      *lineStart = start;
-      return KrnCell{i, pos - start < 0 ? 0 : pos - start};
-    }
-    if (i + 1 < d->lines) start = end;
+  if (d->lines == 0) {
+    *lineStart = 0;
+    return KrnCell{0, pos < 0 ? 0 : pos};
   }
+  int low = 0, high = d->lines - 1;  // ends grow with the index: search them
+  while (low < high) {
+    int mid = low + (high - low) / 2;
+    if (d->lineList[mid].start + d->lineList[mid].length >= pos)
+      high = mid;
+    else
+      low = mid + 1;
+  }
+  int start = d->lineList[low].start;
   *lineStart = start;
-  int line = d->lines > 0 ? d->lines - 1 : 0;
-  return KrnCell{line, pos - start < 0 ? 0 : pos - start};
+  return KrnCell{low, pos - start < 0 ? 0 : pos - start};
 }
 
 }  // namespace
@@ -398,7 +487,7 @@ int ColumnX(const Editor& e, int line, int column) {
   const TextLine* l = Line(e.d, line);
   if (!l || column <= 0) return kTextLeft;
   int n = column < l->length ? column : l->length;
-  return kTextLeft + e.metrics.textWidth(e.metrics.textWidthContext, U(l->text), n);
+  return kTextLeft + e.metrics.textWidth(e.metrics.textWidthContext, U(LineText(e.d, line)), n);
 }
 
 /* ---- edits -------------------------------------------------------------------- */
@@ -413,7 +502,10 @@ int Replace(Editor& e, int start, int count, const char* bytes, int n) {
     return 0;
   }
   if (d->capacity < newLength || !d->text) {
-    char* grown = static_cast<char*>(Resize(d->text, static_cast<size_t>(newLength) + 1));
+    // A little room to spare: typing into a large text must not move the
+    // whole buffer at every key.
+    int room = newLength + newLength / 64 + 64;
+    char* grown = static_cast<char*>(Resize(d->text, static_cast<size_t>(room) + 1));
     if (!grown) {
       free(removed);
       NoMemory();
@@ -421,13 +513,13 @@ int Replace(Editor& e, int start, int count, const char* bytes, int n) {
     }
     if (!d->text) grown[0] = '\0';
     d->text = grown;
-    d->capacity = newLength;
+    d->capacity = room;
   }
   char* at = d->text + start;
   memmove(at + n, at + count, static_cast<size_t>(oldLength - start - count) + 1);
   if (n > 0) memcpy(at, bytes, static_cast<size_t>(n));
   d->length = newLength;
-  if (GetTextList(e) < 0) {
+  if (SpliceLines(e, start, count, n) < 0) {
     memmove(at + count, at + n, static_cast<size_t>(newLength - start - n) + 1);
     if (count > 0) memcpy(at, removed, static_cast<size_t>(count));
     d->length = oldLength;
@@ -790,9 +882,10 @@ int HitOffset(const Editor& e, int line, int x) {
   if (!l) return 0;
   if (x >= l->width + kTextLeft) return l->length;
   const Metrics& m = e.metrics;
-  const unsigned char* t = U(l->text);
+  const char* text = LineText(e.d, line);
+  const unsigned char* t = U(text);
   for (int k = 0; k < l->length;) {
-    int size = CharSize(l->text, l->length, k, m.charCode);
+    int size = CharSize(text, l->length, k, m.charCode);
     int boundary = m.textWidth(m.textWidthContext, t, k) + kTextLeft +
                    m.textWidth(m.textWidthContext, t + k, size) / 2;
     if (x <= boundary) return k;
@@ -820,9 +913,12 @@ void SelectWord(Editor& e) {
   if (d->text[c] == '\n' && c > 0) c--;
   bool blanks = IsBlank(d->text[c]);
   auto inRun = [&](char ch) { return blanks ? IsBlank(ch) : !IsSeparator(ch); };
+  // Scan down to the byte before the run.  A caret on a separator that
+  // belongs to no run (the newline of an empty line) starts an empty
+  // selection just behind it, never in the line above.
   int start = c;
-  while (start > 0 && inRun(d->text[start - 1])) start--;
-  if (!inRun(d->text[start])) start = c;
+  while (start > 0 && inRun(d->text[start])) start--;
+  if (!inRun(d->text[start])) start = start + 1 < limit ? start + 1 : limit;
   int end = start;
   while (end < limit && inRun(d->text[end])) end++;
   d->caret = start;

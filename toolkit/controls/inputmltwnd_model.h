@@ -11,10 +11,10 @@
 
 #include "support/charcode.h"
 
-// One display line: its own copy of its bytes, allocated in one block with
-// the record so that freeing the record (as the object array does) frees it.
+// One display line: where its bytes lie in the text buffer, not a copy of
+// them, so the lines of a large text cost a few bytes each.
 typedef struct TextLine {
-  char* text;  // NUL-terminated copy of the line's bytes, newline included
+  int start;   // offset of the line's first byte in the text
   int length;  // bytes, the newline counted
   int width;   // pixels
   int hard;    // 1: ends with a newline; 0: wrapped, or an unterminated last piece
@@ -32,7 +32,9 @@ typedef struct InputMltWndData {
   char* text;               // owned buffer: length bytes and a NUL, room for capacity + 1
   char* selectText;         // owned copy of the selected bytes; null until first needed
   char* copyText;           // owned copy buffer of Copy and Cut; null until the first Copy
-  void** lineList;          // object array of TextLine, one per display line
+  TextLine* lineList;       // owned array of the display lines, in text order
+  int lineRoom;             // lines lineList has room for
+  int wrapWidth;            // wrap limit in pixels the lines were built for
   int capacity;             // bytes the buffer holds without the terminator
   int length;               // bytes of text, the final newline included
   int lines;                // display lines in lineList
@@ -105,13 +107,23 @@ void SetAllocator(const Allocator* allocator);
 char* ConvertCharCode(const char* data, int size, int* outLength);
 
 // Builds the display lines of length bytes wrapped at `wrap` pixels into a
-// new object array; returns the count, or -1 (nothing allocated) on failure.
-int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, void*** outList);
-int FreeTextList(void** list);
+// new array of exactly that many lines (at least one slot); returns the
+// count, or -1 (nothing allocated) on failure.
+int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, TextLine** outList);
+int FreeTextList(TextLine* list);
 const TextLine* Line(const InputMltWndData* d, int index);  // null outside
+// The first byte of a display line in the text (not terminated: the line
+// has `length` bytes); null outside.
+const char* LineText(const InputMltWndData* d, int index);
 
-// Rebuilds d's lines for its text; -1 leaves the old list and count.
+// Rebuilds all of d's lines for its text; -1 leaves the old list and count.
 int GetTextList(Editor& e);
+// Brings d's lines up to date after count bytes at start were replaced by
+// n bytes (text and length already changed, the lines still those of the
+// old text): re-wraps from the display line before the edit up to where
+// the new wrapping meets the old again, and shifts the lines after.  The
+// result equals GetTextList's.  -1 (lines unchanged) when memory ran out.
+int SpliceLines(Editor& e, int start, int count, int n);
 
 // Makes a record for text (carriage returns dropped, a final newline added;
 // an empty or too large text becomes one newline).  1, or 0 when memory ran
@@ -139,7 +151,7 @@ int ColumnX(const Editor& e, int line, int column);
 /* ---- edits ---------------------------------------------------------------- */
 
 // Replaces count bytes at start by n bytes, growing the buffer as needed,
-// and rebuilds the lines.  All or nothing: 0 leaves text and lines as they
+// and re-wraps the lines it touches.  All or nothing: 0 leaves text and lines as they
 // were.  Caret and selection are the caller's.
 int Replace(Editor& e, int start, int count, const char* bytes, int n);
 int DelSelectText(Editor& e);                        // 1, or 0 (nothing changed) on failure

@@ -108,12 +108,15 @@ int krnMainLoop(Display* display, KrnWindow* window) {
   int running = 1;
   while (running) {
     while (XPending(display)) {
+      // A procedure may destroy the modal window while more events are
+      // queued: the loop ends there, before the filter looks at the window.
+      if (window && !CheckKrnPointer(window)) return 1;
       if (krnCheckEvent(display, window) == 1) continue;
       XEvent event;
       XNextEvent(display, &event);
       if (XFilterEvent(&event, None)) continue;
       if (window) {
-        if (CheckKrnPointer(window) && !DispatchToTop(display, window, &event)) running = 0;
+        if (!DispatchToTop(display, window, &event)) running = 0;
       } else {
         int n = krnGetTotalWindows();
         for (int i = 0; i < n; i++) {
@@ -285,17 +288,20 @@ int krnCenteringWnd(Display* display, KrnWindow* reference, KrnWindow* window) {
   return 1;
 }
 
-// The rectangle with its position turned into screen coordinates, for a
-// window whose position is relative to the X window it was created in.
+// The window's own origin on the screen with the given size: the stored
+// position of a top-level window, or that of a child added to the screen
+// origin of the X window it was created in.  The position passed in is not
+// used, so callers may hand any rectangle of the window's size.
 KrnRect krnGetScreenCoordinate(KrnWindow* window, KrnRect rect) {
   if (!window) return rect;
   Display* display = g_korrin.display;
   Window root = RootWindow(display, 0);
-  if (window->parentWin == 0 || window->parentWin == root) return rect;
   int ox = 0, oy = 0;
-  Window child;
-  XTranslateCoordinates(display, window->parentWin, root, 0, 0, &ox, &oy, &child);
-  return krnSetRect(ox + rect.x, oy + rect.y, rect.width, rect.height);
+  if (window->parentWin != 0 && window->parentWin != root) {
+    Window child;
+    XTranslateCoordinates(display, window->parentWin, root, 0, 0, &ox, &oy, &child);
+  }
+  return krnSetRect(ox + window->rect.x, oy + window->rect.y, rect.width, rect.height);
 }
 
 // Fixes the window's size for the window manager (fix != 0) or gives it

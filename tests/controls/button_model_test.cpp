@@ -1,0 +1,114 @@
+// The button family's rules without a server: press/release sequences of
+// push and toggle buttons with what each reports, the tool-bar sizes, packing
+// and the index rules, and the select button's layout.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/button_model.h"
+
+namespace {
+
+// One mouse event: 'P' press, 'R' release; inside or not; what it must report
+// and the down state after it.
+struct MouseStep {
+  char kind;
+  bool inside;
+  int report;
+  int down;
+};
+
+struct Sequence {
+  const char* name;
+  int toggle;
+  std::vector<MouseStep> steps;
+};
+
+TEST(ButtonRules, PressReleaseSequences) {
+  const int OK = btn::kReportOk, CANCEL = btn::kReportCancel;
+  const Sequence table[] = {
+      {"push click", 0, {{'P', true, 0, 1}, {'R', true, OK, 0}}},
+      {"push dragged out", 0, {{'P', true, 0, 1}, {'R', false, 0, 0}}},
+      {"push stray release", 0, {{'R', true, 0, 0}}},
+      {"push press outside", 0, {{'P', false, 0, 0}, {'R', true, 0, 0}}},
+      {"toggle on then off",
+       1,
+       {{'P', true, OK, 1}, {'R', true, 0, 1}, {'P', true, 0, 1}, {'R', true, CANCEL, 0}}},
+      {"toggle off released outside stays on",
+       1,
+       {{'P', true, OK, 1}, {'R', true, 0, 1}, {'P', true, 0, 1}, {'R', false, 0, 1}}},
+      {"toggle stray releases fire nothing",
+       1,
+       {{'R', true, 0, 0}, {'P', true, OK, 1}, {'R', true, 0, 1}, {'R', true, 0, 1}}},
+      {"toggle on released outside stays on", 1, {{'P', true, OK, 1}, {'R', false, 0, 1}}},
+  };
+  for (const Sequence& seq : table) {
+    btn::State s{0, seq.toggle, 0, 0};
+    for (size_t i = 0; i < seq.steps.size(); i++) {
+      const MouseStep& m = seq.steps[i];
+      btn::Step step = m.kind == 'P' ? btn::Press(s, m.inside) : btn::Release(s, m.inside);
+      EXPECT_EQ(step.report, m.report) << seq.name << " step " << i;
+      EXPECT_EQ(s.down, m.down) << seq.name << " step " << i;
+    }
+  }
+}
+
+TEST(ButtonRules, AToggleSetDownByProgramIsSwitchedOffOnlyByAFullClick) {
+  btn::State s{1, 1, 0, 0};  // as krnSetButton_Button leaves it
+  EXPECT_EQ(btn::Release(s, true).report, 0);
+  EXPECT_EQ(s.down, 1);
+  btn::Press(s, true);
+  EXPECT_EQ(btn::Release(s, true).report, btn::kReportCancel);
+}
+
+TEST(ToolBarRules, HeightsAndWidths) {
+  EXPECT_EQ(btn::ToolBarHeight(14), 28);
+  EXPECT_EQ(btn::ToolBarHeight(16), 28);
+  EXPECT_EQ(btn::ToolBarHeight(18), 30);
+  EXPECT_EQ(btn::AddedWidth(0, true, true), 21);  // icon only
+  EXPECT_EQ(btn::ChangedWidth(0, true), 30);
+  EXPECT_EQ(btn::AddedWidth(40, false, false), 50);
+  EXPECT_EQ(btn::AddedWidth(40, false, true), 71);
+  EXPECT_EQ(btn::AddedWidth(0, true, false), 0);
+}
+
+TEST(RowRules, PackingAndIndexes) {
+  EXPECT_EQ(btn::Pack(0, {30, 21, 50}), (std::vector<int>{0, 35, 61}));
+  EXPECT_EQ(btn::Pack(7, {}), std::vector<int>{});
+  struct {
+    int index, count, attach, del, insert;
+  } table[] = {
+      {-1, 3, 2, 2, 3},  {-2, 3, 0, 2, 0},  {0, 3, 0, 0, 0},    {2, 3, 2, 2, 2},
+      {3, 3, -1, -1, 3}, {5, 3, -1, -1, 3}, {-1, 0, -1, -1, 0}, {0, 0, -1, -1, 0},
+  };
+  for (const auto& t : table) {
+    std::string at = std::to_string(t.index) + " of " + std::to_string(t.count);
+    EXPECT_EQ(btn::AttachIndex(t.index, t.count), t.attach) << at;
+    EXPECT_EQ(btn::DeleteIndex(t.index, t.count), t.del) << at;
+    EXPECT_EQ(btn::InsertIndex(t.index, t.count), t.insert) << at;
+  }
+}
+
+TEST(SelectRules, RowAndColumnLayout) {
+  btn::SelectLayout row{true, 40, 14, 30};
+  EXPECT_EQ(btn::SelectFirstX(row), 50);
+  EXPECT_EQ(btn::SelectFirstY(row), 2);
+  EXPECT_EQ(btn::SelectButtonHeight(row), 26);
+  EXPECT_EQ(btn::SelectLabelY(row), 8);
+  btn::SelectLayout unlabelled{true, 0, 14, 30};
+  EXPECT_EQ(btn::SelectFirstX(unlabelled), 5);
+  btn::SelectLayout column{false, 40, 14, 200};
+  EXPECT_EQ(btn::SelectFirstX(column), 5);
+  EXPECT_EQ(btn::SelectFirstY(column), 30);
+  EXPECT_EQ(btn::SelectButtonHeight(column), 20);
+  EXPECT_EQ(btn::SelectLabelY(column), 8);
+  btn::SelectLayout tall{false, 40, 24, 200};
+  EXPECT_EQ(btn::SelectFirstY(tall), 34);
+  EXPECT_EQ(btn::SelectButtonHeight(tall), 24);
+  EXPECT_EQ(btn::SelectLabelY(tall), 5);
+  EXPECT_EQ(btn::SelectButtonWidth(30, false, true), 60);
+  EXPECT_EQ(btn::SelectButtonWidth(0, true, false), 0);
+}
+
+}  // namespace

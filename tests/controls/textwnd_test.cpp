@@ -1,0 +1,206 @@
+// The text window and the text box on a private X server: wrapping at the
+// window's width and after a resize, scrolling by copying against a full
+// repaint, the outline, and a text box whose text follows its scroll bar
+// under real clicks (XTEST), auto-repeat included.
+#include <xharness.h>
+
+#ifdef KRN_HAVE_XTEST
+#include <X11/extensions/XTest.h>
+#endif
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "controls/scrollbar_model.h"
+#include "controls/textwnd_model.h"
+
+KRN_X_ENVIRONMENT(24, true);
+
+namespace {
+
+using krntest::Dpy;
+using krntest::Pixels;
+using krntest::Pump;
+using krntest::PumpUntil;
+
+const std::string K = "\xB4\xC1";  // a kanji in EUC-JP
+
+// Numbered lines of varying widths, some long enough to wrap.
+std::string Lines(int n) {
+  std::string text;
+  for (int i = 0; i < n; i++)
+    text += "line " + std::to_string(i) + std::string(i % 7 * 3, 'x') + (i % 5 ? "" : K + K) + "\n";
+  return text;
+}
+
+TextWndData* DataOf(KrnWindow* w) {
+  return static_cast<TextWndData*>(w->option);
+}
+
+class TextWnd : public ::testing::Test {
+ protected:
+  KrnWindow* frame = nullptr;
+  int h = krnGetCharHeight(nullptr);
+
+  void SetUp() override {
+    frame = krnCreateWindow(Dpy(), nullptr, krnSetRect(0, 0, 400, 400), 0, "frame", nullptr);
+    ASSERT_TRUE(krntest::WaitMapped(frame->win));
+  }
+  void TearDown() override {
+    krnDestroyWindow(Dpy(), frame);
+    krntest::DrainEvents();
+  }
+  KrnWindow* Make(const std::string& text, int width, int height) {
+    KrnWindow* w = krnCreateWindow_TextWnd(Dpy(), frame, krnSetRect(0, 0, width, height), "text",
+                                           text.data(), static_cast<int>(text.size()));
+    EXPECT_NE(w, nullptr);
+    if (w) {
+      EXPECT_TRUE(krntest::WaitMapped(w->win));
+    }
+    Pump();
+    return w;
+  }
+  static std::vector<unsigned long> Screen(KrnWindow* w) {
+    XSync(Dpy(), False);
+    return Pixels(w->win, 0, 0, w->rect.width, w->rect.height);
+  }
+};
+
+// The lines put back together give the text, and none is wider than the
+// window allows (a line only reaches the limit when it was wrapped).
+void ExpectWrappedAt(KrnWindow* w, const std::string& text) {
+  TextWndData* d = DataOf(w);
+  std::string joined;
+  for (int i = 0; i < d->nLines; i++) {
+    const TextWndLine* l = twnd::Line(d, i);
+    joined.append(l->lineText, l->lineLength);
+    int measured = krnTextNWidth(reinterpret_cast<const unsigned char*>(l->lineText),
+                                 l->lineLength - (l->lineText[l->lineLength - 1] == '\n'));
+    EXPECT_LT(measured, w->rect.width - 5) << i;
+  }
+  EXPECT_EQ(joined, text);
+}
+
+TEST_F(TextWnd, WrapsAtItsWidthAndAgainAfterAResize) {
+  std::string text = Lines(12);
+  KrnWindow* w = Make(text, 120, 100);
+  ExpectWrappedAt(w, text);
+  int narrow = krnGetLines_TextWnd(w);
+  EXPECT_GT(narrow, 12);
+  krnSetPos_TextWnd(w, 5);
+  XResizeWindow(Dpy(), w->win, 390, 390);  // taller than the text needs: back to the top
+  ASSERT_TRUE(PumpUntil([&] { return w->rect.width == 390; }));
+  ExpectWrappedAt(w, text);
+  EXPECT_EQ(krnGetLines_TextWnd(w), 12);
+  EXPECT_EQ(krnGetPos_TextWnd(w), 0);
+  EXPECT_EQ(krnCreateWindow_TextWnd(Dpy(), frame, krnSetRect(0, 0, 2 * h + 4, 50), "thin", "a", 1),
+            nullptr);
+}
+
+TEST_F(TextWnd, PublicOperations) {
+  KrnWindow* w = Make("one\ntwo\nthree\n", 200, 100);
+  EXPECT_EQ(krnSetPos_TextWnd(w, 3), 0);  // past the last line
+  EXPECT_EQ(krnSetPos_TextWnd(w, -1), 0);
+  EXPECT_EQ(krnSetPos_TextWnd(w, 2), 1);
+  EXPECT_EQ(krnSetText_TextWnd(w, "one\ntwo\nthree\n", 14), 3);  // the same text: no change
+  EXPECT_EQ(krnGetPos_TextWnd(w), 2);
+  EXPECT_EQ(krnSetText_TextWnd(w, "x\x02y", 3), 1);
+  EXPECT_STREQ(krnGetText_TextWnd(w), "x?y");
+  EXPECT_EQ(krnGetPos_TextWnd(w), 0);
+  EXPECT_EQ(krnSetText_TextWnd(w, "", 0), 0);  // an empty text clears the window
+  std::vector<unsigned long> empty = Screen(w);
+  EXPECT_EQ(std::count(empty.begin(), empty.end(), w->foreFontColor), 0);
+  EXPECT_EQ(krnGetLines_TextWnd(frame), 0);
+  EXPECT_EQ(krnSetText_TextWnd(frame, "a", 1), -1);
+  EXPECT_EQ(krnSetFrame_TextWnd(nullptr, 1), 0);
+}
+
+TEST_F(TextWnd, ScrollingByCopyingShowsWhatAFullRepaintShows) {
+  std::string text = Lines(60);
+  int height = 10 * h + 3 + h / 2;  // ten whole rows and half of one more
+  KrnWindow* w = Make(text, 300, height);
+  krnSetHiDraw_TextWnd(w, 1);
+  Pump();
+  for (int pos : {1, 4, 3, 12, 2, 11, 30, 29, 39, 49}) {
+    SCOPED_TRACE(pos);
+    krnSetPos_TextWnd(w, pos);
+    std::vector<unsigned long> shown = Screen(w);
+    krnSendEvent(w, KRN_EV_REDRAW);
+    EXPECT_EQ(shown, Screen(w));
+  }
+  // A mark inside the text moves with a one-line scroll: the rows were
+  // copied, not drawn again.
+  GC gc = XCreateGC(Dpy(), w->win, 0, nullptr);
+  XSetForeground(Dpy(), gc, g_korrin.colors[KRN_RED]);
+  XDrawPoint(Dpy(), w->win, gc, 6, 2 + 5 * h + 1);
+  XFreeGC(Dpy(), gc);
+  krnSetPos_TextWnd(w, 50);
+  XSync(Dpy(), False);
+  EXPECT_EQ(krntest::Pixel(w->win, 6, 2 + 4 * h + 1), g_korrin.colors[KRN_RED]);
+}
+
+TEST_F(TextWnd, OutlineDrawsTheContrastShadeAroundTheText) {
+  KrnWindow* w = Make("outline\n", 200, 60);
+  int r, g, b;
+  krnGetRGB(Dpy(), g_korrin.colormap, w->foreFontColor, &r, &g, &b);
+  unsigned long outline = krnGetAlterColor(Dpy(), g_korrin.colormap, r, g, b, 3);
+  auto count = [&] {
+    std::vector<unsigned long> s = Screen(w);
+    return std::count(s.begin(), s.end(), outline);
+  };
+  long before = count();
+  krnSetOutLine_TextWnd(w, 1);
+  EXPECT_GT(count(), before + 20);
+}
+
+#ifdef KRN_HAVE_XTEST
+TEST_F(TextWnd, ATextBoxFollowsItsScrollBar) {
+  std::string text = Lines(40);
+  KrnWindow* box =
+      krnCreateWindow_TextBox(Dpy(), frame, krnSetRect(10, 10, 300, 10 * h), "box", text.c_str());
+  ASSERT_NE(box, nullptr);
+  KrnWindow* tw = krnGetAttachTextWnd_TextBox(box);
+  KrnWindow* sb = krnGetChildWindow(box, "_krnScroll_TextBox");
+  ASSERT_TRUE(krntest::WaitMapped(sb->win));
+  Pump();
+  EXPECT_EQ(tw->rect.width, 300 - 17 - 5);
+  EXPECT_EQ(krnGetMax_ScrollBar(sb), krnGetLines_TextBox(box) * h);
+  auto inStep = [&] { return krnGetPos_TextBox(box) == krnGetPos_ScrollBar(sb); };
+  auto click = [&](int y, bool release) {
+    int rx, ry;
+    Window child;
+    XTranslateCoordinates(Dpy(), sb->win, DefaultRootWindow(Dpy()), 8, y, &rx, &ry, &child);
+    XTestFakeMotionEvent(Dpy(), 0, rx, ry, 0);
+    XTestFakeButtonEvent(Dpy(), 1, True, 0);
+    if (release) XTestFakeButtonEvent(Dpy(), 1, False, 0);
+    XSync(Dpy(), False);
+  };
+  click(10 * h - 8, true);  // the down arrow
+  ASSERT_TRUE(PumpUntil([&] { return krnGetPos_TextBox(box) == 1; }));
+  EXPECT_TRUE(inStep());
+  click(10 * h - 25, true);  // the track below the thumb: a page of 10 lines
+  ASSERT_TRUE(PumpUntil([&] { return krnGetPos_TextBox(box) == 11; }));
+  EXPECT_TRUE(inStep());
+  // held: every repeat made by a timer tick shows at once, with no event
+  click(10 * h - 8, false);
+  ASSERT_TRUE(PumpUntil([&] { return static_cast<ScrollBarData*>(sb->option)->part == 2; }));
+  for (int i = 0; i < 30; i++) {
+    krnSendEvent(sb, KRN_EV_TIMER);
+    ASSERT_TRUE(inStep()) << i;
+  }
+  EXPECT_GT(krnGetPos_TextBox(box), 11);
+  XTestFakeButtonEvent(Dpy(), 1, False, 0);
+  ASSERT_TRUE(PumpUntil([&] { return static_cast<ScrollBarData*>(sb->option)->part == 0; }));
+  // and the other way: the operations move both
+  EXPECT_EQ(krnSetPos_TextBox(box, 3), 1);
+  EXPECT_EQ(krnGetPos_ScrollBar(sb), 3);
+  EXPECT_EQ(krnSetPos_TextBox(box, krnGetLines_TextBox(box) - 1), 1);  // shows the last page
+  EXPECT_TRUE(inStep());
+  EXPECT_EQ(krnSetText_TextBox(box, "short\n"), 1);
+  EXPECT_EQ(krnGetPos_ScrollBar(sb), 0);
+  EXPECT_EQ(krnGetMax_ScrollBar(sb), h);
+}
+#endif
+
+}  // namespace
