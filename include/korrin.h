@@ -916,6 +916,30 @@ int krnGetRowHeight_ListWnd(KrnWindow* list);
 int krnSetSingle_ListWnd(KrnWindow* list, int single);
 int krnSetEventCallback_ListWnd(KrnWindow* list, KrnEventCallback callback);
 
+/* List box (kind 80): a list window "_krnList_ListBox" and a vertical scroll
+ * bar "_krnScroll_ListBox" kept in step.  Its event callback gets the list's
+ * reports as (box, code, row, 0).  The operations forward to the list. */
+KrnWindow* krnCreateWindow_ListBox(Display* display, KrnWindow* parent, KrnRect rect,
+                                   const char* name);
+int WndProc_ListBox(Display* display, KrnWindow* window, XEvent* event);
+int krnGetPos_ListBox(KrnWindow* box);
+int krnSetPos_ListBox(KrnWindow* box, int position);
+int krnAddItem_ListBox(Display* display, KrnWindow* box, const char* name, KrnImage* icon,
+                       int index);
+int krnDeleteItem_ListBox(KrnWindow* box, int index);
+int krnChangeItem_ListBox(Display* display, KrnWindow* box, const char* name, KrnImage* icon,
+                          int index);
+int krnRedraw_ListBox(KrnWindow* box);
+int krnIsSelect_ListBox(KrnWindow* box, int index);
+int krnGetSelect_ListBox(KrnWindow* box);
+int krnSetSelect_ListBox(KrnWindow* box, int index, int state);
+int krnGetSelectCount_ListBox(KrnWindow* box);
+char* krnGetName_ListBox(KrnWindow* box, int index);
+int krnGetSize_ListBox(KrnWindow* box);
+int krnSetSingle_ListBox(KrnWindow* box, int single);
+int krnSetEventCallback_ListBox(KrnWindow* box, KrnEventCallback callback);
+KrnWindow* krnGetAttachListWnd_ListBox(KrnWindow* box);
+
 /* ------------------------------------------------------------------------ */
 /* Text window and text box                                                 */
 /* ------------------------------------------------------------------------ */
