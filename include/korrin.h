@@ -726,8 +726,7 @@ int krnSetEventCallback_ScrollBar(KrnWindow* window, KrnEventCallback callback);
  * step; the operations forward to the editor and return 0 (-1 for
  * krnAddText_InputBox, null for the getters of text) for another window. */
 KrnWindow* krnCreateWindow_InputBox(Display* display, KrnWindow* parent, KrnRect rect,
-                                    const char* name, const char* text, int size,
-                                    int foreignKeys);
+                                    const char* name, const char* text, int size, int foreignKeys);
 int WndProc_InputBox(Display* display, KrnWindow* box, XEvent* event);
 int krnGetCaretPos_InputBox(KrnWindow* box);
 int krnSetCaretPos_InputBox(KrnWindow* box, int position);

@@ -104,6 +104,14 @@ TEST_F(InputBox, SetPosMovesViewAndBar) {
   krnSetText_InputBox(box, text.data(), static_cast<int>(text.size()));
   EXPECT_EQ(krnSetPos_InputBox(box, 17), 17);
   EXPECT_EQ(krnGetPos_ScrollBar(sb), 17);
+  // a text the editor refuses leaves the view, and so the bar, where they were
+  std::string huge(2048001, 'x');
+  EXPECT_EQ(krnSetText_InputBox(box, huge.data(), static_cast<int>(huge.size())), -1);
+  EXPECT_EQ(krnGetPos_ScrollBar(sb), 17);
+  // a box made with its text can be scrolled before the first key
+  KrnWindow* loaded = krnCreateWindow_InputBox(Dpy(), frame, krnSetRect(0, 0, 200, 100), "loaded",
+                                               text.data(), static_cast<int>(text.size()), 0);
+  EXPECT_EQ(krnGetMax_ScrollBar(krnGetChildWindow(loaded, "krnScroll_InputBox")), 60 * h);
   EXPECT_EQ(krnSetPos_InputBox(frame, 3), 0);
   EXPECT_EQ(krnAddText_InputBox(frame, "x"), -1);
   EXPECT_EQ(krnSetText_InputBox(frame, "x", 1), 0);
