@@ -107,6 +107,9 @@ TEST(ListWndModel, AddingAndDeletingKeepAnchorHotAndTop) {
   EXPECT_EQ(l.d.anchor, -1);
   EXPECT_EQ(l.d.hot, -1);
   EXPECT_EQ(WidestText(&l.d), 50);
+  std::string huge(10000, 'n');  // names have no fixed buffer: kept whole
+  EXPECT_EQ(l.Add(huge, -1), 4);
+  EXPECT_EQ(Item(&l.d, 4)->name, huge);
   // a scrolled list moves up one row per deletion while the page is not full
   List s(10);
   s.d.top = 6;
