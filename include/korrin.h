@@ -1004,8 +1004,24 @@ int krnMessageDialog(Display* display, KrnWindow* parent, const char* title, con
 /* About dialog                                                             */
 /* ------------------------------------------------------------------------ */
 
+/* Shows text (outlined, in textColor, over wallpaper when given) with picture
+ * at its left (may be null) and a centred OK button, centred over parent
+ * (null: the screen); returns KRN_OK once the user has closed it.  The
+ * images stay the caller's. */
+int krnAboutDialog(Display* display, KrnWindow* parent, const char* title, const char* text,
+                   KrnImage* picture, KrnImage* wallpaper, unsigned long textColor);
+int WndProc_AboutDlg(Display* display, KrnWindow* dialog, XEvent* event);
+
 /* ------------------------------------------------------------------------ */
 /* Text dialog                                                              */
 /* ------------------------------------------------------------------------ */
+
+/* Shows a long text in a scrolling box with an OK button and its own loop;
+ * the first time 600 x 400 centred on owner (null: the screen), later where
+ * and as large as it was when it last closed.  Returns KRN_OK once closed. */
+int krnTextDialog(Display* display, KrnWindow* owner, const char* title, const char* text);
+KrnWindow* CreateWindow_TextDlg(Display* display, KrnWindow* parent, KrnRect rect,
+                                const char* title);
+int WndProc_TextDlg(Display* display, KrnWindow* window, XEvent* event);
 
 #endif /* KORRIN_H */

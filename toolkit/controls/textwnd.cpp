@@ -115,14 +115,18 @@ struct Painter {
     const TextWndLine* l = twnd::Line(d, i);
     if (!l) return;
     int y = RowY(row);
+    // The line feed that ends a line is kept in the line but has no glyph
+    // to show: the font would draw a control-character symbol for it.
+    int n = l->lineLength;
+    if (n > 0 && l->lineText[n - 1] == '\n') n--;
     static const int kAround[8][2] = {{-1, -1}, {-1, 1}, {1, -1}, {1, 1},
                                       {-1, 0},  {1, 0},  {0, -1}, {0, 1}};
     if (d->outLine)
       for (const auto& o : kAround)
         krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, outlineColor, KRN_TRANSPARENT,
-                        kLeft + o[0], y + o[1], U(l->lineText), l->lineLength);
+                        kLeft + o[0], y + o[1], U(l->lineText), n);
     krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, window->foreFontColor,
-                    KRN_TRANSPARENT, kLeft, y, U(l->lineText), l->lineLength);
+                    KRN_TRANSPARENT, kLeft, y, U(l->lineText), n);
   }
 
   int Width(int i) const {
