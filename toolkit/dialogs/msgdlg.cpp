@@ -155,9 +155,10 @@ int Handle(Display* display, const Parts& p, KeyGate& keys, XEvent* event) {
   return answer;
 }
 
-int RunModal(Display* display, const Parts& p) {
+int RunModal(Display* display, const Parts& p, int closed) {
   KeyGate keys;
   for (;;) {
+    if (!CheckKrnPointer(p.dialog)) return closed;  // destroyed behind our back
     while (XPending(display)) {
       if (krnCheckEvent(display, p.dialog)) continue;
       XEvent event;
@@ -225,7 +226,7 @@ int krnMessageDialog(Display* display, KrnWindow* parent, const char* title, con
   if (!display) return closed;
   Parts p;
   if (!Build(display, parent, title, message, style, &p)) return closed;
-  int answer = RunModal(display, p);
-  krnDestroyWindow(display, p.dialog);
+  int answer = RunModal(display, p, closed);
+  if (CheckKrnPointer(p.dialog)) krnDestroyWindow(display, p.dialog);
   return answer;
 }
