@@ -726,8 +726,7 @@ int krnSetEventCallback_ScrollBar(KrnWindow* window, KrnEventCallback callback);
  * step; the operations forward to the editor and return 0 (-1 for
  * krnAddText_InputBox, null for the getters of text) for another window. */
 KrnWindow* krnCreateWindow_InputBox(Display* display, KrnWindow* parent, KrnRect rect,
-                                    const char* name, const char* text, int size,
-                                    int foreignKeys);
+                                    const char* name, const char* text, int size, int foreignKeys);
 int WndProc_InputBox(Display* display, KrnWindow* box, XEvent* event);
 int krnGetCaretPos_InputBox(KrnWindow* box);
 int krnSetCaretPos_InputBox(KrnWindow* box, int position);
@@ -916,6 +915,32 @@ int krnGetRowHeight_ListWnd(KrnWindow* list);
 int krnSetSingle_ListWnd(KrnWindow* list, int single);
 int krnSetEventCallback_ListWnd(KrnWindow* list, KrnEventCallback callback);
 
+/* List box (kind 80): a list window ("_krnList_ListBox", child 0) and a
+ * vertical scroll bar ("_krnScroll_ListBox", child 1) kept in step.  The
+ * operations forward to the list window (adding and deleting always
+ * repaint when redraw is 1 and then fix the bar's total); the box's event
+ * callback gets (box, KRN_SELECT or KRN_DBLCLICK, row, 0). */
+KrnWindow* krnCreateWindow_ListBox(Display* display, KrnWindow* parent, KrnRect rect,
+                                   const char* name);
+int WndProc_ListBox(Display* display, KrnWindow* box, XEvent* event);
+int krnGetPos_ListBox(KrnWindow* box);
+int krnSetPos_ListBox(KrnWindow* box, int position);
+int krnAddItem_ListBox(Display* display, KrnWindow* box, const char* name, KrnImage* icon,
+                       int index, int redraw);
+int krnDeleteItem_ListBox(KrnWindow* box, int index, int redraw);
+int krnChangeItem_ListBox(Display* display, KrnWindow* box, const char* name, KrnImage* icon,
+                          int index);
+int krnRedraw_ListBox(KrnWindow* box);
+int krnIsSelect_ListBox(KrnWindow* box, int index);
+int krnGetSelect_ListBox(KrnWindow* box);
+int krnSetSelect_ListBox(KrnWindow* box, int index, int state);
+int krnGetSelectCount_ListBox(KrnWindow* box);
+char* krnGetName_ListBox(KrnWindow* box, int index);
+int krnGetSize_ListBox(KrnWindow* box);
+int krnSetSingle_ListBox(KrnWindow* box, int single);
+int krnSetEventCallback_ListBox(KrnWindow* box, KrnEventCallback callback);
+KrnWindow* krnGetAttachListWnd_ListBox(KrnWindow* box);
+
 /* ------------------------------------------------------------------------ */
 /* Text window and text box                                                 */
 /* ------------------------------------------------------------------------ */
@@ -976,6 +1001,24 @@ int krnMessageDialog(Display* display, KrnWindow* parent, const char* title, con
 /* ------------------------------------------------------------------------ */
 /* File dialog                                                              */
 /* ------------------------------------------------------------------------ */
+
+/* Modes of krnFileDialog (any mode other than KRN_FILE_OPEN saves) and the
+ * least the caller's name buffer must hold: the path field's text (at most
+ * 1024 bytes) and its terminating NUL.  Longer texts are never written. */
+enum { KRN_FILE_OPEN = 500, KRN_FILE_SAVE = 501, KRN_FILE_NAME_SIZE = 1025 };
+
+/* Lets the user pick a file name in a modal dialog listing the current
+ * directory; navigating changes the process's current directory, and the
+ * name handed back is relative to where the dialog ended.  buffer holds the
+ * proposed name on entry and the confirmed one on return (empty after a
+ * cancel); extensions is a null-terminated list such as ".txt" for the
+ * "select" filter, or null.  110 when a name was confirmed, else 120. */
+int krnFileDialog(Display* display, KrnWindow* parent, char* buffer, const char* const* extensions,
+                  int mode);
+/* Names of the rows selected when the last dialog was confirmed (as shown:
+ * directories end in "/"); none after a cancel. */
+int krnGetSelectFileCount_FileDialog(void);
+char* krnGetSelectFileName_FileDialog(int index);
 
 /* ------------------------------------------------------------------------ */
 /* About dialog                                                             */
