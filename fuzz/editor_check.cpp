@@ -91,7 +91,7 @@ class Model {
     State s{std::string(d_.text ? d_.text : "", size_t(d_.length)), {}, d_.caret, d_.selectLen};
     for (int i = 0; i < d_.lines; i++) {
       const TextLine* l = mlt::Line(&d_, i);
-      s.lines.push_back(l ? std::string(l->text, size_t(l->length)) : "<null>");
+      s.lines.push_back(l ? std::string(d_.text + l->start, size_t(l->length)) : "<null>");
     }
     return s;
   }
@@ -193,16 +193,14 @@ std::string CheckState(const Model& m, int code) {
   FUZZ_CHECK(d.text && d.text[length] == '\0', "text not terminated");
   FUZZ_CHECK(d.capacity >= length, "capacity below length");
   std::string joined;
-  int count = 0;
-  for (void** p = d.lineList; p && *p; p++) count++;
-  FUZZ_CHECK(count == d.lines,
-             "line count " + std::to_string(d.lines) + ", array holds " + std::to_string(count));
+  FUZZ_CHECK(d.lineList && d.lines > 0 && d.lineRoom >= d.lines,
+             "line count " + std::to_string(d.lines) + ", room " + std::to_string(d.lineRoom));
   std::vector<bool> inside = Inside(s.text, code);
   for (int i = 0; i < d.lines; i++) {
     const TextLine* l = mlt::Line(&d, i);
-    FUZZ_CHECK(l->length > 0 && l->text[l->length] == '\0', "line " + std::to_string(i));
+    FUZZ_CHECK(l->length > 0 && l->start == int(joined.size()), "line " + std::to_string(i));
     FUZZ_CHECK(!inside[joined.size()], "line " + std::to_string(i) + " starts inside a character");
-    joined.append(l->text, size_t(l->length));
+    joined.append(d.text + l->start, size_t(l->length));
   }
   FUZZ_CHECK(joined == s.text, "lines " + Show(joined) + " differ from the text " + Show(s.text));
   FUZZ_CHECK(d.caret >= 0 && d.caret <= length, "caret " + std::to_string(d.caret));

@@ -1000,6 +1000,24 @@ int krnMessageDialog(Display* display, KrnWindow* parent, const char* title, con
 /* File dialog                                                              */
 /* ------------------------------------------------------------------------ */
 
+/* Modes of krnFileDialog (any mode other than KRN_FILE_OPEN saves) and the
+ * least the caller's name buffer must hold: the path field's text (at most
+ * 1024 bytes) and its terminating NUL.  Longer texts are never written. */
+enum { KRN_FILE_OPEN = 500, KRN_FILE_SAVE = 501, KRN_FILE_NAME_SIZE = 1025 };
+
+/* Lets the user pick a file name in a modal dialog listing the current
+ * directory; navigating changes the process's current directory, and the
+ * name handed back is relative to where the dialog ended.  buffer holds the
+ * proposed name on entry and the confirmed one on return (empty after a
+ * cancel); extensions is a null-terminated list such as ".txt" for the
+ * "select" filter, or null.  110 when a name was confirmed, else 120. */
+int krnFileDialog(Display* display, KrnWindow* parent, char* buffer, const char* const* extensions,
+                  int mode);
+/* Names of the rows selected when the last dialog was confirmed (as shown:
+ * directories end in "/"); none after a cancel. */
+int krnGetSelectFileCount_FileDialog(void);
+char* krnGetSelectFileName_FileDialog(int index);
+
 /* ------------------------------------------------------------------------ */
 /* About dialog                                                             */
 /* ------------------------------------------------------------------------ */
