@@ -8,6 +8,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <memory>
+#include <new>
+
 namespace mlt {
 
 namespace {
@@ -123,6 +126,9 @@ class WidthMemo {
   int* widths_;
 };
 
+// Texts from this length on are worth the table.
+constexpr int kMemoLength = 64 * 1024;
+
 // What the receiver of a walked line answers.
 enum Verdict { kGo, kStop, kFail };
 
@@ -208,10 +214,11 @@ char* ConvertCharCode(const char* data, int size, int* outLength) {
 
 int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, TextLine** outList) {
   LineArray array;
-  WidthMemo memo;
+  std::unique_ptr<WidthMemo> memo;
+  if (length >= kMemoLength) memo.reset(new (std::nothrow) WidthMemo);
   bool done = Walk(
       text, length, 0, wrap, metrics,
-      [&](const TextLine& line) { return array.Add(line) ? kGo : kFail; }, &memo);
+      [&](const TextLine& line) { return array.Add(line) ? kGo : kFail; }, memo.get());
   TextLine* list = done ? array.Finish() : nullptr;
   if (!list) {
     array.Drop();
