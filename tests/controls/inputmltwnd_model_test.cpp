@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -675,6 +676,13 @@ TEST_F(FailingAllocation, AFailedResizeKeepsTheOldLines) {
   return Consistent(fast);
 }
 
+int VaryingSingle(void*, unsigned char b) {
+  return 3 + b % 9;
+}
+int VaryingPair(void*, unsigned char row, unsigned char cell) {
+  return 8 + (row * 7 + cell) % 11;
+}
+
 // Thousands of random edits (typing, Return, BackSpace, Delete, typing over
 // and deleting selections, pasting) at random places, line starts and the
 // ends of the text, in ASCII and two-byte text with tabs and long
@@ -684,24 +692,47 @@ TEST_F(FailingAllocation, AFailedResizeKeepsTheOldLines) {
 TEST(InputMltWndModel, SplicedLinesEqualAWholeRebuildAfterRandomEdits) {
   std::mt19937 rng(13);
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-  const std::string pieces[] = {
-      "a",    "bc", "word ", " ",   "  ",          "\t",  "\n",
-      "\n\n", K,    A,       I + J, K + K + K + K, "\xB4" /* a first byte alone */};
+  const std::string pieces[] = {"a",
+                                "bc",
+                                "word ",
+                                " ",
+                                "  ",
+                                "\t",
+                                "\n",
+                                "\n\n",
+                                K,
+                                A,
+                                I + J,
+                                K + K + K + K,
+                                "\xB4" /* a first byte alone */,
+                                "\xB1\xA8"};
   auto randomText = [&](int pieceCount, bool paragraphs) {
     std::string t;
     for (int i = 0; i < pieceCount; i++) {
-      const std::string& p = pieces[pick(13)];
+      const std::string& p = pieces[pick(static_cast<int>(std::size(pieces)))];
       if (p[0] == '\n' && paragraphs && pick(8)) continue;  // long runs without a line feed
       t += p;
     }
     return t;
   };
   int edits = 0;
-  for (int width : {4, 16, 23, 30, 47, 100, 200, 640}) {
+  // The last run starts from a text large enough for a whole rebuild to
+  // memorize character widths.
+  const struct {
+    int width, pieces, steps, limit;
+  } runs[] = {{4, 200, 2500, 3000},   {16, 200, 2500, 3000},  {23, 200, 2500, 3000},
+              {30, 200, 2500, 3000},  {47, 200, 2500, 3000},  {100, 200, 2500, 3000},
+              {200, 200, 2500, 3000}, {640, 200, 2500, 3000}, {300, 30000, 300, 200000}};
+  for (const auto& run : runs) {
+    int width = run.width;
     SCOPED_TRACE("width " + std::to_string(width));
-    std::string text = randomText(200, width % 2 == 0);
+    std::string text = randomText(run.pieces, width % 2 == 0);
     Ed fast(text, width), whole(text, width);
-    for (int step = 0; step < 2500; step++, edits++) {
+    for (Ed* ed : {&fast, &whole}) {  // widths that differ from character to character
+      ed->e.metrics.meter = charcode::CharMeter{VaryingSingle, VaryingPair, nullptr};
+      ASSERT_GE(GetTextList(ed->e), 0);
+    }
+    for (int step = 0; step < run.steps; step++, edits++) {
       const InputMltWndData& d = fast.d;
       // A place: anywhere (also inside a pair), a line start (a wrap point),
       // next to it, or an end of the text.
@@ -718,10 +749,10 @@ TEST(InputMltWndModel, SplicedLinesEqualAWholeRebuildAfterRandomEdits) {
             return d.length - pick(3);
         }
       };
-      int op = d.length > 3000 ? 5 : pick(8);
+      int op = d.length > run.limit ? 5 : pick(8);
       int at = place(), to = place();
       if (op >= 4 && op <= 6 && at > to) std::swap(at, to);
-      if (op == 5 && d.length > 3000) at = 0, to = pick(d.length);
+      if (op == 5 && d.length > run.limit) at = 0, to = pick(d.length);
       std::string typed = randomText(1 + pick(pick(4) ? 3 : 40), pick(2));
       if (typed.empty()) typed = "x";
       Key key = op == 1 ? kReturn : (op == 2 ? kBackSpace : kDelete);

@@ -8,6 +8,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <memory>
+#include <new>
+
 namespace mlt {
 
 namespace {
@@ -96,6 +99,36 @@ struct LineArray {
   }
 };
 
+// Widths measured once per walk over a whole text: a character's width
+// depends only on its bytes, and a large text repeats the same few
+// thousand characters.  Without memory for the table every character is
+// measured, as in a short walk.  Being optional, the table is not taken
+// from the model's allocator: it is no part of what an edit may fail on.
+class WidthMemo {
+ public:
+  WidthMemo() : widths_(static_cast<int*>(malloc(sizeof(int) * kSlots))) {
+    if (widths_)
+      for (int i = 0; i < kSlots; i++) widths_[i] = -1;
+  }
+  ~WidthMemo() { free(widths_); }
+  WidthMemo(const WidthMemo&) = delete;
+  WidthMemo& operator=(const WidthMemo&) = delete;
+
+  int Width(const Metrics& m, const char* text, int length, int pos, int size) {
+    if (!widths_) return WrapCharWidth(m, text, length, pos, size);
+    int key = size == 2 ? 256 + (U(text)[pos] << 8 | U(text)[pos + 1]) : U(text)[pos];
+    if (widths_[key] < 0) widths_[key] = WrapCharWidth(m, text, length, pos, size);
+    return widths_[key];
+  }
+
+ private:
+  static constexpr int kSlots = 256 + 65536;  // single bytes, then pairs
+  int* widths_;
+};
+
+// Texts from this length on are worth the table.
+constexpr int kMemoLength = 64 * 1024;
+
 // What the receiver of a walked line answers.
 enum Verdict { kGo, kStop, kFail };
 
@@ -107,11 +140,13 @@ enum Verdict { kGo, kStop, kFail };
 // ends; false when add() failed.  The walk's state at a line start is the
 // position alone, which is what lets an edit re-wrap only a stretch.
 template <class Add>
-bool Walk(const char* text, int length, int from, int wrap, const Metrics& metrics, Add&& add) {
+bool Walk(const char* text, int length, int from, int wrap, const Metrics& metrics, Add&& add,
+          WidthMemo* memo = nullptr) {
   int start = from, width = 0, pos = from;
   while (pos < length) {
     int size = CharSize(text, length, pos, metrics.charCode);
-    int w = WrapCharWidth(metrics, text, length, pos, size);
+    int w = memo ? memo->Width(metrics, text, length, pos, size)
+                 : WrapCharWidth(metrics, text, length, pos, size);
     bool first = pos == start;
     bool newline = text[pos] == '\n' && size == 1;
     TextLine line;
@@ -179,8 +214,11 @@ char* ConvertCharCode(const char* data, int size, int* outLength) {
 
 int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, TextLine** outList) {
   LineArray array;
-  bool done = Walk(text, length, 0, wrap, metrics,
-                   [&](const TextLine& line) { return array.Add(line) ? kGo : kFail; });
+  std::unique_ptr<WidthMemo> memo;
+  if (length >= kMemoLength) memo.reset(new (std::nothrow) WidthMemo);
+  bool done = Walk(
+      text, length, 0, wrap, metrics,
+      [&](const TextLine& line) { return array.Add(line) ? kGo : kFail; }, memo.get());
   TextLine* list = done ? array.Finish() : nullptr;
   if (!list) {
     array.Drop();
