@@ -456,10 +456,6 @@ int CaretLimit(const Editor& e) {
   return CharStart(e, EndLimit(e.d));
 }
 
-}  // namespace
-
-namespace {
-
 // The first line whose end is at least pos, and that line's start; the
 // last line (or line 0 of an empty list) when pos lies beyond.
 KrnCell FindLine(const InputMltWndData* d, int pos, int* lineStart) {
