@@ -1,13 +1,11 @@
-// The memo pad's help text and pictures in the text and about dialogs over
-// a window, as the Help and About commands show them: the help wraps into
-// the box and scrolls to its end, the icon and logo are drawn.  With
-// KRN_SHOT_DIR set, screenshots of both land there.
+// The memo pad's help text in the text dialog over a window, as the Help
+// command shows it: it wraps into the box and scrolls to its end.  With
+// KRN_SHOT_DIR set, screenshots land there.
 #include <xharness.h>
 
 #ifdef KRN_HAVE_XTEST
 #include "../dialogs/dialog_driver.h"
 #include "res_help.h"
-#include "res_images.h"
 
 KRN_X_ENVIRONMENT(24, true);
 
@@ -59,31 +57,6 @@ TEST_F(MemoDialogs, HelpScrollsToItsLastLine) {
   EXPECT_EQ(krnTextDialog(Dpy(), main, "Quelmo Help", res_cHelp), KRN_OK);
   EXPECT_TRUE(script.finished());
   EXPECT_GT(lines, 150);
-}
-
-TEST_F(MemoDialogs, AboutShowsIconAndLogo) {
-  KrnImage* icon = krnLoadImageFromData(Dpy(), res_quelmo, g_korrin.colormap);
-  KrnImage* logo = krnLoadImageFromData(Dpy(), res_logomono, g_korrin.colormap);
-  ASSERT_TRUE(icon && logo);
-  EXPECT_EQ(icon->width, 32);
-  EXPECT_EQ(logo->width, 89);
-  krntest::Script script(
-      "Quelmo About",
-      {krntest::WaitShown("Quelmo About", &dialog), krntest::Ticks(3),
-       [&] {
-         EXPECT_EQ(krnGetChildWindow(dialog, "_krnText_About")->rect.x, 52);
-         return true;
-       },
-       krntest::Screenshot("about.png"),
-       [&] { return krntest::ClickMiddle(krnGetChildWindow(dialog, " O K ")), true; }});
-  EXPECT_EQ(krnAboutDialog(Dpy(), main, "Quelmo About",
-                           ">>> Korrin Memo Pad <<<\n- Ver00.10 since 2000.09 -\n"
-                           "- by the Korrin developers -\n",
-                           icon, logo, g_korrin.colors[KRN_BLUE]),
-            KRN_OK);
-  EXPECT_TRUE(script.finished());
-  krnFreeImage(Dpy(), icon);
-  krnFreeImage(Dpy(), logo);
 }
 
 }  // namespace
