@@ -2,9 +2,14 @@
 JOBS ?= $(shell nproc)
 BUILD := build
 ASAN_BUILD := build-asan
+FUZZ_BUILD := build-fuzz
 FILE ?=
+# `make fuzz`: each target runs FUZZ_TIME seconds; FUZZ_TARGETS picks some.
+FUZZ_TIME ?= 60
+FUZZ_TARGETS ?= bmp jpeg rcfile charcode editor
 
-.PHONY: all deps build build-asan run test test-plain test-asan format format-check install bench clean
+.PHONY: all deps build build-asan run test test-plain test-asan format format-check install bench \
+	fuzz fuzz-build fuzz-merge clean
 
 all: build
 
@@ -51,5 +56,19 @@ bench: deps
 	cmake --build build-bench -j$(JOBS)
 	for b in build-bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
+# The fuzz targets need clang and its libFuzzer runtime; only they do.
+fuzz-build:
+	@scripts/install-deps --fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DKRN_FUZZ=ON -DKRN_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+
+fuzz: fuzz-build
+	FUZZ_TIME=$(FUZZ_TIME) scripts/run-fuzz $(FUZZ_BUILD) $(FUZZ_TARGETS)
+
+# Folds what the runs found into the committed corpora, minimized.
+fuzz-merge: fuzz-build
+	scripts/run-fuzz $(FUZZ_BUILD) --merge $(FUZZ_TARGETS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench
+	rm -rf $(BUILD) $(ASAN_BUILD) build-bench $(FUZZ_BUILD)

@@ -721,6 +721,37 @@ int krnSetEventCallback_ScrollBar(KrnWindow* window, KrnEventCallback callback);
 /* Input box                                                                */
 /* ------------------------------------------------------------------------ */
 
+/* The input box (kind 120): the multi-line editor ("krnInputMltWnd_InputBox",
+ * child 0) with a vertical scroll bar ("krnScroll_InputBox", child 1) kept in
+ * step; the operations forward to the editor and return 0 (-1 for
+ * krnAddText_InputBox, null for the getters of text) for another window. */
+KrnWindow* krnCreateWindow_InputBox(Display* display, KrnWindow* parent, KrnRect rect,
+                                    const char* name, const char* text, int size, int foreignKeys);
+int WndProc_InputBox(Display* display, KrnWindow* box, XEvent* event);
+int krnGetCaretPos_InputBox(KrnWindow* box);
+int krnSetCaretPos_InputBox(KrnWindow* box, int position);
+int krnGetLength_InputBox(KrnWindow* box);
+char* krnGetText_InputBox(KrnWindow* box);
+int krnSetText_InputBox(KrnWindow* box, const char* data, int size);
+int krnAddText_InputBox(KrnWindow* box, const char* string);
+char* krnGetSelectText_InputBox(KrnWindow* box);
+int krnSetSelectText_InputBox(KrnWindow* box, int start, int end);
+int krnDelSelectText_InputBox(KrnWindow* box);
+int krnCopyText_InputBox(KrnWindow* box);
+int krnCutText_InputBox(KrnWindow* box);
+int krnPasteText_InputBox(KrnWindow* box, const char* string);
+char* krnGetCopyText_InputBox(KrnWindow* box);
+int krnGetPos_InputBox(KrnWindow* box);
+int krnSetPos_InputBox(KrnWindow* box, int line);
+int krnGetLines_InputBox(KrnWindow* box);
+int krnGetLock_InputBox(KrnWindow* box);
+int krnSetLock_InputBox(KrnWindow* box, int flag);
+int krnGetLinesOfPage_InputBox(KrnWindow* box);
+int krnSetEventCallback_InputBox(KrnWindow* box, KrnEventCallback callback);
+int krnIsUpdate_InputBox(KrnWindow* box);
+int krnSetUpdateFlag_InputBox(KrnWindow* box, int flag);
+KrnWindow* krnGetAttachInputWnd_InputBox(KrnWindow* box);
+
 /* ------------------------------------------------------------------------ */
 /* Single-line input window (InputWnd)                                      */
 /* ------------------------------------------------------------------------ */
@@ -752,9 +783,42 @@ char* krnGetCopyText_InputWnd(KrnWindow* window);
 /* Popup menu                                                               */
 /* ------------------------------------------------------------------------ */
 
+/* A hidden one-column menu (kind 50) in a child window of parent; items are
+ * chosen by releasing the button over them.  An item's callback is called
+ * as (menu, KRN_MENU_SELECT, row, 0) and its answer becomes the menu's
+ * result (KRN_QUIT ends the loop).  An item with an empty caption is a
+ * separator; link is a sub-menu opened beside the row.  Index -1 appends. */
+KrnWindow* krnCreateWindow_Menu(Display* display, KrnWindow* parent, const char* name);
+int WndProc_Menu(Display* display, KrnWindow* menu, XEvent* event);
+int krnAddItem_Menu(KrnWindow* menu, const char* caption, KrnEventCallback callback, KrnImage* icon,
+                    KrnWindow* link, int index);
+int krnDeleteItem_Menu(KrnWindow* menu, int index);
+int krnChangeItem_Menu(KrnWindow* menu, const char* caption, KrnEventCallback callback,
+                       KrnImage* icon, KrnWindow* link, int index);
+int krnSetCheck_Menu(KrnWindow* menu, int index, int check);
+/* Shows the menu with its corner at (x, y) of its parent / hides it and
+ * its sub-menus. */
+int krnAttach_Menu(Display* display, KrnWindow* menu, int x, int y);
+int krnDetach_Menu(Display* display, KrnWindow* menu);
+
 /* ------------------------------------------------------------------------ */
 /* Menu bar                                                                 */
 /* ------------------------------------------------------------------------ */
+
+/* The strip (kind 60) across the top of a top-level window with the
+ * captions "Menu" and "?", which open menu0 and menu1 (either may be null),
+ * and a status line right of them.  Null when the parent already has one. */
+KrnWindow* krnCreateWindow_MenuBar(Display* display, KrnWindow* parent, const char* name,
+                                   KrnWindow* menu0, KrnWindow* menu1, const char* status);
+int WndProc_MenuBar(Display* display, KrnWindow* bar, XEvent* event);
+/* Menu 0 for which 0, menu 1 for any other value. */
+KrnWindow* krnGetMenuItem_MenuBar(KrnWindow* bar, int which);
+int krnSetMenuItem_MenuBar(KrnWindow* bar, KrnWindow* menu, int which);
+int krnSetStatus_MenuBar(KrnWindow* bar, const char* text);
+/* The bar's height, the same for every bar (usable before one exists). */
+int krnGetHeight_MenuBar(void);
+/* Follows the parent's width; the core calls it on the parent's resize. */
+int krnUpdateWindow_MenuBar(KrnWindow* bar);
 
 /* ------------------------------------------------------------------------ */
 /* Button                                                                   */
@@ -850,6 +914,30 @@ int krnGetSize_ListWnd(KrnWindow* list);
 int krnGetRowHeight_ListWnd(KrnWindow* list);
 int krnSetSingle_ListWnd(KrnWindow* list, int single);
 int krnSetEventCallback_ListWnd(KrnWindow* list, KrnEventCallback callback);
+
+/* List box (kind 80): a list window "_krnList_ListBox" and a vertical scroll
+ * bar "_krnScroll_ListBox" kept in step.  Its event callback gets the list's
+ * reports as (box, code, row, 0).  The operations forward to the list. */
+KrnWindow* krnCreateWindow_ListBox(Display* display, KrnWindow* parent, KrnRect rect,
+                                   const char* name);
+int WndProc_ListBox(Display* display, KrnWindow* window, XEvent* event);
+int krnGetPos_ListBox(KrnWindow* box);
+int krnSetPos_ListBox(KrnWindow* box, int position);
+int krnAddItem_ListBox(Display* display, KrnWindow* box, const char* name, KrnImage* icon,
+                       int index);
+int krnDeleteItem_ListBox(KrnWindow* box, int index);
+int krnChangeItem_ListBox(Display* display, KrnWindow* box, const char* name, KrnImage* icon,
+                          int index);
+int krnRedraw_ListBox(KrnWindow* box);
+int krnIsSelect_ListBox(KrnWindow* box, int index);
+int krnGetSelect_ListBox(KrnWindow* box);
+int krnSetSelect_ListBox(KrnWindow* box, int index, int state);
+int krnGetSelectCount_ListBox(KrnWindow* box);
+char* krnGetName_ListBox(KrnWindow* box, int index);
+int krnGetSize_ListBox(KrnWindow* box);
+int krnSetSingle_ListBox(KrnWindow* box, int single);
+int krnSetEventCallback_ListBox(KrnWindow* box, KrnEventCallback callback);
+KrnWindow* krnGetAttachListWnd_ListBox(KrnWindow* box);
 
 /* ------------------------------------------------------------------------ */
 /* Text window and text box                                                 */

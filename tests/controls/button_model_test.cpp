@@ -1,6 +1,6 @@
 // The button family's rules without a server: press/release sequences of
-// push and toggle buttons with what each reports, the tool-bar sizes, packing
-// and the index rules, and the select button's layout.
+// push and toggle buttons with what each reports, packing and the index
+// rules, and the select button's layout.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -54,25 +54,6 @@ TEST(ButtonRules, PressReleaseSequences) {
   }
 }
 
-TEST(ButtonRules, AToggleSetDownByProgramIsSwitchedOffOnlyByAFullClick) {
-  btn::State s{1, 1, 0, 0};  // as krnSetButton_Button leaves it
-  EXPECT_EQ(btn::Release(s, true).report, 0);
-  EXPECT_EQ(s.down, 1);
-  btn::Press(s, true);
-  EXPECT_EQ(btn::Release(s, true).report, btn::kReportCancel);
-}
-
-TEST(ToolBarRules, HeightsAndWidths) {
-  EXPECT_EQ(btn::ToolBarHeight(14), 28);
-  EXPECT_EQ(btn::ToolBarHeight(16), 28);
-  EXPECT_EQ(btn::ToolBarHeight(18), 30);
-  EXPECT_EQ(btn::AddedWidth(0, true, true), 21);  // icon only
-  EXPECT_EQ(btn::ChangedWidth(0, true), 30);
-  EXPECT_EQ(btn::AddedWidth(40, false, false), 50);
-  EXPECT_EQ(btn::AddedWidth(40, false, true), 71);
-  EXPECT_EQ(btn::AddedWidth(0, true, false), 0);
-}
-
 TEST(RowRules, PackingAndIndexes) {
   EXPECT_EQ(btn::Pack(0, {30, 21, 50}), (std::vector<int>{0, 35, 61}));
   EXPECT_EQ(btn::Pack(7, {}), std::vector<int>{});
@@ -91,22 +72,21 @@ TEST(RowRules, PackingAndIndexes) {
 }
 
 TEST(SelectRules, RowAndColumnLayout) {
-  btn::SelectLayout row{true, 40, 14, 30};
-  EXPECT_EQ(btn::SelectFirstX(row), 50);
-  EXPECT_EQ(btn::SelectFirstY(row), 2);
-  EXPECT_EQ(btn::SelectButtonHeight(row), 26);
-  EXPECT_EQ(btn::SelectLabelY(row), 8);
-  btn::SelectLayout unlabelled{true, 0, 14, 30};
-  EXPECT_EQ(btn::SelectFirstX(unlabelled), 5);
-  btn::SelectLayout column{false, 40, 14, 200};
-  EXPECT_EQ(btn::SelectFirstX(column), 5);
-  EXPECT_EQ(btn::SelectFirstY(column), 30);
-  EXPECT_EQ(btn::SelectButtonHeight(column), 20);
-  EXPECT_EQ(btn::SelectLabelY(column), 8);
-  btn::SelectLayout tall{false, 40, 24, 200};
-  EXPECT_EQ(btn::SelectFirstY(tall), 34);
-  EXPECT_EQ(btn::SelectButtonHeight(tall), 24);
-  EXPECT_EQ(btn::SelectLabelY(tall), 5);
+  struct {
+    btn::SelectLayout l;
+    int firstX, firstY, height, labelY;
+  } table[] = {
+      {{true, 40, 14, 30}, 50, 2, 26, 8},    // row: right of the label
+      {{true, 0, 14, 30}, 5, 2, 26, 8},      // row without a label
+      {{false, 40, 14, 200}, 5, 30, 20, 8},  // column: at least 20 high
+      {{false, 40, 24, 200}, 5, 34, 24, 5},  // column of a tall font
+  };
+  for (const auto& t : table) {
+    EXPECT_EQ(btn::SelectFirstX(t.l), t.firstX);
+    EXPECT_EQ(btn::SelectFirstY(t.l), t.firstY);
+    EXPECT_EQ(btn::SelectButtonHeight(t.l), t.height);
+    EXPECT_EQ(btn::SelectLabelY(t.l), t.labelY);
+  }
   EXPECT_EQ(btn::SelectButtonWidth(30, false, true), 60);
   EXPECT_EQ(btn::SelectButtonWidth(0, true, false), 0);
 }

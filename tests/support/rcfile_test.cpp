@@ -56,8 +56,9 @@ TEST_F(RcFile, Lookups) {
       {"[A]\nx=1\n[B]\ny=2\n", "B", "y", "2"},
       {"[Korrin] some words\nV=1\n", "Korrin", "V", "1"},  // header matched as prefix
       {"[korrin]\nV=1\n", "Korrin", "V", "<none>"},        // case-sensitive
-      {"[Korrin]\nV=1", "Korrin", "V", "<none>"},          // last line has no line feed
-      {"[Korrin]\nV=1\nW=2", "Korrin", "W", "<none>"},
+      {"[Korrin]\nV=1", "Korrin", "V", "1"},               // a last line without a line feed counts
+      {"[Korrin]\nV=1\nW=2", "Korrin", "W", "2"},
+      {"[Korrin]", "Korrin", "V", "<none>"},
       {"[G]\nV=first\n[G]\nV=second\n", "G", "V", "first"},  // first of two groups
       {"[G]\nW=1\n[G]\nV=second\n", "G", "V", "<none>"},
       {"[G]\nV=a\nV=b\n", "G", "V", "a"},                    // first entry of a key
@@ -127,10 +128,37 @@ TEST_F(RcFile, Edits) {
   }
 }
 
-TEST_F(RcFile, UnfinishedLastLineInGroupIsNotRewritten) {
-  // The group's end cannot be found, so the store refuses the edit.
-  EXPECT_EQ("[G]\nA=1\nB=2", Set("[G]\nA=1\nB=2", "G", "C", "3", 0));
-  EXPECT_EQ("[G]\nA=1\nB=2", Set("[G]\nA=1\nB=2", "G", "B", "3", 0));
+TEST_F(RcFile, UnterminatedLastLineIsEditedInPlace) {
+  const SetCase cases[] = {
+      {"header only", "[Korrin]", "Korrin", "Font", "f", "[Korrin]\nFont=f\n"},
+      {"header with words", "rem\n[Korrin] x", "Korrin", "K", "v", "rem\n[Korrin] x\nK=v\n"},
+      {"new key after last entry", "[G]\nA=1\nB=2", "G", "C", "3", "[G]\nA=1\nB=2\nC=3\n"},
+      {"replace the last entry", "[G]\nA=1\nB=2", "G", "B", "345", "[G]\nA=1\nB=345"},
+      {"new key before a remark", "[G]\nA=1\nrem", "G", "C", "3", "[G]\nA=1\nC=3\nrem"},
+      {"first group, second unterminated", "[A]\nx=1\n[B]", "A", "y", "2", "[A]\nx=1\ny=2\n[B]"},
+      {"second group unterminated", "[A]\nx=1\n[B]", "B", "y", "2", "[A]\nx=1\n[B]\ny=2\n"},
+  };
+  for (const SetCase& c : cases) {
+    EXPECT_EQ(c.after, Set(c.before, c.group, c.key, c.value)) << c.name;
+    char value[1024] = "<none>";
+    EXPECT_EQ(1, krnGetRCFileValue(path_.c_str(), c.group, c.key, value)) << c.name;
+    EXPECT_STREQ(c.value, value) << c.name;
+  }
+}
+
+TEST_F(RcFile, KeysAndGroupsThatWouldReadAsOtherLinesAreRefused) {
+  const std::string before = "[G]\nA=1\n[H]\nB=2\n";
+  const struct {
+    const char* group;
+    const char* key;
+  } cases[] = {{"G", "[H]"}, {"G", "[x"}, {"G", "A=1"}, {"G", "="}, {"G]", "A"}, {"H] x", "C"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(before, Set(before, c.group, c.key, "v", 0)) << c.group << " " << c.key;
+    EXPECT_EQ("<none>", Get(before, c.group, c.key)) << c.group << " " << c.key;
+  }
+  // "[" and "]" elsewhere are ordinary bytes.
+  EXPECT_EQ(before + "a[b]=v\n", Set(before, "H", "a[b]", "v"));
+  EXPECT_EQ(before + "[[x]\nk=v\n", Set(before, "[x", "k", "v"));
 }
 
 TEST_F(RcFile, SpaceCut) {

@@ -138,8 +138,7 @@ const char* krnGetCaption_Button(KrnWindow* button) {
 // Changes the caption (and redraws) only when the text differs.
 int krnSetCaption_Button(KrnWindow* button, const char* caption) {
   if (!Data(button)) return 0;
-  const char* now = button->name ? button->name : "";
-  if (strcmp(now, caption ? caption : "") != 0 || (!button->name) != (!caption))
+  if (strcmp(button->name ? button->name : "", caption ? caption : "") != 0)
     krnSetCaption(button, caption);
   return 1;
 }

@@ -2,6 +2,8 @@
 // keep as their child windows (see the header).
 #include "controls/buttonrow.h"
 
+#include <string.h>
+
 #include "controls/button_model.h"
 #include "core/korrin_internal.h"
 
@@ -48,6 +50,24 @@ void SetWidth(Display* display, KrnWindow* child, int width) {
   // X refuses windows without width or height: such a button is one pixel.
   XResizeWindow(display, child->win, width > 0 ? width : 1,
                 child->rect.height ? child->rect.height : 1);
+}
+
+int CaptionWidth(const char* caption) {
+  return caption ? krnTextWidth(reinterpret_cast<const unsigned char*>(caption)) : 0;
+}
+
+bool Empty(const char* text) {
+  return !text || !text[0];
+}
+
+bool SetFace(KrnWindow* button, const char* caption, KrnImage* icon) {
+  const char* now = krnGetCaption_Button(button);
+  bool sameCaption = strcmp(now ? now : "", caption ? caption : "") == 0;
+  bool sameIconPresence = (krnGetIcon_Button(button) != nullptr) == (icon != nullptr);
+  krnSetIcon_Button(button, icon);
+  if (sameCaption && sameIconPresence) return false;
+  krnSetCaption_Button(button, caption);
+  return true;
 }
 
 }  // namespace buttonrow

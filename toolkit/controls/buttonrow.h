@@ -28,6 +28,15 @@ void MoveLastTo(KrnWindow* parent, int index);
 // Sets a child's width (record and X window), keeping its place and height.
 void SetWidth(Display* display, KrnWindow* child, int width);
 
+// Pixel width of a caption (0 for none) and whether it is empty.
+int CaptionWidth(const char* caption);
+bool Empty(const char* text);
+
+// Gives a button another icon and caption.  Returns true when its size has
+// to follow (the caption changed, or an icon was gained or lost), false when
+// only the icon image was replaced.
+bool SetFace(KrnWindow* button, const char* caption, KrnImage* icon);
+
 }  // namespace buttonrow
 
 #endif

@@ -391,10 +391,34 @@ int CharClass(const Editor& e, int pos) {
   return charcode::CharClassAt(U(d->text) + from, d->length - from, pos - from, code);
 }
 
+namespace {
+
+// A position inside a two-byte character moves back to the character's
+// start, or on past its end: the owner's positions never split one.
+int CharStart(const Editor& e, int pos) {
+  return CharClass(e, pos) == charcode::kTrail ? pos - 1 : pos;
+}
+int CharEnd(const Editor& e, int pos) {
+  return CharClass(e, pos) == charcode::kTrail ? pos + 1 : pos;
+}
+
+}  // namespace
+
 int EndLimit(const InputMltWndData* d) {
   if (d->length > 0 && d->text[d->length - 1] == '\n') return d->length - 1;
   return d->length;
 }
+
+namespace {
+
+// The largest caret position: EndLimit, unless a lone first byte before
+// the final newline pairs with it (a text in another code); the caret then
+// stops before that character rather than inside it.
+int CaretLimit(const Editor& e) {
+  return CharStart(e, EndLimit(e.d));
+}
+
+}  // namespace
 
 namespace {
 
@@ -555,7 +579,9 @@ int InsertAtCaret(Editor& e, const char* s, int n) {
   int count = d->selectLen < 0 ? -d->selectLen : d->selectLen;
   if (start + count > d->length) count = d->length - start;
   if (!Replace(e, start, count, s, n)) return 0;
-  d->caret = start + n;
+  // A string ending in a lone first byte pairs it with the byte after it:
+  // the caret goes behind that character, not into it.
+  d->caret = CharEnd(e, start + n);
   d->selectLen = 0;
   SetSelectText(d);
   return 1;
@@ -604,7 +630,7 @@ int AddText(Editor& e, const char* string) {
 
 int SetCaretPos(Editor& e, int position) {
   InputMltWndData* d = e.d;
-  d->caret = Clamp(position, 0, EndLimit(d));
+  d->caret = CharStart(e, Clamp(position, 0, CaretLimit(e)));
   d->selectLen = 0;
   d->caretCell = GetCaret(d, d->caret);
   SetSelectText(d);
@@ -616,6 +642,8 @@ int SetSelectRange(Editor& e, int start, int end) {
   InputMltWndData* d = e.d;
   if (end < 0 || end > d->length) end = d->length - 1;
   if (start < 0 || start > end) return 0;
+  start = CharStart(e, start);
+  end = CharEnd(e, end);
   d->caret = start;
   d->selectLen = end - start;
   d->caretCell = GetCaret(d, d->caret);
@@ -712,7 +740,7 @@ Outcome Left(Editor& e, bool shift) {
 
 Outcome Right(Editor& e, bool shift) {
   InputMltWndData* d = e.d;
-  int limit = EndLimit(d);
+  int limit = CaretLimit(e);
   if (shift) {
     if (d->caret + d->selectLen >= limit) return kMovedBell;
     d->selectLen = StepRight(e, d->caret + d->selectLen) - d->caret;
@@ -742,7 +770,7 @@ Outcome Up(Editor& e, bool shift) {
 
 Outcome Down(Editor& e, bool shift) {
   InputMltWndData* d = e.d;
-  int limit = EndLimit(d);
+  int limit = CaretLimit(e);
   if (shift) {
     int end = d->caret + d->selectLen;
     if (!BeforeLastLine(d, end)) {
@@ -799,7 +827,7 @@ Outcome BackSpace(Editor& e) {
 Outcome Delete(Editor& e) {
   InputMltWndData* d = e.d;
   if (d->selectLen != 0) return DelSelectText(e) ? kEdited : kRefused;
-  int limit = EndLimit(d);
+  int limit = CaretLimit(e);
   if (d->caret >= limit) return kRefused;
   int n = CharClass(e, d->caret) == charcode::kLead ? 2 : 1;
   if (d->caret + n > limit) n = limit - d->caret;
@@ -844,7 +872,7 @@ Outcome PressKey(Editor& e, Key key, bool shift) {
       break;
     case kHome:
     case kEnd:
-      e.d->caret = key == kHome ? 0 : EndLimit(e.d);
+      e.d->caret = key == kHome ? 0 : CaretLimit(e);
       e.d->selectLen = 0;
       out = kMoved;
       break;
@@ -898,16 +926,18 @@ int ClickByte(const Editor& e, int x, int y) {
   const InputMltWndData* d = e.d;
   int h = e.view.lineHeight > 0 ? e.view.lineHeight : 1;
   int row = (y < 0 ? 0 : y / h) + d->topLine;
-  if (row >= d->lines) return EndLimit(d);
+  if (row >= d->lines) return CaretLimit(e);
   int offset = HitOffset(e, row, x);
   int byte = LineStart(d, row) + offset;
-  if (offset > 0 && d->text[byte - 1] == '\n') byte--;
-  return Clamp(byte, 0, EndLimit(d));
+  // Past a line's newline the caret stays before it; a newline that a lone
+  // first byte took as its second byte ends no line and is not stepped back into.
+  if (offset > 0 && d->text[byte - 1] == '\n' && CharClass(e, byte - 1) != charcode::kTrail) byte--;
+  return Clamp(byte, 0, CaretLimit(e));
 }
 
 void SelectWord(Editor& e) {
   InputMltWndData* d = e.d;
-  int limit = EndLimit(d);
+  int limit = CaretLimit(e);
   if (d->length == 0) return;
   int c = Clamp(d->caret, 0, d->length - 1);
   if (d->text[c] == '\n' && c > 0) c--;
@@ -921,6 +951,10 @@ void SelectWord(Editor& e) {
   if (!inRun(d->text[start])) start = start + 1 < limit ? start + 1 : limit;
   int end = start;
   while (end < limit && inRun(d->text[end])) end++;
+  // The run is found byte by byte; a lone first byte of another code can
+  // pair with a blank at either end, and that character is taken whole.
+  start = CharStart(e, start);
+  end = CharEnd(e, end);
   d->caret = start;
   d->selectLen = end - start;
 }
@@ -967,7 +1001,7 @@ bool DragTo(Editor& e, int x, int y) {
     d->selectLen = start + line->length - d->caret;
     if (d->selectLen == 1) d->selectLen = 0;
   }
-  int limit = EndLimit(d);
+  int limit = CaretLimit(e);
   if (d->caret + d->selectLen > limit) d->selectLen = limit - d->caret;
   if (d->caret + d->selectLen < 0) d->selectLen = -d->caret;
   FinishMove(e);

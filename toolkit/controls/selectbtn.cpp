@@ -3,8 +3,6 @@
 // group is custom: WndProc_SelectButton hands its buttons' events to them and
 // turns a button going down into "this one is selected".  Layout arithmetic
 // lives in button_model.cpp, the row handling in buttonrow.cpp.
-#include <string.h>
-
 #include "controls/button_model.h"
 #include "controls/buttonrow.h"
 #include "core/korrin_internal.h"
@@ -22,16 +20,9 @@ SelectButtonData* Data(KrnWindow* window) {
   return static_cast<SelectButtonData*>(window->option);
 }
 
-int CaptionWidth(const char* caption) {
-  return caption ? krnTextWidth(reinterpret_cast<const unsigned char*>(caption)) : 0;
-}
-
-bool Empty(const char* text) {
-  return !text || !text[0];
-}
-
 btn::SelectLayout LayoutOf(KrnWindow* group, const SelectButtonData* d) {
-  return btn::SelectLayout{d->horizontal == 1, Empty(group->name) ? 0 : CaptionWidth(group->name),
+  return btn::SelectLayout{d->horizontal == 1,
+                           buttonrow::Empty(group->name) ? 0 : buttonrow::CaptionWidth(group->name),
                            krnGetCharHeight(nullptr), group->rect.height};
 }
 
@@ -45,7 +36,7 @@ void Repack(Display* display, KrnWindow* group, const SelectButtonData* d) {
 void Draw(Display* display, KrnWindow* group, const SelectButtonData* d) {
   krnClearWindow(display, group, 1);
   Pixmap buffer = krnGetDraw(group);
-  if (!Empty(group->name))
+  if (!buttonrow::Empty(group->name))
     krnDrawText(display, buffer, nullptr, nullptr, group->foreFontColor, KRN_TRANSPARENT, 5,
                 btn::SelectLabelY(LayoutOf(group, d)),
                 reinterpret_cast<const unsigned char*>(group->name));
@@ -114,7 +105,8 @@ int krnAddButton_SelectButton(Display* display, KrnWindow* group, const char* ca
   int n = krnGetTotalChildWindows(group);
   index = btn::InsertIndex(index, n);
   btn::SelectLayout l = LayoutOf(group, d);
-  int w = btn::SelectButtonWidth(CaptionWidth(caption), Empty(caption), icon != nullptr);
+  int w = btn::SelectButtonWidth(buttonrow::CaptionWidth(caption), buttonrow::Empty(caption),
+                                 icon != nullptr);
   int h = btn::SelectButtonHeight(l);
   KrnRect rect = krnSetRect(btn::SelectFirstX(l), btn::SelectFirstY(l), w, h);
   KrnWindow* button = krnCreateWindow_Button(display, group, rect, caption, icon, nullptr);
@@ -145,13 +137,8 @@ int krnChangeButton_SelectButton(Display* display, KrnWindow* group, const char*
   if (!d) return 0;
   KrnWindow* button = index >= 0 ? krnGetChildWindowFromIndex(group, index) : nullptr;
   if (!button) return 1;
-  const char* now = krnGetCaption_Button(button);
-  bool sameCaption = strcmp(now ? now : "", caption ? caption : "") == 0;
-  bool sameIconPresence = (krnGetIcon_Button(button) != nullptr) == (icon != nullptr);
-  krnSetIcon_Button(button, icon);
-  if (sameCaption && sameIconPresence) return 1;
-  krnSetCaption_Button(button, caption);
-  buttonrow::SetWidth(display, button, CaptionWidth(caption) + 10 + (icon ? 20 : 0));
+  if (!buttonrow::SetFace(button, caption, icon)) return 1;
+  buttonrow::SetWidth(display, button, buttonrow::CaptionWidth(caption) + 10 + (icon ? 20 : 0));
   Repack(display, group, d);
   return 1;
 }

@@ -1,11 +1,14 @@
-// The event loop and dispatch: a polling loop over the one display
-// connection that routes every event through the tree of window records
-// (default procedure first, then the window's own, then the children in
-// creation order), the modal filter that nested dialog loops use, timer
-// ticks, key and string reading, and window placement helpers.
+// The event loop and dispatch: a loop over the one display connection that
+// waits for input or the next timer tick, routes every event through the
+// tree of window records (default procedure first, then the window's own,
+// then the children in creation order), the modal filter that nested
+// dialog loops use, timer ticks, key and string reading, and window
+// placement helpers.
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/select.h>
+#include <time.h>
 
 #include <vector>
 
@@ -256,9 +259,52 @@ char* krnGetString(KrnWindow* window, XEvent* event, int* length) {
   return buffer;
 }
 
-// Ends a loop turn: sleep Interval, send the timer ticks, flush and sync.
+namespace {
+
+int64_t NowMicroseconds() {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return (int64_t)t.tv_sec * 1000000 + t.tv_nsec / 1000;
+}
+
+// When the next timer tick is due (monotonic microseconds; 0: not yet
+// set).  One clock for every loop, nested ones included, so ticks come
+// once per Interval however many turns the events make.
+int64_t g_nextTick = 0;
+
+// Waits until the display connection has something to read or `wait`
+// microseconds have passed.
+void WaitForInput(Display* display, int64_t wait) {
+  int fd = ConnectionNumber(display);
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(fd, &readable);
+  timeval timeout;
+  timeout.tv_sec = (time_t)(wait / 1000000);
+  timeout.tv_usec = (suseconds_t)(wait % 1000000);
+  select(fd + 1, &readable, nullptr, nullptr, &timeout);
+}
+
+}  // namespace
+
+// Ends a loop turn: sends what was drawn, then waits for the next event or
+// the next timer tick, whichever comes first.  At the tick the timer events
+// go out and the display is synced.  Events Xlib has already read wake the
+// loop at once; an idle program wakes once per Interval.
 int krnFlush(Display* display) {
-  krnSleep((long)g_korrin.interval * 1000);
+  int64_t interval = (int64_t)(g_korrin.interval > 0 ? g_korrin.interval : 1) * 1000;
+  XFlush(display);
+  int64_t now = NowMicroseconds();
+  if (g_nextTick == 0 || g_nextTick - now > interval) g_nextTick = now + interval;
+  if (now < g_nextTick && QLength(display) == 0) {
+    WaitForInput(display, g_nextTick - now);
+    now = NowMicroseconds();
+  }
+  if (now < g_nextTick) return 1;
+  // A late tick is not made up for: the next one is a whole Interval away
+  // at most, never a burst.
+  g_nextTick += interval;
+  if (g_nextTick <= now) g_nextTick = now + interval;
   krnTimerEvent();
   XFlush(display);
   XSync(display, False);

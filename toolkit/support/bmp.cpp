@@ -119,6 +119,21 @@ ParseResult Parse(const uint8_t* data, size_t size, Bitmap* out) {
   return kOk;
 }
 
+std::string ParseMessage(ParseResult status, const char* path) {
+  std::string name = path ? path : "(null)";
+  switch (status) {
+    case kOk:
+      return "";
+    case kNotBmp:
+      return "Error: This file is not Bitmap format (" + name + ").\n";
+    case kCompressed:
+      return "Error: Compression file is no support (" + name + ").\n";
+    case kNoColorTable:
+      return "Error: Can't allocate memory (rgbquad color).\n";
+  }
+  return "Error: This file is not Bitmap format (" + name + ").\n";
+}
+
 void RowSamples(const Bitmap& bitmap, int row, uint32_t* out) {
   const uint8_t* p = bitmap.pixels + bitmap.rowSize * row;
   int width = bitmap.width;

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace bmp {
@@ -87,6 +88,10 @@ int FormatOfBits(int bits);
 // bit counts other than 1, 4, 8 and 24 (except 9-23: kNoColorTable), and a
 // colour table or pixel rows that lie outside the bytes given.
 ParseResult Parse(const uint8_t* data, size_t size, Bitmap* out);
+
+// The loader's one message for a refused file ("Error: ..." and a line
+// feed, naming path where the message does); empty for kOk.
+std::string ParseMessage(ParseResult status, const char* path);
 
 // The samples of stored row `row` (0 = bottom row): palette indices for 1
 // to 8 bits, 0xRRGGBB for 24 bits; out receives width values.

@@ -247,19 +247,9 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
 }
 
 bool ReportBmpStatus(bmp::ParseResult status, const char* path) {
-  switch (status) {
-    case bmp::kOk:
-      return true;
-    case bmp::kNotBmp:
-      fprintf(stderr, "Error: This file is not Bitmap format (%s).\n", path);
-      return false;
-    case bmp::kCompressed:
-      fprintf(stderr, "Error: Compression file is no support (%s).\n", path);
-      return false;
-    case bmp::kNoColorTable:
-      fputs("Error: Can't allocate memory (rgbquad color).\n", stderr);
-      return false;
-  }
+  std::string message = bmp::ParseMessage(status, path);
+  if (message.empty()) return true;
+  fputs(message.c_str(), stderr);
   return false;
 }
 

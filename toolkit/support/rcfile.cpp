@@ -109,24 +109,21 @@ bool StartsWith(const char* line, int length, const std::string& pattern) {
 }
 
 // Reads the line at g_nPos into line (at most 1023 bytes kept, always
-// terminated) and moves past its line feed.  1, or 0 when no complete line
-// is left: bytes after the last line feed form no line.
+// terminated) and moves past its line feed.  1, or 0 when no line is left.
+// Bytes after the last line feed form a line too: a file whose last header
+// or entry has no line feed must read and edit like one that has it.
 int GetRCLineChar(char* line) {
   line[0] = '\0';
   if (g_nPos >= g_nSize) return 0;
   const char* start = g_pRCFileData + g_nPos;
   const char* feed = static_cast<const char*>(memchr(start, '\n', size_t(g_nSize - g_nPos)));
-  if (!feed) {
-    g_nPos = g_nSize;
-    return 0;
-  }
-  int length = int(feed - start);
+  int length = feed ? int(feed - start) : g_nSize - g_nPos;
   int kept = length < kLineBuffer - 1 ? length : kLineBuffer - 1;
   memcpy(line, start, size_t(kept));
   line[kept] = '\0';
   g_nLineStart = g_nPos;
   g_nLineLength = length;
-  g_nPos += length + 1;
+  g_nPos += feed ? length + 1 : length;
   return 1;
 }
 
@@ -174,9 +171,14 @@ int BackSearchString(int limit) {
   return g_nPos;
 }
 
+// Inserts the entry at the insertion point; after a last line without a
+// line feed one is added first, so that line keeps its bytes and the entry
+// starts a line of its own.
 int InsertRCKeyValue(int limit, const char* key, const char* value) {
   int point = BackSearchString(limit);
-  std::string entry = std::string(key) + "=" + value + "\n";
+  std::string entry;
+  if (point > 0 && g_pRCFileData[point - 1] != '\n') entry += '\n';
+  entry += std::string(key) + "=" + value + "\n";
   return Splice(point, point, entry.data(), int(entry.size()));
 }
 
@@ -212,6 +214,10 @@ bool FitsLimits(const char* group, const char* key, const char* value) {
   if (keyValue > size_t(kMaxKeyValue)) return false;
   // A line feed would split the header or entry and corrupt the group.
   if (strchr(group, '\n') || strchr(key, '\n') || (value && strchr(value, '\n'))) return false;
+  // An entry line beginning with "[" reads as a header and ends the group;
+  // a "]" in a group name makes its header read as a shorter name's; an
+  // "=" in a key makes the entry read as another key's.
+  if (key[0] == '[' || strchr(key, '=') || strchr(group, ']')) return false;
   return true;
 }
 
