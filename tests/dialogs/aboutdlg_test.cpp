@@ -90,6 +90,17 @@ TEST(AboutDialog, ShowsPictureAndColouredTextOverWallpaperAndEveryCloseAnswersOk
            return true;
          },
          krntest::Screenshot(std::string("aboutdlg_") + (c.picture ? "picture" : "plain") + ".png"),
+         // A resize moves the text window and keeps OK centred.
+         [&] { return XResizeWindow(Dpy(), dialog->win, 500, 300), true; },
+         [&] { return krnGetChildWindow(dialog, " O K ")->rect.y == 270; },
+         [&] {
+           KrnWindow* text = krnGetChildWindow(dialog, "_krnText_About");
+           EXPECT_EQ(text->rect.width, c.picture ? 500 - pw - 30 : 480);
+           EXPECT_EQ(text->rect.height, 260);
+           EXPECT_EQ(krnGetChildWindow(dialog, " O K ")->rect.x, 220);
+           if (c.picture) ExpectPicture(dialog, picture, 10, (300 - picture->height - 30) / 2);
+           return true;
+         },
          [&] { return c.close(dialog), true; }});
     EXPECT_EQ(krnAboutDialog(Dpy(), owner, kTitle, kText, c.picture ? picture : nullptr, wall,
                              g_korrin.colors[KRN_BLUE]),
