@@ -142,6 +142,19 @@ TEST_F(Controls, APushButtonReportsOnlyWhenReleasedOverItself) {
   EXPECT_EQ(krnGetCaption_Button(frame), nullptr);
 }
 
+TEST_F(Controls, ButtonsShowTheirFaceEvenWhenTheirMapNotificationIsLost) {
+  KrnWindow* b = krnCreateWindow_Button(Dpy(), frame, krnSetRect(20, 20, 80, 24), "Go", 0, 0);
+  KrnWindow* g = krnCreateWindow_SelectButton(Dpy(), frame, krnSetRect(0, 50, 99, 30), "", 1, 0);
+  for (KrnWindow* w : {b, g}) {
+    ASSERT_TRUE(krntest::WaitMapped(w->win));
+    krntest::DrainEvents(w->win);  // as a modal loop's filter drops them
+    XClearArea(Dpy(), w->win, 0, 0, 0, 0, True);
+  }
+  Pump();
+  EXPECT_EQ(krntest::Pixel(b->win, 0, 0), g_korrin.setColors[KRN_SC_BACKLIGHT]);
+  EXPECT_EQ(krntest::Pixel(g->win, 0, 0), g_korrin.setColors[KRN_SC_BACKDARK]);
+}
+
 TEST_F(Controls, ASelectButtonIsALabelledRowOfExclusiveToggles) {
   REQUIRE_XTEST();
   KrnWindow* g =
