@@ -10,6 +10,7 @@
 
 #include "core/korrin_internal.h"
 #include "dialogs/msgdlg_layout.h"
+#include "dialogs/ownloop.h"
 
 namespace {
 
@@ -121,52 +122,18 @@ bool Build(Display* display, KrnWindow* parent, const char* title, const char* m
   return true;
 }
 
-// Hands one event to a window of the dialog and returns its answer.
-int Give(Display* display, KrnWindow* window, XEvent* event) {
-  if (!window) return 1;
-  window->result = 1;
-  return krnCallWndProc(display, window, event, 0);
-}
-
-// Space or Return answers OK; presses closer together than Interval count
-// once.  Returns the answer, or 0.
-struct KeyGate {
-  bool seen = false;
-  Time last = 0;
-  int Answer(XEvent* event) {
-    if (event->type != KeyPress) return 0;
-    if (seen && static_cast<uint32_t>(event->xkey.time - last) < (uint32_t)g_korrin.interval)
-      return 0;
-    seen = true;
-    last = event->xkey.time;
-    KeySym sym = XLookupKeysym(&event->xkey, 0);
-    return sym == XK_space || sym == XK_Return ? KRN_OK : 0;
-  }
-};
-
-// The answer one event gives, or 0; later steps override earlier ones.
-int Handle(Display* display, const Parts& p, KeyGate& keys, XEvent* event) {
+// The answer one event gives, or 0; every step runs and a later step's
+// answer replaces an earlier one.  Space or Return answers OK (presses
+// closer together than Interval count once); no key means Cancel.
+int Handle(Display* display, const Parts& p, dlg::KeyGate& keys, XEvent* event) {
   int answer = 0;
-  if (Give(display, p.dialog, event) == KRN_QUIT) answer = p.cancel ? KRN_CANCEL : KRN_OK;
-  Give(display, p.text, event);
-  if (p.ok && Give(display, p.ok, event) == KRN_OK) answer = KRN_OK;
-  if (p.cancel && Give(display, p.cancel, event) == KRN_OK) answer = KRN_CANCEL;
-  if (int key = keys.Answer(event)) answer = key;
+  if (dlg::Offer(display, p.dialog, event) == KRN_QUIT) answer = p.cancel ? KRN_CANCEL : KRN_OK;
+  dlg::Offer(display, p.text, event);
+  if (p.ok && dlg::Offer(display, p.ok, event) == KRN_OK) answer = KRN_OK;
+  if (p.cancel && dlg::Offer(display, p.cancel, event) == KRN_OK) answer = KRN_CANCEL;
+  KeySym key = dlg::AcceptedKey(keys, *event);
+  if (key == XK_space || key == XK_Return) answer = KRN_OK;
   return answer;
-}
-
-int RunModal(Display* display, const Parts& p, int closed) {
-  KeyGate keys;
-  for (;;) {
-    if (!CheckKrnPointer(p.dialog)) return closed;  // destroyed behind our back
-    while (XPending(display)) {
-      if (krnCheckEvent(display, p.dialog)) continue;
-      XEvent event;
-      XNextEvent(display, &event);
-      if (int answer = Handle(display, p, keys, &event)) return answer;
-    }
-    krnFlush(display);
-  }
 }
 
 int WndProc_MsgDlg(Display* display, KrnWindow* dialog, XEvent* event);
@@ -226,7 +193,13 @@ int krnMessageDialog(Display* display, KrnWindow* parent, const char* title, con
   if (!display) return closed;
   Parts p;
   if (!Build(display, parent, title, message, style, &p)) return closed;
-  int answer = RunModal(display, p, closed);
+  int answer = closed;  // what a dialog destroyed behind our back answers
+  dlg::KeyGate keys;
+  dlg::RunOwnLoop(display, p.dialog, [&](XEvent& event) {
+    int a = Handle(display, p, keys, &event);
+    if (a) answer = a;
+    return a != 0;
+  });
   if (CheckKrnPointer(p.dialog)) krnDestroyWindow(display, p.dialog);
   return answer;
 }
