@@ -1,7 +1,9 @@
-// The message dialog on a private X server.  krnMessageDialog runs its own
-// loop, so a forked driver answers it with real pointer and key input and
-// checks the screen from outside while the dialog runs.
-#include <xdriver.h>
+// The message dialog on a private X server, driven from inside its own loop
+// by a script of steps (dialog_driver.h) with real pointer and key input:
+// the answers, the window behind it, and its Japanese text.
+#include <xharness.h>
+
+#include "dialog_driver.h"
 
 #include <X11/keysym.h>
 
@@ -13,48 +15,48 @@ KRN_X_ENVIRONMENT(24, true);
 
 namespace {
 
-#ifdef KRN_HAVE_XTEST
 using krntest::Dpy;
-using krntest::Driver;
-using krntest::Pump;
+using krntest::Script;
+using krntest::Step;
 
 const char kTitle[] = "Quelmo message";
 
-int Dialog(KrnWindow* parent, const std::string& message, int style,
-           const std::function<int(Driver&)>& script, int* status) {
-  return krntest::DriveModal(
-      kTitle, script,
-      [&] { return krnMessageDialog(Dpy(), parent, kTitle, message.c_str(), style); }, status);
+// Runs the dialog under the script; the script must have run to its end.
+int Dialog(KrnWindow* parent, const std::string& message, int style, std::vector<Step> steps) {
+  Script script(kTitle, std::move(steps));
+  int answer = krnMessageDialog(Dpy(), parent, kTitle, message.c_str(), style);
+  EXPECT_TRUE(script.finished());
+  EXPECT_EQ(krnGetWindow(kTitle), nullptr) << "the dialog is destroyed";
+  return answer;
 }
 
 // Clicks the dialog's button that starts at x.
-void ClickAt(Driver& d, int x) {
-  d.Click(d.target, x + msgdlg::kButtonWidth / 2, 80 + msgdlg::kButtonHeight / 2);
+void ClickButton(KrnWindow* dialog, int x) {
+  krntest::ClickAt(dialog, x + msgdlg::kButtonWidth / 2, 80 + msgdlg::kButtonHeight / 2);
 }
 
+KrnWindow* g_dialog = nullptr;
+
 TEST(MessageDialog, AnswersOkToOkReturnAndSpaceAndCancelToCancel) {
-  msgdlg::Layout two = msgdlg::LayoutOf(0x13, msgdlg::kWidth, msgdlg::kHeight);
   struct {
     const char* name;
     int style;
-    std::function<void(Driver&)> act;
+    std::function<void()> act;
     int want;
   } table[] = {
-      {"click OK", 0x13, [&](Driver& d) { ClickAt(d, two.okX); }, KRN_OK},
-      {"click Cancel", 0x13, [&](Driver& d) { ClickAt(d, two.cancelX); }, KRN_CANCEL},
-      {"Return", 0x13, [](Driver& d) { d.Key(d.target, XK_Return); }, KRN_OK},
-      {"Space", 0x13, [](Driver& d) { d.Key(d.target, XK_space); }, KRN_OK},
-      {"close with Cancel", 0x13, [](Driver& d) { d.Close(); }, KRN_CANCEL},
-      {"close without Cancel", 0x41, [](Driver& d) { d.Close(); }, KRN_OK},
-      {"single OK", 0x51, [](Driver& d) { ClickAt(d, 210); }, KRN_OK},
+      {"click OK", 0x13, [] { ClickButton(g_dialog, 140); }, KRN_OK},
+      {"click Cancel", 0x13, [] { ClickButton(g_dialog, 210); }, KRN_CANCEL},
+      {"Return", 0x13, [] { krntest::TypeKey(XK_Return); }, KRN_OK},
+      {"Space", 0x13, [] { krntest::TypeKey(XK_space); }, KRN_OK},
+      {"close with Cancel", 0x13, [] { Script::Close(g_dialog); }, KRN_CANCEL},
+      {"close without Cancel", 0x41, [] { Script::Close(g_dialog); }, KRN_OK},
+      {"single OK", 0x51, [] { ClickButton(g_dialog, 210); }, KRN_OK},
   };
   for (const auto& c : table) {
-    int status = -1;
-    int answer = Dialog(
-        nullptr, "Quit?", c.style, [&](Driver& d) { return c.act(d), 0; }, &status);
-    EXPECT_EQ(answer, c.want) << c.name;
-    EXPECT_EQ(status, 0) << c.name;
-    EXPECT_EQ(krnGetWindow(kTitle), nullptr) << c.name << ": the dialog is destroyed";
+    Step act = [&] { return c.act(), true; };
+    EXPECT_EQ(Dialog(nullptr, "Quit?", c.style, {krntest::WaitShown(kTitle, &g_dialog), act}),
+              c.want)
+        << c.name;
   }
 }
 
@@ -75,35 +77,32 @@ TEST(MessageDialog, TheWindowBehindGetsNoInputButRepaintsWhenUncovered) {
   KrnWindow* button =
       krnCreateWindow_Button(Dpy(), main, krnSetRect(10, 10, 40, 20), "Go", nullptr, CountClick);
   ASSERT_TRUE(krntest::WaitMapped(button->win));
-  // a red buffer that only the toolkit's repaint brings back to the screen
+  // a red buffer that only the toolkit's repaint brings to the screen
   unsigned long red = g_korrin.colors[KRN_RED];
   GC gc = XCreateGC(Dpy(), main->win, 0, nullptr);
   XSetForeground(Dpy(), gc, red);
   XFillRectangle(Dpy(), krnGetDraw(main), gc, 0, 0, 400, 300);
   XFreeGC(Dpy(), gc);
-  int status = -1;
-  int answer = Dialog(
-      main, "Save?", 0x13,
-      [&](Driver& d) {
-        d.Click(main->win, 200, 20);
-        d.Click(button->win, 20, 10);
-        d.Key(main->win, XK_a);
-        XMoveWindow(d.d, d.target, 500, 400);  // uncover, then blank it all
-        XClearArea(d.d, main->win, 0, 0, 0, 0, True);
-        bool repainted = d.Until([&] {
-          auto px = d.Pixels(main->win, 100, 120, 200, 60);
-          return std::count(px.begin(), px.end(), red) == 200 * 60;
-        });
-        ClickAt(d, 140);
-        return repainted ? 0 : 2;
-      },
-      &status);
-  EXPECT_EQ(answer, KRN_OK);
-  EXPECT_EQ(status, 0) << "the uncovered window was not repainted";
-  Pump();
+  Step input = [&] {
+    krntest::ClickAt(main, 200, 20);
+    krntest::ClickMiddle(button);
+    XSetInputFocus(Dpy(), main->win, RevertToPointerRoot, CurrentTime);
+    krntest::TypeKey(XK_a);
+    XMoveWindow(Dpy(), g_dialog->win, 500, 400);  // uncover, then blank it all
+    XClearArea(Dpy(), main->win, 0, 0, 0, 0, True);
+    return true;
+  };
+  Step repainted = [&] {
+    std::vector<unsigned long> px = krntest::Pixels(main->win, 100, 120, 200, 60);
+    return std::count(px.begin(), px.end(), red) == 200 * 60;
+  };
+  Step ok = [] { return ClickButton(g_dialog, 140), true; };
+  EXPECT_EQ(
+      Dialog(main, "Save?", 0x13, {krntest::WaitShown(kTitle, &g_dialog), input, repainted, ok}),
+      KRN_OK);
+  krntest::Pump();
   EXPECT_EQ(g_input, 0);
   krnDestroyWindow(Dpy(), main);
-  krntest::DrainEvents();
 }
 
 TEST(MessageDialog, AJapaneseSecondLineIsDrawnWithTheTwoByteFont) {
@@ -127,24 +126,14 @@ TEST(MessageDialog, AJapaneseSecondLineIsDrawnWithTheTwoByteFont) {
   std::vector<unsigned long> want = krntest::Pixels(ref, 0, 0, w, h);
   XFreePixmap(Dpy(), ref);
   ASSERT_GT(std::count(want.begin(), want.end(), g_korrin.setColors[KRN_SC_FONT]), 100);
-  int status = -1;
-  int answer = Dialog(
-      nullptr, "Can't write file(x).\n" + jp, 0x51,
-      [&](Driver& d) {
-        Window text = 0;
-        d.Until([&] { return (text = d.Named(d.target, "_krnText_MsgDlg")); });
-        bool same = d.Until([&] { return d.Pixels(text, 4, 2 + h, w, h) == want; });
-        d.Key(d.target, XK_Return);
-        return same ? 0 : 3;
-      },
-      &status);
-  EXPECT_EQ(answer, KRN_OK);
-  EXPECT_EQ(status, 0) << "the second line differs from the text drawn with the two fonts";
+  Step same = [&] {
+    KrnWindow* text = krnGetChildWindow(g_dialog, "_krnText_MsgDlg");
+    return text && krntest::Pixels(text->win, 4, 2 + h, w, h) == want;
+  };
+  Step close = [] { return krntest::TypeKey(XK_Return), true; };
+  EXPECT_EQ(Dialog(nullptr, "Can't write file(x).\n" + jp, 0x51,
+                   {krntest::WaitShown(kTitle, &g_dialog), same, close}),
+            KRN_OK);
 }
-#else
-TEST(MessageDialog, NeedsXtest) {
-  GTEST_SKIP() << "built without XTEST";
-}
-#endif
 
 }  // namespace

@@ -98,6 +98,10 @@ KrnWindow* krnCreateWindow_Button(Display* display, KrnWindow* parent, KrnRect r
   krnSetRedrawBuffer(button, 1);
   krnSetDefaultCursor(button, g_korrin.cursors[KRN_CURSOR_FINGER]);
   krnSetEventCallback(button, callback);
+  // The face goes into the buffer now: a button whose map notification is
+  // swallowed (a modal dialog opened before the loop saw it) still shows
+  // its face on every exposure.
+  Draw(display, button, d);
   return button;
 }
 

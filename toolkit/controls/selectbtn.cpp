@@ -93,6 +93,7 @@ KrnWindow* krnCreateWindow_SelectButton(Display* display, KrnWindow* parent, Krn
   krnSetCustom(group, 1);
   krnSetRedrawBuffer(group, 1);
   krnSetEventCallback(group, callback);
+  Draw(display, group, d);  // in the buffer before any map notification, as buttons are
   return group;
 }
 

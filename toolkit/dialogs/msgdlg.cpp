@@ -122,9 +122,9 @@ bool Build(Display* display, KrnWindow* parent, const char* title, const char* m
   return true;
 }
 
-// The answer one event gives, or 0; later steps override earlier ones.
-// Space or Return answers OK; presses closer together than Interval count
-// once.
+// The answer one event gives, or 0; every step runs and a later step's
+// answer replaces an earlier one.  Space or Return answers OK (presses
+// closer together than Interval count once); no key means Cancel.
 int Handle(Display* display, const Parts& p, dlg::KeyGate& keys, XEvent* event) {
   int answer = 0;
   if (dlg::Offer(display, p.dialog, event) == KRN_QUIT) answer = p.cancel ? KRN_CANCEL : KRN_OK;
@@ -133,19 +133,6 @@ int Handle(Display* display, const Parts& p, dlg::KeyGate& keys, XEvent* event) 
   if (p.cancel && dlg::Offer(display, p.cancel, event) == KRN_OK) answer = KRN_CANCEL;
   KeySym key = dlg::AcceptedKey(keys, *event);
   if (key == XK_space || key == XK_Return) answer = KRN_OK;
-  return answer;
-}
-
-// Runs the dialog until an answer; a dialog destroyed behind our back
-// answers as if it had been closed.
-int RunModal(Display* display, const Parts& p, int closed) {
-  dlg::KeyGate keys;
-  int answer = closed;
-  dlg::RunOwnLoop(display, p.dialog, [&](XEvent& event) {
-    int given = Handle(display, p, keys, &event);
-    if (given) answer = given;
-    return given != 0;
-  });
   return answer;
 }
 
@@ -206,7 +193,13 @@ int krnMessageDialog(Display* display, KrnWindow* parent, const char* title, con
   if (!display) return closed;
   Parts p;
   if (!Build(display, parent, title, message, style, &p)) return closed;
-  int answer = RunModal(display, p, closed);
+  int answer = closed;  // what a dialog destroyed behind our back answers
+  dlg::KeyGate keys;
+  dlg::RunOwnLoop(display, p.dialog, [&](XEvent& event) {
+    int a = Handle(display, p, keys, &event);
+    if (a) answer = a;
+    return a != 0;
+  });
   if (CheckKrnPointer(p.dialog)) krnDestroyWindow(display, p.dialog);
   return answer;
 }
