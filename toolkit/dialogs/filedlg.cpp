@@ -300,7 +300,7 @@ KrnWindow* CreateWindow_FileDlg(Display* display, KrnRect rect) {
   Layout l = LayoutOf(rect.width, rect.height, krnGetCharHeight(nullptr));
   // A proposed name too long for the field is not cut into another name.
   KrnWindow* path = krnCreateWindow_InputWnd(display, dialog, l.path, kPathName, nullptr, 1);
-  if (strlen(g_dlg.nameBuffer) < KRN_FILE_NAME_SIZE - 1)
+  if (strnlen(g_dlg.nameBuffer, KRN_FILE_NAME_SIZE) < KRN_FILE_NAME_SIZE - 1)
     krnSetText_InputWnd(path, g_dlg.nameBuffer);
   KrnWindow* ok = krnCreateWindow_Button(display, dialog, l.ok, kOkCaption, nullptr, OnButton);
   KrnWindow* cancel =
