@@ -9,8 +9,40 @@ extern char g_cFileName[255];
 // The raw bytes of the most recently loaded file, or null.
 extern char* g_pText;
 
+// Largest file the editor takes, in bytes.
+constexpr long kMaxTextBytes = 2048000;
+// Message dialog styles: question with OK and Cancel; error with OK.
+constexpr int kQuestionStyle = 19;
+constexpr int kErrorStyle = 81;
+// "Text Modified!! Quit OK?" with its Japanese line.
+extern const char kQuitQuestion[];
+
 int arginit(int argc, char** argv);
 void usage(int flag);
+
+// Main window.
 int MainLoop(Display* display);
+KrnWindow* CreateMainWindow(Display* display);
+int WndProc_Main(Display* display, KrnWindow* window, XEvent* event);
+int Draw_Main(Display* display, KrnWindow* window);
+int OnDebug(Display* display, KrnWindow* window, XEvent* event);
+
+// Loading and saving.
+const char* CodeLabel(int code);
+int TakeInText(const char* path);
+int TakeOutText(const char* path);
+
+// Commands: menu-item, tool-bar and key handlers.
+int OnMenuNew(KrnWindow* window, int code, long value, long extra);
+int OnMenuOpen(KrnWindow* window, int code, long value, long extra);
+int OnMenuSave(KrnWindow* window, int code, long value, long extra);
+int OnMenuCopy(KrnWindow* window, int code, long value, long extra);
+int OnMenuPaste(KrnWindow* window, int code, long value, long extra);
+int OnMenuSelect(KrnWindow* window, int code, long value, long extra);
+int OnMenuLock(KrnWindow* window, int code, long value, long extra);
+int OnMenuQuit(KrnWindow* window, int code, long value, long extra);
+int OnMenuHelp(KrnWindow* window, int code, long value, long extra);
+int OnMenuAbout(KrnWindow* window, int code, long value, long extra);
+int OnKeyEvent(KrnWindow* window, XEvent* event, KeySym key);
 
 #endif

@@ -1,0 +1,148 @@
+// The real quelmo binary as a user meets it: started with a file name on a
+// private server, driven with XTEST keys and clicks, resized and closed
+// through the window manager's protocol, watched from a second client.
+#include <xdriver.h>
+#include <xharness.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <string>
+#include <vector>
+
+KRN_X_ENVIRONMENT(24, false);
+
+namespace {
+
+using krntest::Driver;
+
+// One running quelmo in a scratch directory.
+class Quelmo {
+ public:
+  // Starts quelmo in dir with args once the files are in place.
+  Quelmo(const krntest::TempDir& dir, const std::vector<std::string>& args) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      if (chdir(dir.path().c_str()) != 0) _exit(98);
+      std::vector<char*> argv;
+      static std::string prog = getenv("KRN_QUELMO") ? getenv("KRN_QUELMO") : "quelmo";
+      argv.push_back(const_cast<char*>(prog.c_str()));
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      if (!freopen(getenv("KRN_QUELMO_LOG") ? getenv("KRN_QUELMO_LOG") : "/dev/null", "w", stderr)) _exit(96);
+      execv(prog.c_str(), argv.data());
+      _exit(97);
+    }
+  }
+  ~Quelmo() {
+    if (pid_ > 0 && ExitStatus(0) == -2) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  // The exit status once the program has ended within timeoutMs; -2 while it
+  // still runs.
+  int ExitStatus(int timeoutMs) {
+    if (ended_) return status_;
+    for (int waited = 0;; waited += 10) {
+      int st = 0;
+      if (waitpid(pid_, &st, WNOHANG) == pid_) {
+        ended_ = true;
+        status_ = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+        return status_;
+      }
+      if (waited >= timeoutMs) return -2;
+      usleep(10000);
+    }
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool ended_ = false;
+  int status_ = -1;
+};
+
+struct Session {
+  Driver drv;
+  Window main = 0, box = 0;
+  Session() { drv.d = XOpenDisplay(krntest::DisplayName().c_str()); }
+  ~Session() {
+    if (drv.d) XCloseDisplay(drv.d);
+  }
+  bool Open() {
+    return drv.d && (main = drv.Titled("Quelmo")) != 0 && (box = drv.Child(main, "InputBox")) != 0;
+  }
+};
+
+TEST(Quelmo, AnUnmodifiedTextClosesAtOnceWithStatusZero) {
+  krntest::TempDir dir;
+  krntest::WriteFile(dir.file("memo.txt"), "\xc6\xfc\xcb\xdc\xb8\xec\xc6\xfc\xcb\xdc\xb8\xec");
+  Quelmo q(dir, {"memo.txt"});
+  Session s;
+  ASSERT_TRUE(s.Open());
+  s.drv.Close(s.main);
+  EXPECT_EQ(q.ExitStatus(10000), 0);
+}
+
+TEST(Quelmo, ClosingAModifiedTextAsksAndCancelKeepsItRunning) {
+  krntest::TempDir dir;
+  Quelmo q(dir, {});
+  Session s;
+  ASSERT_TRUE(s.Open());
+  XRectangle box = s.drv.Geometry(s.box);
+  s.drv.Click(s.box, box.width / 2, 40);
+  s.drv.Type(s.box, "typed");
+  // the typed keys made the text modified: the close asks
+  s.drv.Close(s.main);
+  ASSERT_TRUE(s.drv.FindTarget("Warning"));
+  s.drv.Close();  // the question's own close is its Cancel
+  ASSERT_TRUE(s.drv.WaitGone("Warning"));
+  EXPECT_EQ(q.ExitStatus(300), -2) << "Cancel ended the program";
+  s.drv.Close(s.main);
+  ASSERT_TRUE(s.drv.FindTarget("Warning"));
+  s.drv.Key(s.drv.target, XK_Return);
+  EXPECT_EQ(q.ExitStatus(10000), 0);
+}
+
+TEST(Quelmo, TheInputBoxFollowsTheWindowAndTheHintsBoundIt) {
+  krntest::TempDir dir;
+  Quelmo q(dir, {});
+  Session s;
+  ASSERT_TRUE(s.Open());
+  XRectangle main0 = s.drv.Geometry(s.main), box0 = s.drv.Geometry(s.box);
+  EXPECT_EQ(main0.width, 392);
+  EXPECT_EQ(box0.x, 5);
+  EXPECT_EQ(box0.width, 380);
+  EXPECT_EQ(box0.height, 450);
+  int bars = main0.height - 462;
+  EXPECT_EQ(box0.y, bars + 5);
+
+  XSizeHints hints{};
+  long supplied = 0;
+  ASSERT_TRUE(XGetWMNormalHints(s.drv.d, s.main, &hints, &supplied));
+  EXPECT_TRUE(hints.flags & PMinSize);
+  EXPECT_EQ(hints.min_width, 196);
+  EXPECT_EQ(hints.min_height, (462 + bars) / 2);
+  EXPECT_EQ(hints.max_width, 2 * DisplayWidth(s.drv.d, 0));
+  EXPECT_EQ(hints.max_height, 2 * DisplayHeight(s.drv.d, 0));
+
+  const int steps[][2] = {{40, 25}, {-60, -100}, {300, 7}};
+  for (const auto& step : steps) {
+    XRectangle m = s.drv.Geometry(s.main), b = s.drv.Geometry(s.box);
+    XResizeWindow(s.drv.d, s.main, m.width + step[0], m.height + step[1]);
+    XSync(s.drv.d, False);
+    EXPECT_TRUE(s.drv.Until([&] {
+      XRectangle now = s.drv.Geometry(s.box);
+      return now.width == b.width + step[0] && now.height == b.height + step[1];
+    })) << "resize by "
+        << step[0] << ", " << step[1];
+  }
+  s.drv.Close(s.main);
+  EXPECT_EQ(q.ExitStatus(10000), 0);
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+// Loading and saving the memo pad's file, in the process: the main window is
+// built as the program builds it, files are loaded and saved with
+// TakeInText/TakeOutText, and the error dialogs are answered by a forked
+// driver with real key input.
+#include <xdriver.h>
+#include <xharness.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <X11/keysym.h>
+
+#include <string>
+
+#include "quelmo.h"
+
+KRN_X_ENVIRONMENT(24, true);
+
+namespace {
+
+using krntest::Dpy;
+using krntest::ReadFile;
+using krntest::WriteFile;
+
+// "Japanese" in EUC-JP and in Shift_JIS.
+const std::string kEuc = "\xc6\xfc\xcb\xdc\xb8\xec";
+const std::string kSjis = "\x93\xfa\x96\x7b\x8c\xea";
+
+class TextFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(getcwd(oldDir_, sizeof oldDir_), oldDir_);
+    ASSERT_EQ(chdir(dir_.path().c_str()), 0);
+    g_cFileName[0] = '\0';
+    main_ = CreateMainWindow(Dpy());
+    ASSERT_NE(main_, nullptr);
+    box_ = krnGetWindow("InputBox");
+    krntest::Pump();
+  }
+  void TearDown() override {
+    krnDestroyWindow(Dpy(), main_);
+    free(g_pText);
+    g_pText = nullptr;
+    krntest::DrainEvents();
+    ASSERT_EQ(chdir(oldDir_), 0);
+  }
+  std::string StatusLine() { return krnGetText_TextWnd(krnGetWindow("_krnStatus_MenuBar")); }
+  std::string Text() { return krnGetText_InputBox(box_); }
+  // Runs call while a driver waits for the "Error" dialog and answers it
+  // with Return; true when the dialog was shown.
+  bool ExpectError(const std::function<void()>& call) {
+    int status = -1;
+    krntest::DriveModal(
+        "Error",
+        [](krntest::Driver& d) {
+          d.Key(d.target, XK_Return);
+          return 0;
+        },
+        [&] {
+          call();
+          return 0;
+        },
+        &status);
+    return status == 0;
+  }
+
+  krntest::TempDir dir_;
+  char oldDir_[4096];
+  KrnWindow* main_ = nullptr;
+  KrnWindow* box_ = nullptr;
+};
+
+TEST_F(TextFile, LoadingLabelsTheCodeInTheStatusLine) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* status;
+  } table[] = {
+      {"memo.txt", kEuc + kEuc + "\n\n", "14 bytes [memo.txt] - EUC"},
+      {"ascii.txt", "hello\n", "6 bytes [ascii.txt] - ASCII"},
+      {"sjis.txt", kSjis + "\n", "7 bytes [sjis.txt] - ShiftJIS"},
+      {"bin.dat", std::string("a\0b\x01\x02", 5), "5 bytes [bin.dat] - BINARY"},
+  };
+  for (const Case& c : table) {
+    WriteFile(c.name, c.bytes);
+    EXPECT_EQ(TakeInText(c.name), 1) << c.name;
+    EXPECT_EQ(StatusLine(), c.status);
+    EXPECT_STREQ(g_cFileName, c.name);
+    EXPECT_EQ(krnIsUpdate_InputBox(box_), 0) << c.name;
+  }
+  // exactly twelve bytes of EUC-JP text
+  WriteFile("memo.txt", kEuc + kEuc);
+  TakeInText("memo.txt");
+  EXPECT_EQ(StatusLine(), "12 bytes [memo.txt] - EUC");
+  EXPECT_EQ(Text(), kEuc + kEuc + "\n");
+}
+
+TEST_F(TextFile, StartingWithoutANameKeepsTheWelcomeAndAnEmptyText) {
+  EXPECT_EQ(TakeInText(""), 0);
+  EXPECT_EQ(StatusLine(),
+            "Welcome to quelmo!!!(\xa4\xa4\xa4\xe9\xa4\xc3\xa4\xb7\xa4\xe3\xa1\xbc\xa4\xa4)");
+  EXPECT_EQ(krnGetLength_InputBox(box_), 1);
+  EXPECT_STREQ(g_cFileName, "");
+}
+
+TEST_F(TextFile, CarriageReturnsAreDroppedAndASaveWritesLineFeeds) {
+  WriteFile("dos.txt", "one\r\ntwo\r\n");
+  ASSERT_EQ(TakeInText("dos.txt"), 1);
+  EXPECT_EQ(StatusLine(), "10 bytes [dos.txt] - ASCII");
+  EXPECT_EQ(Text(), "one\ntwo\n");
+  ASSERT_EQ(TakeOutText("dos.txt"), 1);
+  EXPECT_EQ(ReadFile("dos.txt"), "one\ntwo\n");
+  EXPECT_EQ(StatusLine(), "8 bytes [dos.txt] - ASCII");
+}
+
+// Every refused load leaves text, name, status and modified flag alone.
+TEST_F(TextFile, ARefusedLoadChangesNothing) {
+  WriteFile("kept.txt", "kept\n");
+  ASSERT_EQ(TakeInText("kept.txt"), 1);
+  krnAddText_InputBox(box_, "x");
+  krnSetUpdateFlag_InputBox(box_, 1);
+  ASSERT_EQ(mkdir("adir", 0755), 0);
+  WriteFile("big.txt", "");
+  ASSERT_EQ(truncate("big.txt", kMaxTextBytes + 1), 0);
+  struct Case {
+    const char* path;
+    int result;
+  } table[] = {{"missing.txt", 0}, {"adir", 0}, {"big.txt", 1}};
+  for (const Case& c : table) {
+    std::string text = Text(), status = StatusLine();
+    int result = -1;
+    EXPECT_TRUE(ExpectError([&] { result = TakeInText(c.path); })) << c.path;
+    EXPECT_EQ(result, c.result) << c.path;
+    EXPECT_EQ(Text(), text) << c.path;
+    EXPECT_EQ(StatusLine(), status) << c.path;
+    EXPECT_STREQ(g_cFileName, "kept.txt") << c.path;
+    EXPECT_EQ(krnIsUpdate_InputBox(box_), 1) << c.path;
+  }
+}
+
+// A save whose bytes do not reach the disk is reported, not taken as done.
+TEST_F(TextFile, AFailedWriteIsReportedAndKeepsTheTextModified) {
+  WriteFile("kept.txt", "kept\n");
+  ASSERT_EQ(TakeInText("kept.txt"), 1);
+  krnAddText_InputBox(box_, "more");
+  krnSetUpdateFlag_InputBox(box_, 1);
+  std::string status = StatusLine();
+  std::vector<std::string> targets = {"/dev/full", "nodir/x.txt"};
+  if (geteuid() != 0) {
+    ASSERT_EQ(mkdir("ro", 0555), 0);
+    targets.push_back("ro/x.txt");
+  }
+  for (const std::string& path : targets) {
+    int result = -1;
+    EXPECT_TRUE(ExpectError([&] { result = TakeOutText(path.c_str()); })) << path;
+    EXPECT_EQ(result, 0) << path;
+    EXPECT_EQ(krnIsUpdate_InputBox(box_), 1) << path;
+    EXPECT_STREQ(g_cFileName, "kept.txt") << path;
+    EXPECT_EQ(StatusLine(), status) << path;
+  }
+  EXPECT_EQ(ReadFile("kept.txt"), "kept\n");
+}
+
+}  // namespace
