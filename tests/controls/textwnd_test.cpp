@@ -210,3 +210,29 @@ TEST_F(TextWnd, ATextBoxFollowsItsScrollBar) {
 #endif
 
 }  // namespace
+
+namespace {
+
+// Input that arrives while a new text is wrapped (a key, the window
+// manager's close request) stays queued for the loop instead of being lost.
+TEST_F(TextWnd, InputArrivingDuringASetTextStaysQueued) {
+  KrnWindow* w = Make("old\n", 200, 100);
+  Pump();
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = frame->win;
+  ev.xclient.message_type = XInternAtom(Dpy(), "WM_PROTOCOLS", False);
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = static_cast<long>(frame->wmDeleteWindow);
+  XSendEvent(Dpy(), frame->win, False, NoEventMask, &ev);
+  XEvent key = krntest::KeyEvent(frame->win, XK_a);
+  XSendEvent(Dpy(), frame->win, False, NoEventMask, &key);
+  XSync(Dpy(), False);
+  const std::string text = Lines(20);
+  ASSERT_GE(krnSetText_TextWnd(w, text.data(), static_cast<int>(text.size())), 0);
+  XEvent got;
+  EXPECT_TRUE(XCheckTypedWindowEvent(Dpy(), frame->win, ClientMessage, &got));
+  EXPECT_TRUE(XCheckTypedWindowEvent(Dpy(), frame->win, KeyPress, &got));
+}
+
+}  // namespace

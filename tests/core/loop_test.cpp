@@ -6,12 +6,8 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 KRN_X_ENVIRONMENT(24, true);
@@ -351,142 +347,72 @@ TEST_F(Loop, ScreenCoordinatesOfAChild) {
   EXPECT_EQ(none.x, 7);
 }
 
-// A second client that sends client messages to a window from a thread of
-// its own, over its own connection: what reaches the loop while it waits.
-class Sender {
- public:
-  explicit Sender(Window target) : target_(target) {
-    display_ = XOpenDisplay(DisplayString(Dpy()));
-    message_ = XInternAtom(display_, "FROM_OUTSIDE", False);
-  }
-  ~Sender() {
-    Stop();
-    XCloseDisplay(display_);
-  }
-  void Send() {
+// A second client's connection: what it sends reaches the loop's
+// connection through the server, possibly while the loop waits.
+struct Outside {
+  Display* display = XOpenDisplay(DisplayString(Dpy()));
+  ~Outside() { XCloseDisplay(display); }
+  void Send(Window target) {
     XEvent ev{};
     ev.xclient.type = ClientMessage;
-    ev.xclient.window = target_;
-    ev.xclient.message_type = message_;
+    ev.xclient.window = target;
+    ev.xclient.message_type = XInternAtom(display, "FROM_OUTSIDE", False);
     ev.xclient.format = 8;
-    XSendEvent(display_, target_, False, NoEventMask, &ev);
-    XFlush(display_);
+    XSendEvent(display, target, False, NoEventMask, &ev);
+    XFlush(display);
   }
-  // Sends one message as soon as Go() is called.
-  void OneOnRequest() {
-    thread_ = std::thread([this] {
-      std::unique_lock<std::mutex> lock(mutex_);
-      ready_.wait(lock, [this] { return go_ || stop_; });
-      if (go_) Send();
-    });
-  }
-  void Go() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    go_ = true;
-    ready_.notify_all();
-  }
-  // Sends messages every two milliseconds until stopped.
-  void Stream() {
-    thread_ = std::thread([this] {
-      while (!streamStop_) {
-        Send();
-        usleep(2000);
-      }
-    });
-  }
-  void Stop() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
-      streamStop_ = true;
-      ready_.notify_all();
-    }
-    if (thread_.joinable()) thread_.join();
-  }
-
- private:
-  Display* display_;
-  Window target_;
-  Atom message_;
-  std::thread thread_;
-  std::mutex mutex_;
-  std::condition_variable ready_;
-  bool go_ = false, stop_ = false;
-  std::atomic<bool> streamStop_{false};
 };
 
 struct LoopCounts {
   int ticks = 0, turns = 0, messages = 0, ticksAtMessage = -1;
-  Sender* sender = nullptr;
-  int quitAtTicks = 0;
+  int quitAtTicks = 0;  // 0: quit once the message came
+  Outside* outside = nullptr;
+  Window target = 0;
 } g_counts;
 
 int CountingProc(Display*, KrnWindow* w, XEvent* ev) {
   if (ev->type == KRN_EV_TIMER) g_counts.ticks++;
-  if (MessageName(ev) == "FROM_OUTSIDE") {
-    g_counts.messages++;
-    if (g_counts.ticksAtMessage < 0) g_counts.ticksAtMessage = g_counts.ticks;
-  }
+  if (MessageName(ev) == "FROM_OUTSIDE" && g_counts.messages++ == 0)
+    g_counts.ticksAtMessage = g_counts.ticks;
   return w->result;
 }
 
 int CountTurns(KrnWindow*) {
-  g_counts.turns++;
-  // After the first tick the loop is about to wait for the second: a
-  // message now must be handled before it.
-  if (g_counts.ticks == 1 && g_counts.sender) g_counts.sender->Go();
-  if (g_counts.quitAtTicks && g_counts.ticks >= g_counts.quitAtTicks) return KRN_QUIT;
-  if (!g_counts.quitAtTicks && g_counts.ticksAtMessage >= 0) return KRN_QUIT;
-  return 1;
+  LoopCounts& c = g_counts;
+  c.turns++;
+  // Right after the first tick the loop is about to wait for the second:
+  // a message sent now must be handled before it.
+  // While counting to a number of ticks, every turn sends a message.
+  if (c.outside && (c.quitAtTicks || (c.ticks == 1 && c.messages == 0))) c.outside->Send(c.target);
+  bool done = c.quitAtTicks ? c.ticks >= c.quitAtTicks : c.messages > 0;
+  return done ? KRN_QUIT : 1;
 }
 
-class LoopWaking : public Loop {
- protected:
-  void SetUp() override {
-    Loop::SetUp();
-    g_counts = LoopCounts{};
-    interval_ = g_korrin.interval;
-    w_ = Make("waking", nullptr, CountingProc);
-    krnSetIdolingCallback(w_, CountTurns);
-    ASSERT_TRUE(krntest::WaitMapped(w_->win));
-    krntest::DrainEvents();
-  }
-  void TearDown() override {
-    g_korrin.interval = interval_;
-    Loop::TearDown();
-  }
-  KrnWindow* w_ = nullptr;
-  int interval_ = 0;
-};
-
-TEST_F(LoopWaking, AnEventWakesTheLoopLongBeforeTheTick) {
-  g_korrin.interval = 1000;  // a message would wait for this long in a loop that sleeps
-  Sender sender(w_->win);
-  sender.OneOnRequest();
-  g_counts.sender = &sender;
-  krnSetTimerEvent(w_, 1);
+// A message sent from outside while the loop waits is handled before the
+// next tick; ticks keep their Interval while messages stream in; an idle
+// loop turns once per tick.
+TEST_F(Loop, InputWakesTheLoopAndTicksKeepTheirRate) {
+  int interval = g_korrin.interval;
+  Outside outside;
+  KrnWindow* w = Make("waking", nullptr, CountingProc);
+  krnSetIdolingCallback(w, CountTurns);
+  krnSetTimerEvent(w, 1);
+  ASSERT_TRUE(krntest::WaitMapped(w->win));
+  krntest::DrainEvents();
+  g_korrin.interval = 1000;  // a message would wait this long in a loop that sleeps
+  g_counts = LoopCounts{0, 0, 0, -1, 0, &outside, w->win};
   krnMainLoop(Dpy(), nullptr);
   EXPECT_EQ(g_counts.ticksAtMessage, 1);  // handled before the second tick
-}
-
-TEST_F(LoopWaking, TicksKeepTheirRateWhileEventsStreamAndIdleTurnsAreFew) {
   g_korrin.interval = 40;
-  krnSetTimerEvent(w_, 1);
-  g_counts.quitAtTicks = 5;
+  g_counts = LoopCounts{0, 0, 0, -1, 5, nullptr, w->win};
   krnMainLoop(Dpy(), nullptr);
-  EXPECT_LE(g_counts.turns, 5 + 2);  // idle: one turn per tick
-  g_counts = LoopCounts{};
-  g_counts.quitAtTicks = 10;
-  Sender sender(w_->win);
-  sender.Stream();
+  EXPECT_LE(g_counts.turns, 5 + 2);
+  g_counts = LoopCounts{0, 0, 0, -1, 10, &outside, w->win};
   auto start = std::chrono::steady_clock::now();
   krnMainLoop(Dpy(), nullptr);
   auto elapsed = std::chrono::steady_clock::now() - start;
-  sender.Stop();
-  // Many more turns than ticks, and still no tick sooner than an Interval
-  // after the one before.
-  EXPECT_GT(g_counts.messages, g_counts.ticks);
-  EXPECT_GT(g_counts.turns, g_counts.ticks);
+  g_korrin.interval = interval;
+  EXPECT_GT(g_counts.messages, 4 * g_counts.ticks);  // a turn for every message
   EXPECT_GE(elapsed, std::chrono::milliseconds((g_counts.ticks - 1) * 40));
 }
 

@@ -73,6 +73,7 @@ class TextDialog : public ::testing::Test {
   KrnWindow* owner = nullptr;
   KrnWindow* dialog = nullptr;
   int h = krnGetCharHeight(nullptr);
+  std::vector<unsigned long> second;  // the second row at the top line 0
 
   void SetUp() override {
     owner = krnCreateWindow(Dpy(), nullptr, krnSetRect(200, 150, 600, 400), 1, "owner", nullptr);
@@ -113,6 +114,7 @@ TEST_F(TextDialog, ShowsScrollsClosesAndReopensWhereItWas) {
                   int w = krnTextWidth(reinterpret_cast<const unsigned char*>("line 0"));
                   auto text = krntest::Pixels(box->children[0]->win, 4, 2, w, h);
                   auto after = krntest::Pixels(box->children[0]->win, 4 + w, 2, 20, h);
+                  second = krntest::Pixels(box->children[0]->win, 4, 2 + h, 80, h);
                   EXPECT_GT(std::count(text.begin(), text.end(), ink), 10);
                   EXPECT_EQ(std::count(after.begin(), after.end(), ink), 0);
                   return true;
@@ -132,6 +134,11 @@ TEST_F(TextDialog, ShowsScrollsClosesAndReopensWhereItWas) {
                 },
                 krntest::Ticks(6),
                 PosIs(&dialog, 1),
+                [&] {  // the second line is now drawn at the top
+                  KrnWindow* text = BoxOf(dialog)->children[0];
+                  EXPECT_EQ(krntest::Pixels(text->win, 4, 2, 80, h), second);
+                  return true;
+                },
                 krntest::Screenshot("textdlg.png"),
                 [&] {
                   XMoveWindow(Dpy(), dialog->win, 50, 60);

@@ -92,7 +92,7 @@ struct Editor {
 };
 
 // Allocation used for everything the model owns (malloc-compatible: the
-// object array and the window record free with free()).  Tests install a
+// line array and the window record free with free()).  Tests install a
 // failing one; null restores malloc and realloc.
 struct Allocator {
   void* (*alloc)(size_t size);

@@ -50,7 +50,9 @@ struct WrapWatch {
 
 bool LetPaintThrough(void* context) {
   WrapWatch* watch = static_cast<WrapWatch*>(context);
-  krnHookEvent(g_korrin.display, nullptr);
+  // Only paint events are served: input that arrives meanwhile (a key, a
+  // click, the window manager's close request) waits for the loop.
+  krnServePaintEvents(g_korrin.display);
   if (!CheckKrnPointer(watch->window)) return false;
   TextWndData* d = Data(watch->window);
   return d && d->text == watch->text;

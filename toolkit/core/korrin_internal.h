@@ -22,4 +22,8 @@ int krnListRemove(KrnWindow*** list, KrnWindow* window);
 // Gives the window manager a window's minimum and maximum size.
 void krnSetSizeHints(Display* display, Window win, int minW, int minH, int maxW, int maxH);
 
+// Serves pending Expose, ConfigureNotify and MapNotify events of registered
+// windows; every other event stays queued in order.
+int krnServePaintEvents(Display* display);
+
 #endif

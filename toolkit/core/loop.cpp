@@ -219,6 +219,31 @@ int krnHookEvent(Display* display, KrnWindow* window) {
   return 1;
 }
 
+namespace {
+
+// Matches an Expose, ConfigureNotify or MapNotify of a registered window.
+Bool IsOwnPaintEvent(Display*, XEvent* event, XPointer) {
+  int type = event->type;
+  if (type != Expose && type != ConfigureNotify && type != MapNotify) return False;
+  return krnGetWindowFromXWindow(event->xany.window) ? True : False;
+}
+
+}  // namespace
+
+// Serves the pending repaint, resize and map events of the toolkit's windows
+// and leaves every other event queued in its order, so that input arriving
+// during short work (a status text being wrapped) is handled afterwards
+// instead of being lost.
+int krnServePaintEvents(Display* display) {
+  if (!display || !XPending(display)) return 1;
+  XEvent event;
+  while (XCheckIfEvent(display, &event, IsOwnPaintEvent, nullptr)) {
+    KrnWindow* w = krnGetWindowFromXWindow(event.xany.window);
+    if (w) krnCallWndProc(display, w, &event, 0);
+  }
+  return 1;
+}
+
 // The key of a key event, or -1: repeats closer than Interval are dropped.
 long krnGetKey(KrnWindow* window, XEvent* event) {
   if (!window || !event || !IsKeyEvent(event)) return -1;
