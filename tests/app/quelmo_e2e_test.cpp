@@ -5,6 +5,7 @@
 #include <xharness.h>
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,13 +28,15 @@ class Quelmo {
   Quelmo(const krntest::TempDir& dir, const std::vector<std::string>& args) {
     pid_ = fork();
     if (pid_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive a test that died
       if (chdir(dir.path().c_str()) != 0) _exit(98);
       std::vector<char*> argv;
       static std::string prog = getenv("KRN_QUELMO") ? getenv("KRN_QUELMO") : "quelmo";
       argv.push_back(const_cast<char*>(prog.c_str()));
       for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
-      if (!freopen(getenv("KRN_QUELMO_LOG") ? getenv("KRN_QUELMO_LOG") : "/dev/null", "w", stderr)) _exit(96);
+      if (!freopen(getenv("KRN_QUELMO_LOG") ? getenv("KRN_QUELMO_LOG") : "/dev/null", "w", stderr))
+        _exit(96);
       execv(prog.c_str(), argv.data());
       _exit(97);
     }
@@ -95,10 +98,16 @@ TEST(Quelmo, ClosingAModifiedTextAsksAndCancelKeepsItRunning) {
   ASSERT_TRUE(s.Open());
   XRectangle box = s.drv.Geometry(s.box);
   s.drv.Click(s.box, box.width / 2, 40);
-  s.drv.Type(s.box, "typed");
+  // the last letters land right of the caret's first place
+  auto shown = [&] { return s.drv.Pixels(s.box, 20, 0, 40, 20); };
+  std::vector<unsigned long> before = shown();
+  Window editor = s.drv.Child(s.box, "krnInputMltWnd_InputBox");
+  ASSERT_NE(editor, 0u);
+  s.drv.Type(editor, "typed");
+  ASSERT_TRUE(s.drv.Until([&] { return shown() != before; })) << "the typed text is not shown";
   // the typed keys made the text modified: the close asks
   s.drv.Close(s.main);
-  ASSERT_TRUE(s.drv.FindTarget("Warning"));
+  ASSERT_TRUE(s.drv.FindTarget("Warning")) << "exit status " << q.ExitStatus(0);
   s.drv.Close();  // the question's own close is its Cancel
   ASSERT_TRUE(s.drv.WaitGone("Warning"));
   EXPECT_EQ(q.ExitStatus(300), -2) << "Cancel ended the program";
