@@ -13,7 +13,28 @@
 
 namespace krntest {
 
+namespace {
+
+XErrorHandler g_previous = nullptr;
+
+// Windows come and go while the driver walks the tree (a dialog closing, a
+// program ending): a BadWindow from that race only means the window is gone.
+int IgnoreVanishedWindows(Display* display, XErrorEvent* error) {
+  if (error->error_code == BadWindow) return 0;
+  return g_previous ? g_previous(display, error) : 0;
+}
+
+void InstallErrorHandler() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  g_previous = XSetErrorHandler(IgnoreVanishedWindows);
+}
+
+}  // namespace
+
 Window Driver::Find(Window parent, const std::function<bool(const std::string&)>& match) {
+  InstallErrorHandler();
   Window root, up, *kids = nullptr, found = 0;
   unsigned int n = 0;
   if (!XQueryTree(d, parent, &root, &up, &kids, &n)) return 0;
