@@ -195,7 +195,7 @@ std::string CheckState(const Model& m, int code) {
   FUZZ_CHECK(d.text && d.text[length] == '\0', "text not terminated");
   FUZZ_CHECK(d.capacity >= length, "capacity below length");
   std::string joined;
-  FUZZ_CHECK(d.lineList && d.lines > 0 && d.lineRoom >= d.lines,
+  FUZZ_CHECK(d.lines >= 0 && d.lineRoom >= d.lines && (d.lines == 0 || d.lineList),
              "line count " + std::to_string(d.lines) + ", room " + std::to_string(d.lineRoom));
   std::vector<bool> inside = Inside(s.text, code);
   for (int i = 0; i < d.lines; i++) {

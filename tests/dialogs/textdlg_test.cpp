@@ -126,7 +126,9 @@ TEST_F(TextDialog, ShowsScrollsClosesAndReopensWhereItWas) {
                 KeyTo(&dialog, XK_Up, 1),
                 KeyTo(&dialog, XK_d, 0),
                 KeyTo(&dialog, XK_d, 0),  // stays at the first line
-                // Two presses within one Interval move one line.
+                // Two presses within one Interval move one line (once the
+                // last accepted key is more than an Interval old).
+                krntest::Ticks(3),
                 [&] {
                   krntest::TypeKey(XK_j);
                   krntest::TypeKey(XK_j);
