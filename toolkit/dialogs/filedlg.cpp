@@ -125,11 +125,10 @@ void SetFileList(Display* display, KrnWindow* list, const std::vector<fdlg::Entr
   KrnWindow* rows = krnGetAttachListWnd_ListBox(list);
   size_t n = entries.size();
   for (size_t i = 0; i + 1 < n; i++)
-    krnAddItem_ListWnd(display, rows, fdlg::RowText(entries[i]).c_str(), IconOf(entries[i]), -1,
-                       0);
+    krnAddItem_ListWnd(display, rows, fdlg::RowText(entries[i]).c_str(), IconOf(entries[i]), -1, 0);
   if (n > 0)
-    krnAddItem_ListBox(display, list, fdlg::RowText(entries[n - 1]).c_str(),
-                       IconOf(entries[n - 1]), -1);
+    krnAddItem_ListBox(display, list, fdlg::RowText(entries[n - 1]).c_str(), IconOf(entries[n - 1]),
+                       -1);
 }
 
 // Empties the list, repainting once at the end.  Deleting the rows also
