@@ -22,8 +22,9 @@ int krnListRemove(KrnWindow*** list, KrnWindow* window);
 // Gives the window manager a window's minimum and maximum size.
 void krnSetSizeHints(Display* display, Window win, int minW, int minH, int maxW, int maxH);
 
-// Serves pending Expose, ConfigureNotify and MapNotify events of registered
-// windows; every other event stays queued in order.
+// Serves the Expose, ConfigureNotify and MapNotify events of registered
+// windows at the head of the queue; the first other event and everything
+// behind it stay queued in order.
 int krnServePaintEvents(Display* display);
 
 #endif

@@ -219,27 +219,20 @@ int krnHookEvent(Display* display, KrnWindow* window) {
   return 1;
 }
 
-namespace {
-
-// Matches an Expose, ConfigureNotify or MapNotify of a registered window.
-Bool IsOwnPaintEvent(Display*, XEvent* event, XPointer) {
-  int type = event->type;
-  if (type != Expose && type != ConfigureNotify && type != MapNotify) return False;
-  return krnGetWindowFromXWindow(event->xany.window) ? True : False;
-}
-
-}  // namespace
-
-// Serves the pending repaint, resize and map events of the toolkit's windows
-// and leaves every other event queued in its order, so that input arriving
-// during short work (a status text being wrapped) is handled afterwards
-// instead of being lost.
+// Serves the repaint, resize and map events of the toolkit's windows at the
+// head of the queue, in order, and stops at the first other event, which
+// stays queued with everything behind it: input that arrives during short
+// work (a status text being wrapped) is handled afterwards instead of lost.
 int krnServePaintEvents(Display* display) {
-  if (!display || !XPending(display)) return 1;
-  XEvent event;
-  while (XCheckIfEvent(display, &event, IsOwnPaintEvent, nullptr)) {
+  if (!display) return 1;
+  while (XPending(display)) {
+    XEvent event;
+    XPeekEvent(display, &event);
+    int type = event.type;
     KrnWindow* w = krnGetWindowFromXWindow(event.xany.window);
-    if (w) krnCallWndProc(display, w, &event, 0);
+    if (!w || (type != Expose && type != ConfigureNotify && type != MapNotify)) break;
+    XNextEvent(display, &event);
+    krnCallWndProc(display, w, &event, 0);
   }
   return 1;
 }
