@@ -12,6 +12,8 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
+#include <string.h>
+
 #include <string>
 #include <vector>
 
@@ -151,6 +153,138 @@ TEST(Quelmo, TheInputBoxFollowsTheWindowAndTheHintsBoundIt) {
         << step[0] << ", " << step[1];
   }
   s.drv.Close(s.main);
+  EXPECT_EQ(q.ExitStatus(10000), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The commands from the keyboard, as a user types them.
+struct Keyboard : Session {
+  Window editor = 0;
+  bool OpenEditor() { return Open() && (editor = drv.Child(box, "krnInputMltWnd_InputBox")) != 0; }
+  void Ctrl(KeySym key) { drv.Key(editor, key, {XK_Control_L}); }
+  // A window whose title starts with prefix, anywhere on the screen.
+  Window Starting(const std::string& prefix) {
+    return drv.Wait(DefaultRootWindow(drv.d),
+                    [&](const std::string& t) { return t.compare(0, prefix.size(), prefix) == 0; });
+  }
+  std::vector<unsigned long> Top() { return drv.Pixels(editor, 0, 0, 200, 30); }
+};
+
+TEST(Quelmo, ControlSTypedNameAndReturnSaveExactlyTheText) {
+  krntest::TempDir dir;
+  Quelmo q(dir, {});
+  Keyboard k;
+  ASSERT_TRUE(k.OpenEditor());
+  k.drv.Click(k.editor, 100, 5);
+  k.drv.Type(k.editor, "hello memo");
+  k.Ctrl(XK_s);
+  Window dialog = k.Starting("Save Dialog - ");
+  ASSERT_NE(dialog, 0u);
+  k.drv.Type(dialog, "out.txt");
+  k.drv.Key(dialog, XK_Return);
+  ASSERT_TRUE(k.drv.Until([&] { return krntest::ReadFile(dir.file("out.txt")) == "hello memo\n"; }))
+      << krntest::ReadFile(dir.file("out.txt"));
+  k.Ctrl(XK_q);  // saved: Quit asks nothing
+  EXPECT_EQ(q.ExitStatus(10000), 0);
+}
+
+TEST(Quelmo, MirrorKeysRunTheSameCommands) {
+  krntest::TempDir dir;
+  Quelmo q(dir, {});
+  Keyboard k;
+  ASSERT_TRUE(k.OpenEditor());
+  const struct {
+    KeySym key;
+    const char* title;
+  } table[] = {{XK_l, "Save Dialog - "}, {XK_w, "Open Dialog - "}};
+  for (const auto& c : table) {
+    k.Ctrl(c.key);
+    Window dialog = k.Starting(c.title);
+    EXPECT_NE(dialog, 0u) << c.title;
+    k.drv.Close(dialog);
+    k.drv.Until([&] {
+      return k.drv.Find(DefaultRootWindow(k.drv.d), [&](const std::string& t) {
+        return t.compare(0, strlen(c.title), c.title) == 0;
+      }) == 0;
+    });
+  }
+  k.drv.Click(k.editor, 100, 5);
+  k.drv.Type(k.editor, "x");
+  k.Ctrl(XK_v);  // New on a modified text asks; its close is Cancel
+  ASSERT_TRUE(k.drv.FindTarget("Warning"));
+  k.drv.Close();
+  ASSERT_TRUE(k.drv.WaitGone("Warning"));
+  k.Ctrl(XK_p);  // Quit asks too; OK ends the program and writes nothing
+  ASSERT_TRUE(k.drv.FindTarget("Warning"));
+  k.drv.Key(k.drv.target, XK_Return);
+  EXPECT_EQ(q.ExitStatus(10000), 0);
+}
+
+TEST(Quelmo, LockModeScrollsWithLettersAndKeepsTheText) {
+  krntest::TempDir dir;
+  std::string text;
+  for (int i = 0; i < 80; i++) text += "line " + std::to_string(i) + "\n";
+  krntest::WriteFile(dir.file("long.txt"), text);
+  Quelmo q(dir, {"long.txt"});
+  Keyboard k;
+  ASSERT_TRUE(k.OpenEditor());
+  std::vector<unsigned long> first = k.Top();
+  k.Ctrl(XK_c);                 // lock
+  k.drv.Type(k.editor, "bmz");  // letters that are no command
+  k.drv.Key(k.editor, XK_j);
+  ASSERT_TRUE(k.drv.Until([&] { return k.Top() != first; })) << "j did not scroll";
+  std::vector<unsigned long> second = k.Top();
+  k.drv.Key(k.editor, XK_J, {XK_Shift_L});  // Shift+J does nothing
+  k.drv.Key(k.editor, XK_k);
+  ASSERT_TRUE(k.drv.Until([&] { return k.Top() == first; })) << "k did not scroll back";
+  k.drv.Key(k.editor, XK_f);
+  ASSERT_TRUE(k.drv.Until([&] { return k.Top() == second; })) << "f is not j's mirror";
+  k.drv.Key(k.editor, XK_d);
+  ASSERT_TRUE(k.drv.Until([&] { return k.Top() == first; }));
+  // the letters typed while locked changed nothing: closing asks nothing
+  k.Ctrl(XK_c);  // unlock
+  k.drv.Close(k.main);
+  EXPECT_EQ(q.ExitStatus(10000), 0);
+}
+
+TEST(Quelmo, OpenHelpAndAboutFromTheKeyboard) {
+  krntest::TempDir dir;
+  krntest::WriteFile(dir.file("memo.txt"), "opened file\n");
+  Quelmo q(dir, {});
+  Keyboard k;
+  ASSERT_TRUE(k.OpenEditor());
+  std::vector<unsigned long> empty = k.Top();
+  k.Ctrl(XK_o);
+  Window open = k.Starting("Open Dialog - ");
+  ASSERT_NE(open, 0u);
+  k.drv.Type(open, "memo.txt");
+  k.drv.Key(open, XK_Return);
+  EXPECT_TRUE(k.drv.Until([&] { return k.Top() != empty; })) << "the opened text is not shown";
+
+  // Help opens where it was closed the time before.
+  k.Ctrl(XK_h);
+  ASSERT_TRUE(k.drv.FindTarget("Quelmo Help"));
+  XMoveWindow(k.drv.d, k.drv.target, 30, 40);
+  XSync(k.drv.d, False);
+  k.drv.Until([&] { return k.drv.Geometry(k.drv.target).x == 30; });
+  k.drv.Key(k.drv.target, XK_Return);
+  ASSERT_TRUE(k.drv.WaitGone("Quelmo Help"));
+  k.Ctrl(XK_g);  // the mirror key
+  ASSERT_TRUE(k.drv.FindTarget("Quelmo Help"));
+  XRectangle again = k.drv.Geometry(k.drv.target);
+  EXPECT_EQ(again.x, 30);
+  EXPECT_EQ(again.y, 40);
+  k.drv.Key(k.drv.target, XK_Return);
+  ASSERT_TRUE(k.drv.WaitGone("Quelmo Help"));
+
+  k.Ctrl(XK_a);
+  ASSERT_TRUE(k.drv.FindTarget("Quelmo About"));
+  k.drv.Key(k.drv.target, XK_Return);
+  ASSERT_TRUE(k.drv.WaitGone("Quelmo About"));
+  k.Ctrl(XK_q);  // nothing modified: Quit asks nothing
   EXPECT_EQ(q.ExitStatus(10000), 0);
 }
 
