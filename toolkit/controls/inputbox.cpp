@@ -88,12 +88,6 @@ void Layout(Display* display, KrnWindow* box, int width, int height) {
     XMoveResizeWindow(display, scroll->win, s.x, s.y, s.width, s.height);
 }
 
-// Runs a child's procedure with the carried-in result.
-int Pass(Display* display, KrnWindow* child, XEvent* event, int result) {
-  child->result = result;
-  return child->wndProc(display, child, event);
-}
-
 }  // namespace
 
 // The box's procedure: events of the scroll bar go to it, every event goes
@@ -105,11 +99,11 @@ int WndProc_InputBox(Display* display, KrnWindow* box, XEvent* event) {
   KrnWindow *editor = EditorOf(box), *scroll = ScrollOf(box);
   if (editor) ShareContextMenu(box, editor);
   if (scroll && event->xany.window == scroll->win) {
-    result = Pass(display, scroll, event, result);
+    result = krnPassEvent(display, scroll, event, result);
     if (!CheckKrnPointer(box)) return result;
   }
   if ((editor = EditorOf(box))) {
-    result = Pass(display, editor, event, result);
+    result = krnPassEvent(display, editor, event, result);
     if (!CheckKrnPointer(box)) return result;
   }
   if (event->xany.window != box->win) return result;

@@ -66,12 +66,6 @@ void Layout(KrnWindow* box, int width, int height) {
     XMoveResizeWindow(display, scroll->win, s.x, s.y, s.width, s.height);
 }
 
-// Runs a child's procedure with the carried-in result.
-int Pass(Display* display, KrnWindow* child, XEvent* event, int result) {
-  child->result = result;
-  return child->wndProc(display, child, event);
-}
-
 }  // namespace
 
 // The box's procedure: every event goes to the scroll bar and the text
@@ -80,13 +74,13 @@ int WndProc_TextBox(Display* display, KrnWindow* box, XEvent* event) {
   if (!Data(box) || !event) return box ? box->result : 0;
   int result = box->result;
   if (KrnWindow* scroll = ScrollOf(box)) {
-    result = Pass(display, scroll, event, result);
+    result = krnPassEvent(display, scroll, event, result);
     if (!CheckKrnPointer(box)) return result;
     if (result != ConfigureNotify && TextOf(box))
       krnSetPos_TextWnd(TextOf(box), krnGetPos_ScrollBar(scroll));
   }
   if (KrnWindow* text = TextOf(box)) {
-    result = Pass(display, text, event, result);
+    result = krnPassEvent(display, text, event, result);
     if (!CheckKrnPointer(box)) return result;
     if (event->type == ConfigureNotify && event->xany.window == text->win &&
         event->xconfigure.window == text->win)

@@ -27,4 +27,11 @@ void krnSetSizeHints(Display* display, Window win, int minW, int minH, int maxW,
 // behind it stay queued in order.
 int krnServePaintEvents(Display* display);
 
+// Runs a child control's procedure with the carried-in result, as a
+// composite control hands its children the events it receives.
+inline int krnPassEvent(Display* display, KrnWindow* child, XEvent* event, int result) {
+  child->result = result;
+  return child->wndProc(display, child, event);
+}
+
 #endif
