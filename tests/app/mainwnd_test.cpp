@@ -1,7 +1,7 @@
-// Loading and saving the memo pad's file, in the process: the main window is
-// built as the program builds it, files are loaded and saved with
-// TakeInText/TakeOutText, and the error dialogs are answered by a forked
-// driver with real key input.
+// The memo pad's main window in the process, built as the program builds
+// it: files loaded and saved with TakeInText/TakeOutText (the error dialogs
+// answered by a forked driver with real key input), and the lock command
+// with the keys that scroll in lock mode.
 #include <xdriver.h>
 #include <xharness.h>
 
@@ -12,6 +12,7 @@
 
 #include <string>
 
+#include "controls/menu.h"
 #include "quelmo.h"
 
 KRN_X_ENVIRONMENT(24, true);
@@ -26,7 +27,7 @@ using krntest::WriteFile;
 const std::string kEuc = "\xc6\xfc\xcb\xdc\xb8\xec";
 const std::string kSjis = "\x93\xfa\x96\x7b\x8c\xea";
 
-class TextFile : public ::testing::Test {
+class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(getcwd(oldDir_, sizeof oldDir_), oldDir_);
@@ -70,7 +71,7 @@ class TextFile : public ::testing::Test {
   KrnWindow* box_ = nullptr;
 };
 
-TEST_F(TextFile, LoadingLabelsTheCodeInTheStatusLine) {
+TEST_F(MainWindow, LoadingLabelsTheCodeInTheStatusLine) {
   struct Case {
     const char* name;
     std::string bytes;
@@ -95,7 +96,7 @@ TEST_F(TextFile, LoadingLabelsTheCodeInTheStatusLine) {
   EXPECT_EQ(Text(), kEuc + kEuc + "\n");
 }
 
-TEST_F(TextFile, StartingWithoutANameKeepsTheWelcomeAndAnEmptyText) {
+TEST_F(MainWindow, StartingWithoutANameKeepsTheWelcomeAndAnEmptyText) {
   EXPECT_EQ(TakeInText(""), 0);
   EXPECT_EQ(StatusLine(),
             "Welcome to quelmo!!!(\xa4\xa4\xa4\xe9\xa4\xc3\xa4\xb7\xa4\xe3\xa1\xbc\xa4\xa4)");
@@ -103,7 +104,7 @@ TEST_F(TextFile, StartingWithoutANameKeepsTheWelcomeAndAnEmptyText) {
   EXPECT_STREQ(g_cFileName, "");
 }
 
-TEST_F(TextFile, CarriageReturnsAreDroppedAndASaveWritesLineFeeds) {
+TEST_F(MainWindow, CarriageReturnsAreDroppedAndASaveWritesLineFeeds) {
   WriteFile("dos.txt", "one\r\ntwo\r\n");
   ASSERT_EQ(TakeInText("dos.txt"), 1);
   EXPECT_EQ(StatusLine(), "10 bytes [dos.txt] - ASCII");
@@ -114,7 +115,7 @@ TEST_F(TextFile, CarriageReturnsAreDroppedAndASaveWritesLineFeeds) {
 }
 
 // Every refused load leaves text, name, status and modified flag alone.
-TEST_F(TextFile, ARefusedLoadChangesNothing) {
+TEST_F(MainWindow, ARefusedLoadChangesNothing) {
   WriteFile("kept.txt", "kept\n");
   ASSERT_EQ(TakeInText("kept.txt"), 1);
   krnAddText_InputBox(box_, "x");
@@ -139,7 +140,7 @@ TEST_F(TextFile, ARefusedLoadChangesNothing) {
 }
 
 // A save whose bytes do not reach the disk is reported, not taken as done.
-TEST_F(TextFile, AFailedWriteIsReportedAndKeepsTheTextModified) {
+TEST_F(MainWindow, AFailedWriteIsReportedAndKeepsTheTextModified) {
   WriteFile("kept.txt", "kept\n");
   ASSERT_EQ(TakeInText("kept.txt"), 1);
   krnAddText_InputBox(box_, "more");
@@ -159,6 +160,53 @@ TEST_F(TextFile, AFailedWriteIsReportedAndKeepsTheTextModified) {
     EXPECT_EQ(StatusLine(), status) << path;
   }
   EXPECT_EQ(ReadFile("kept.txt"), "kept\n");
+}
+
+// Lock and unlock: the menu's check mark, the tool bar's toggle and the
+// status line follow the input box's lock.
+TEST_F(MainWindow, LockTogglesCheckMarkButtonAndStatus) {
+  KrnWindow* menu = krnGetWindow("MenuWnd");
+  KrnWindow* tools = krnGetWindow("ToolBar");
+  auto checked = [&] {
+    return static_cast<MenuItem*>(static_cast<MenuData*>(menu->option)->items[8])->checked;
+  };
+  const std::string locked =
+      "\xc6\xfe\xce\xcf\xa5\xed\xa5\xc3\xa5\xaf\xa4\xb5\xa4\xec\xa4\xc6\xa4\xde\xa4\xb9"
+      "(jkhl\xa4\xc7\xa5\xb9\xa5\xaf\xa5\xed\xa1\xbc\xa5\xeb\xa4\xc7\xa4\xad\xa4\xde\xa4\xb9 - vi "
+      "mode)";
+  const std::string unlocked = "\xc6\xfe\xce\xcf\xa4\xc7\xa4\xad\xa4\xde\xa4\xb9";
+  for (int lock : {1, 0, 1}) {
+    EXPECT_EQ(OnMenuLock(nullptr, 0, 0, 0), 1);
+    EXPECT_EQ(krnGetLock_InputBox(box_), lock);
+    EXPECT_EQ(checked(), lock);
+    EXPECT_EQ(krnGetButton_ToolBar(tools, 2), lock);
+    EXPECT_EQ(StatusLine(), lock ? locked : unlocked);
+  }
+}
+
+// In lock mode j and f scroll down one line until the last line is in view,
+// k and d back up to the first; capitals and other letters do nothing.
+TEST_F(MainWindow, LockModeKeysScrollWithinTheText) {
+  std::string text;
+  for (int i = 0; i < 60; i++) text += "line " + std::to_string(i) + "\n";
+  WriteFile("long.txt", text);
+  ASSERT_EQ(TakeInText("long.txt"), 1);
+  OnMenuLock(nullptr, 0, 0, 0);
+  auto press = [&](KeySym key, unsigned int state = 0) {
+    XEvent ev = krntest::KeyEvent(main_->win, key, state);
+    return OnKeyEvent(main_, &ev, key);
+  };
+  int total = krnGetLines_InputBox(box_), page = krnGetLinesOfPage_InputBox(box_);
+  ASSERT_GT(total, page + 2);
+  press(XK_J, ShiftMask);
+  EXPECT_EQ(krnGetPos_InputBox(box_), 0);
+  for (int i = 0; i < total; i++) press(i % 2 ? XK_j : XK_f);
+  EXPECT_EQ(krnGetPos_InputBox(box_), total - page - 1) << "stops with the last line in view";
+  for (int i = 0; i < total; i++) press(i % 2 ? XK_k : XK_d);
+  EXPECT_EQ(krnGetPos_InputBox(box_), 0);
+  press(XK_b);
+  EXPECT_EQ(Text(), text) << "a letter typed while locked changes nothing";
+  EXPECT_EQ(krnIsUpdate_InputBox(box_), 0);
 }
 
 }  // namespace
