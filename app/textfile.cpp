@@ -64,8 +64,14 @@ void SetStatus(const char* text, long size, const char* path) {
   krnSetStatus_MenuBar(krnGetWindow("MenuBar"), status);
 }
 
+// Records the current file name.  A name too long for it is not cut (a cut
+// name is another file, which Save as would then propose): the text is
+// left untitled instead.
 void SetFileName(const char* path) {
-  snprintf(g_cFileName, sizeof g_cFileName, "%s", path);
+  size_t length = strlen(path);
+  if (length >= sizeof g_cFileName) length = 0;
+  memcpy(g_cFileName, path, length);
+  g_cFileName[length] = '\0';
 }
 
 // Reads a whole regular file; null (and errno-free) when it cannot be read.

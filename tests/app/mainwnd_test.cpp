@@ -209,4 +209,17 @@ TEST_F(MainWindow, LockModeKeysScrollWithinTheText) {
   EXPECT_EQ(krnIsUpdate_InputBox(box_), 0);
 }
 
+// A path longer than the current-name buffer loads and saves, but leaves the
+// text untitled rather than recording a cut name (another file).
+TEST_F(MainWindow, AnOverlongPathIsNotRecordedCut) {
+  std::string dir(200, 'd'), path = dir + "/" + std::string(100, 'f') + ".txt";
+  ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
+  WriteFile(path, "long\n");
+  EXPECT_EQ(TakeInText(path.c_str()), 1);
+  EXPECT_EQ(Text(), "long\n");
+  EXPECT_STREQ(g_cFileName, "");
+  EXPECT_EQ(TakeOutText(path.c_str()), 1);
+  EXPECT_STREQ(g_cFileName, "");
+}
+
 }  // namespace
