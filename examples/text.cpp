@@ -1,0 +1,44 @@
+// Example: a read-only text box and an editor in an input box.  Type in the
+// editor below; "Show" copies what you typed into the text box above, which
+// wraps it to its width and scrolls it.  Closing the window ends the event
+// loop.
+#include <korrin.h>
+
+#include <string>
+
+namespace {
+
+// The input box's text is its own (not NUL-terminated); copy it by length.
+int OnShow(KrnWindow*, int, long, long) {
+  KrnWindow* editor = krnGetWindow("Editor");
+  const char* text = krnGetText_InputBox(editor);
+  std::string copy(text ? text : "", text ? krnGetLength_InputBox(editor) : 0);
+  krnSetText_TextBox(krnGetWindow("Viewer"), copy.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Display* display = krnOpenDisplay(argc, argv);
+  if (!display) return 1;
+  KrnWindow* main =
+      krnCreateWindow(display, nullptr, krnSetRect(0, 0, 400, 330), 1, "Text example", nullptr);
+  if (!main) {
+    krnCloseDisplay(display);
+    return 1;
+  }
+  krnCreateWindow_TextBox(display, main, krnSetRect(10, 10, 380, 110), "Viewer",
+                          "A text box shows a read-only text, wrapped to its width.\n"
+                          "Type in the editor below, then press Show.");
+  krnCreateWindow_Button(display, main, krnSetRect(10, 128, 80, 26), "Show", nullptr, OnShow);
+  const char kStart[] = "Edit me.\nThe input box is a multi-line editor with a scroll bar.\n";
+  krnCreateWindow_InputBox(display, main, krnSetRect(10, 162, 380, 158), "Editor", kStart,
+                           sizeof kStart - 1, 0);
+
+  krnCenteringWnd(display, nullptr, main);
+  krnMainLoop(display, main);
+  krnDestroyWindow(display, main);
+  krnCloseDisplay(display);
+  return 0;
+}
