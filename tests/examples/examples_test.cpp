@@ -8,6 +8,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ const Example kExamples[] = {
     {"text", "Text example"},
     {"filedialog", "File dialog example"},
 };
+
+void PrintTo(const Example& ex, std::ostream* os) {
+  *os << ex.program;
+}
 
 class Examples : public ::testing::TestWithParam<Example> {};
 
