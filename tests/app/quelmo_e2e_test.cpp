@@ -3,9 +3,7 @@
 // through the window manager's protocol, watched from a second client.
 #include <xdriver.h>
 #include <xharness.h>
-#include <xprocess.h>
-
-#include <stdlib.h>
+#include <xquelmo.h>
 
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -21,13 +19,7 @@ namespace {
 
 using krntest::Driver;
 
-// One running quelmo in a scratch directory, its stderr in $KRN_QUELMO_LOG.
-class Quelmo : public krntest::Process {
- public:
-  Quelmo(const krntest::TempDir& dir, const std::vector<std::string>& args)
-      : Process(dir.path(), getenv("KRN_QUELMO") ? getenv("KRN_QUELMO") : "quelmo", args,
-                getenv("KRN_QUELMO_LOG")) {}
-};
+using krntest::Quelmo;
 
 struct Session {
   Driver drv;
