@@ -7,6 +7,12 @@
 #include <xdriver.h>
 #include <xharness.h>
 
+#include <signal.h>
+#include <stdio.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
 
