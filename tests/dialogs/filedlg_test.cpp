@@ -187,7 +187,12 @@ TEST_F(FileDialog, CancelAndCloseReturnEmptyAndTheNextCallOpensAsTheLastClosed) 
     if (!d.ClickNamed(dlg, "all")) return 1;
     XMoveWindow(d.d, dlg, 120, 90);
     XSync(d.d, False);
+    Window cancel = d.Child(dlg, "Cancel");
+    XRectangle before = d.Geometry(cancel);
     XResizeWindow(d.d, dlg, 400, 420);
+    XSync(d.d, False);
+    // The resize lays the buttons out again: click Cancel once it has moved.
+    d.Until([&] { return d.Geometry(cancel).x != before.x; }, 3000);
     return d.ClickNamed(dlg, "Cancel") ? 0 : 2;
   });
   EXPECT_EQ(status, 0);
