@@ -35,8 +35,6 @@ const char kLocked[] =
 const char kAboutText[] =
     ">>> Korrin Memo Pad <<<\n- Ver00.10 since 2000.09 -\n- by the Korrin developers -\n";
 
-constexpr int kLockItem = 8;    // index of "Lock" in "MenuWnd", separators counted
-constexpr int kLockButton = 2;  // the "Lock" toggle of the tool bar
 constexpr int kNameSize = 4096;
 
 // Extensions offered by the open and save dialogs.

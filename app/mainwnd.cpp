@@ -53,7 +53,6 @@ const Item kToolButtons[] = {
     {"Lock", OnMenuLock, -1},
     {"Exit", OnMenuQuit, -1},
 };
-constexpr int kLockButton = 2;
 
 KrnImage* Image(int slot) {
   return slot < 0 ? nullptr : g_korrin.images[slot];

@@ -14,6 +14,10 @@ constexpr long kMaxTextBytes = 2048000;
 // Message dialog styles: question with OK and Cancel; error with OK.
 constexpr int kQuestionStyle = 19;
 constexpr int kErrorStyle = 81;
+// Index of "Lock" in "MenuWnd" (separators counted) and of the tool bar's
+// "Lock" toggle.
+constexpr int kLockItem = 8;
+constexpr int kLockButton = 2;
 // "Text Modified!! Quit OK?" with its Japanese line.
 extern const char kQuitQuestion[];
 

@@ -55,10 +55,8 @@ void ShowError(const char* format, const char* path) {
 
 // Status line: byte count, path and the code label of the text.
 void SetStatus(const char* text, long size, const char* path) {
-  char label[112];
-  snprintf(label, sizeof label, "%s",
-           CodeLabel(krnCheckCharCode(reinterpret_cast<const unsigned char*>(text),
-                                      static_cast<int>(size))));
+  const char* label = CodeLabel(
+      krnCheckCharCode(reinterpret_cast<const unsigned char*>(text), static_cast<int>(size)));
   char status[256];
   snprintf(status, sizeof status, "%ld bytes [%s] - %s", size, path, label);
   krnSetStatus_MenuBar(krnGetWindow("MenuBar"), status);
@@ -74,7 +72,7 @@ void SetFileName(const char* path) {
   g_cFileName[length] = '\0';
 }
 
-// Reads a whole regular file; null (and errno-free) when it cannot be read.
+// Reads a whole regular file; null when it cannot be read or no memory is left.
 // size receives the number of bytes actually read.
 char* ReadWhole(FILE* f, long expected, long* size) {
   char* buffer = static_cast<char*>(malloc(static_cast<size_t>(expected) + 1));
