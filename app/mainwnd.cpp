@@ -118,6 +118,9 @@ int WndProc_Main(Display* display, KrnWindow* window, XEvent* event) {
     case KRN_EV_REDRAW:
       Draw_Main(display, window);
       break;
+    case KRN_EV_TIMER:
+      CheckEmergencySave();
+      break;
   }
   return result;
 }
@@ -157,7 +160,8 @@ int MainLoop(Display* display) {
   g_pText = nullptr;
   KrnWindow* main = CreateMainWindow(display);
   if (!main) return 1;
-  TakeInText(g_cFileName);
+  InstallEmergencySave(main);
+  TakeInFirstText(g_cFileName);
   krnMainLoop(display, main);
   free(g_pText);
   g_pText = nullptr;

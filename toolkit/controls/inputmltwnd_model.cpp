@@ -347,7 +347,7 @@ char* NormalizedText(const char* data, int size, int* outLength) {
   int n = 0;
   char* copy = ConvertCharCode(data, size, &n);
   if (data && size >= 1 && !copy) return nullptr;
-  if (n > kMaxTextSize) {
+  if (LimitedSize(copy, n) > kMaxTextSize) {
     fprintf(stderr, "Error: Too large text. Less than %d kbyes.\n", kMaxTextSize / 1000);
     n = 0;
   }
@@ -554,6 +554,12 @@ int Replace(Editor& e, int start, int count, const char* bytes, int n) {
   InputMltWndData* d = e.d;
   if (start < 0 || count < 0 || n < 0 || start + count > d->length) return 0;
   int oldLength = d->length, newLength = oldLength - count + n;
+  // The text never grows past what a load takes again (its final newline
+  // not counted), so that whatever is saved opens again.
+  if (n > count && newLength - 1 > kMaxTextSize) {
+    fprintf(stderr, "Error: Too large text. Less than %d kbyes.\n", kMaxTextSize / 1000);
+    return 0;
+  }
   char* removed = count > 0 ? CopyBytes(d->text + start, count) : nullptr;
   if (count > 0 && !removed) {
     NoMemory();
@@ -625,7 +631,7 @@ int InsertAtCaret(Editor& e, const char* s, int n) {
 
 int SetText(Editor& e, const char* data, int size) {
   InputMltWndData* d = e.d;
-  if (size > kMaxTextSize) {
+  if (data && LimitedSize(data, size) > kMaxTextSize) {
     fprintf(stderr, "Error: Too large text. Less than %d kbyes.\n", kMaxTextSize / 1000);
     return -1;
   }
