@@ -6,8 +6,6 @@
 #include <xharness.h>
 
 #include <dirent.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -289,15 +287,12 @@ TEST_F(MainWindow, AWriteThatFailsPartWayLeavesTheOldFileWhole) {
   ASSERT_EQ(TakeInText("kept.txt"), 1);
   krnAddText_InputBox(box_, std::string(100000, 'x').c_str());
   krnSetUpdateFlag_InputBox(box_, 1);
-  rlimit old, small;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-  small = old;
-  small.rlim_cur = 8192;
-  signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   int result = -1;
-  bool shown = ExpectError([&] { result = TakeOutText("kept.txt"); });
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
+  bool shown = false;
+  {
+    krntest::FileSizeLimit limit(8192);
+    shown = ExpectError([&] { result = TakeOutText("kept.txt"); });
+  }
   EXPECT_TRUE(shown);
   EXPECT_EQ(result, 0);
   EXPECT_EQ(ReadFile("kept.txt"), "kept\n");

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <korrin.h>
 
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -226,16 +224,14 @@ TEST_F(RcFile, FileThatExistsButCannotBeReadIsNotCreated) {
 TEST_F(RcFile, AFailedWriteLeavesTheFileWholeAndALinkStaysALink) {
   std::string big(200, 'v'), before = "[G]\nA=1\n" + std::string(5000, '#') + "\n";
   WriteFile(path_, before);
-  rlimit old, small;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-  small = old;
-  small.rlim_cur = 4096;
-  signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  testing::internal::CaptureStderr();
-  int result = krnSetRCFileValue(path_.c_str(), "G", "A", big.c_str());
-  std::string said = testing::internal::GetCapturedStderr();
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
+  int result;
+  std::string said;
+  {
+    krntest::FileSizeLimit limit(4096);
+    testing::internal::CaptureStderr();
+    result = krnSetRCFileValue(path_.c_str(), "G", "A", big.c_str());
+    said = testing::internal::GetCapturedStderr();
+  }
   EXPECT_EQ(0, result);
   EXPECT_EQ("Error: Can't write rc file (" + path_ + ")\n", said);
   EXPECT_EQ(before, ReadFile(path_));

@@ -5,8 +5,6 @@
 #include <korrin.h>
 
 #include <dirent.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,16 +53,13 @@ TEST(SafeFile, WritesExactlyTheBytesAndKeepsThePermissionBits) {
 
 TEST(SafeFile, AWriteThatFailsPartWayLeavesTheOldFileWhole) {
   krntest::TempDir dir;
-  std::string path = dir.file("a.txt"), link = dir.file("hard.txt");
+  std::string path = dir.file("a.txt");
   WriteFile(path, "old\n");
-  rlimit old, small;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-  small = old;
-  small.rlim_cur = 4096;
-  signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  bool written = Replace(path, std::string(10000, 'n'));
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
+  bool written;
+  {
+    krntest::FileSizeLimit limit(4096);
+    written = Replace(path, std::string(10000, 'n'));
+  }
   EXPECT_FALSE(written);
   EXPECT_EQ(ReadFile(path), "old\n");
   EXPECT_EQ(Entries(dir.path()), 1);
