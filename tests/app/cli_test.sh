@@ -17,7 +17,7 @@ out=$("$KRN_QUELMO" -display nowhere:99 2>&1); rc=$?
 check "unreachable display exits 1" '[ $rc -eq 1 ]'
 check "unreachable display message" '[ "$out" = "Error: [nowhere:99] can'"'"'t open display." ]'
 
-long=$(printf 'n%.0s' $(seq 300))
+long=$(printf 'n%.0s' $(seq 1100))
 out=$(timeout 5 "$KRN_QUELMO" "$long" 2>&1); rc=$?
 check "an over-long file name is refused with one error line" '[ $(printf "%s\n" "$out" | grep -c "^Error: ") -eq 1 ]'
 check "and the program still runs (ends normally or is still running)" '[ $rc -eq 0 ] || [ $rc -eq 124 ]'

@@ -77,6 +77,14 @@ TEST(SafeFile, ALinkIsFollowedAndHardLinksAreWrittenInPlace) {
   ASSERT_EQ(lstat(soft.c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link was replaced by a file";
   EXPECT_EQ(ReadFile(target), "through the link\n");
+  std::string dangling = dir.file("dangling.txt");
+  ASSERT_EQ(symlink("created.txt", dangling.c_str()), 0);
+  EXPECT_TRUE(Replace(dangling, "created\n"));
+  EXPECT_EQ(ReadFile(dir.file("created.txt")), "created\n");
+  ASSERT_EQ(lstat(dangling.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(unlink(dangling.c_str()), 0);
+  ASSERT_EQ(unlink(dir.file("created.txt").c_str()), 0);
 
   std::string hard = dir.file("hard.txt");
   ASSERT_EQ(link(target.c_str(), hard.c_str()), 0);

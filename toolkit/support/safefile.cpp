@@ -47,13 +47,16 @@ bool Sync(int fd) {
 }
 
 // The file a name stands for: symbolic links followed to the file they
-// point to, so that saving through a link keeps the link.  A link whose
-// target does not exist yet is written through as it is.
-std::string Target(const char* path) {
+// point to, so that saving through a link keeps the link.  False for a
+// link whose target cannot be resolved (it does not exist yet).
+bool Target(const char* path, std::string* target) {
   char resolved[PATH_MAX];
   struct stat st;
-  if (lstat(path, &st) == 0 && S_ISLNK(st.st_mode) && realpath(path, resolved)) return resolved;
-  return path;
+  *target = path;
+  if (lstat(path, &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+  if (!realpath(path, resolved)) return false;
+  *target = resolved;
+  return true;
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -110,7 +113,9 @@ int krnReplaceFile(const char* path, const char* data, long size) {
     errno = EINVAL;
     return 0;
   }
-  std::string target = Target(path);
+  std::string target;
+  // A dangling link is written through, which creates the file it names.
+  if (!Target(path, &target)) return WriteInPlace(path, data, size_t(size));
   struct stat st;
   bool exists = stat(target.c_str(), &st) == 0;
   // A rename would split other hard links from this name, and cannot
