@@ -286,6 +286,7 @@ typedef struct KrnKorrin {
   GC gcFill;
   GC gcText;
   GC gcTextKanji;
+  int undoSize; /* UndoSize: KB of undo history per editor */
 } KrnKorrin;
 
 extern KrnKorrin g_korrin;
@@ -689,6 +690,31 @@ int krnSetEventCallback_InputMltWnd(KrnWindow* window, KrnEventCallback callback
 int krnIsUpdate_InputMltWnd(KrnWindow* window);
 int krnSetUpdateFlag_InputMltWnd(KrnWindow* window, int flag);
 
+/* Undo and redo: every change of the text is kept as a step (typed text,
+ * BackSpace and Delete runs merge until the caret moves) in a history capped
+ * by the UndoSize setting; krnSetText_InputMltWnd empties it, and
+ * krnSetUpdateFlag_InputMltWnd(window, 0) marks the saved state, at which an
+ * undo or redo clears the modified flag again.  1 when a step was undone or
+ * redone (the callback then hears KRN_EDITED), 0 when there was none. */
+int krnUndo_InputMltWnd(KrnWindow* window);
+int krnRedo_InputMltWnd(KrnWindow* window);
+int krnCanUndo_InputMltWnd(KrnWindow* window);
+int krnCanRedo_InputMltWnd(KrnWindow* window);
+
+/* Search flags and results.  A match never starts or ends inside a two-byte
+ * character; without KRN_FIND_MATCHCASE ASCII letters match either case. */
+enum { KRN_FIND_BACKWARD = 1, KRN_FIND_MATCHCASE = 2 };
+enum { KRN_NOT_FOUND = 0, KRN_FOUND = 1, KRN_FOUND_WRAPPED = 2 };
+
+/* Selects the next match (from the selection's end; backwards from its
+ * start), wrapping around the text once, and scrolls it into view:
+ * KRN_FOUND, KRN_FOUND_WRAPPED or KRN_NOT_FOUND. */
+int krnFind_InputMltWnd(KrnWindow* window, const char* text, int flags);
+/* Replaces the selection with `with` when it is a match of text: 1, else 0. */
+int krnReplace_InputMltWnd(KrnWindow* window, const char* text, const char* with, int flags);
+/* Replaces every match as one undo step: the count, or -1 on failure. */
+int krnReplaceAll_InputMltWnd(KrnWindow* window, const char* text, const char* with, int flags);
+
 /* ------------------------------------------------------------------------ */
 /* Scroll bar                                                               */
 /* ------------------------------------------------------------------------ */
@@ -751,6 +777,13 @@ int krnSetEventCallback_InputBox(KrnWindow* box, KrnEventCallback callback);
 int krnIsUpdate_InputBox(KrnWindow* box);
 int krnSetUpdateFlag_InputBox(KrnWindow* box, int flag);
 KrnWindow* krnGetAttachInputWnd_InputBox(KrnWindow* box);
+int krnUndo_InputBox(KrnWindow* box);
+int krnRedo_InputBox(KrnWindow* box);
+int krnCanUndo_InputBox(KrnWindow* box);
+int krnCanRedo_InputBox(KrnWindow* box);
+int krnFind_InputBox(KrnWindow* box, const char* text, int flags);
+int krnReplace_InputBox(KrnWindow* box, const char* text, const char* with, int flags);
+int krnReplaceAll_InputBox(KrnWindow* box, const char* text, const char* with, int flags);
 
 /* ------------------------------------------------------------------------ */
 /* Single-line input window (InputWnd)                                      */
