@@ -1064,6 +1064,32 @@ int krnAboutDialog(Display* display, KrnWindow* parent, const char* title, const
 int WndProc_AboutDlg(Display* display, KrnWindow* dialog, XEvent* event);
 
 /* ------------------------------------------------------------------------ */
+/* Find dialog                                                              */
+/* ------------------------------------------------------------------------ */
+
+/* Codes the find dialog's callback hears: KRN_SEARCHED with the search's
+ * result (KRN_FOUND, KRN_FOUND_WRAPPED, KRN_NOT_FOUND), KRN_REPLACED with
+ * the number of matches replaced (-1: the text is locked). */
+enum { KRN_SEARCHED = 610, KRN_REPLACED = 611 };
+
+/* Opens the modeless find dialog over owner for target (a multi-line editor
+ * or an input box), or raises the open one: a field for the text, one for
+ * the replacement, Next, Previous, "Match case", Replace, Replace all (one
+ * undo step) and Close; Return finds the next match, Shift+Return the one
+ * before, Escape closes.  The dialog has no loop of its own: the
+ * application's krnMainLoop must run over all top-level windows (null).
+ * Returns the dialog, or null. */
+KrnWindow* krnFindDialog(Display* display, KrnWindow* owner, KrnWindow* target,
+                         KrnEventCallback callback);
+int WndProc_FindDlg(Display* display, KrnWindow* dialog, XEvent* event);
+/* Closes the dialog (null: whichever is open); 1, or 0 when none was. */
+int krnCloseFindDialog(KrnWindow* dialog);
+/* Repeats the last search made in the dialog (also after it was closed) on
+ * target, forwards or with KRN_FIND_BACKWARD: its result, or -1 when there
+ * was none. */
+int krnFindAgain_FindDialog(KrnWindow* target, int flags);
+
+/* ------------------------------------------------------------------------ */
 /* Text dialog                                                              */
 /* ------------------------------------------------------------------------ */
 
