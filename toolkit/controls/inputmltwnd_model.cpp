@@ -406,7 +406,11 @@ int InitText(Editor& e, const char* data, int size) {
   memset(e.d, 0, sizeof *e.d);
   if (!InstallText(e, data, size)) return 0;
   // Without memory for a history the editor works on, without undo.
-  e.d->undo = new (std::nothrow) undo::History;
+  try {
+    e.d->undo = new undo::History;
+  } catch (const std::bad_alloc&) {
+    e.d->undo = nullptr;
+  }
   return 1;
 }
 

@@ -66,9 +66,13 @@ int Search(KrnWindow* dialog, int backward) {
   return Report(dialog, KRN_SEARCHED, found);
 }
 
-// The editor to replace in, or null (with the bell and a report of -1)
-// while its text is locked.
-KrnWindow* Writable(KrnWindow* dialog, FindDlgData* d) {
+// For a replace button: the dialog's record with the search taken from its
+// fields, and the editor to replace in; null (with the bell and a report of
+// -1) while the text is locked or when there is nothing to search.
+KrnWindow* ReplaceTarget(KrnWindow* dialog, FindDlgData** data) {
+  FindDlgData* d = Data(dialog);
+  *data = d;
+  if (!d || !TakeSearch(d)) return nullptr;
   KrnWindow* editor = EditorOf(d->target);
   if (editor && !krnGetLock_InputMltWnd(editor)) return editor;
   krnBell();
@@ -87,9 +91,8 @@ int OnPrevious(KrnWindow* button, int, long, long) {
 // Replaces the selected match, then finds the next one.
 int OnReplace(KrnWindow* button, int, long, long) {
   KrnWindow* dialog = krnGetParentWindow(button);
-  FindDlgData* d = Data(dialog);
-  if (!d || !TakeSearch(d)) return 1;
-  KrnWindow* editor = Writable(dialog, d);
+  FindDlgData* d = nullptr;
+  KrnWindow* editor = ReplaceTarget(dialog, &d);
   if (!editor) return 1;
   krnReplace_InputMltWnd(editor, g_lastText.c_str(), krnGetText_InputWnd(d->with), g_lastFlags);
   return Search(dialog, 0);
@@ -97,9 +100,8 @@ int OnReplace(KrnWindow* button, int, long, long) {
 
 int OnReplaceAll(KrnWindow* button, int, long, long) {
   KrnWindow* dialog = krnGetParentWindow(button);
-  FindDlgData* d = Data(dialog);
-  if (!d || !TakeSearch(d)) return 1;
-  KrnWindow* editor = Writable(dialog, d);
+  FindDlgData* d = nullptr;
+  KrnWindow* editor = ReplaceTarget(dialog, &d);
   if (!editor) return 1;
   int count = krnReplaceAll_InputMltWnd(editor, g_lastText.c_str(), krnGetText_InputWnd(d->with),
                                         g_lastFlags);
