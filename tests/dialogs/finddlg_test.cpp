@@ -47,7 +47,7 @@ class FindDialog : public ::testing::Test {
   }
   KrnWindow* Child(const char* name) { return krnGetChildWindow(dialog, name); }
   std::string Text() { return krnGetText_InputBox(box); }
-  bool Heard(int code, long value) {
+  bool Hears(int code, long value) {
     return krntest::PumpUntil([&] { return g_heard.code == code && g_heard.value == value; });
   }
 };
@@ -66,20 +66,20 @@ TEST_F(FindDialog, ReturnAndNextSelectMatchesAndReplaceAllIsOneUndoStep) {
     krntest::TypeKey(k);
     krntest::Pump();
   }
-  ASSERT_TRUE(Heard(KRN_SEARCHED, KRN_FOUND));
+  ASSERT_TRUE(Hears(KRN_SEARCHED, KRN_FOUND));
   EXPECT_STREQ(krnGetSelectText_InputBox(box), "Two");  // either case
   g_heard = {};
   krntest::ClickMiddle(Child("Next"));
-  ASSERT_TRUE(Heard(KRN_SEARCHED, KRN_FOUND));
+  ASSERT_TRUE(Hears(KRN_SEARCHED, KRN_FOUND));
   EXPECT_EQ(krnGetCaretPos_InputBox(box), 8);
   g_heard = {};
   krntest::ClickMiddle(Child("Next"));
-  ASSERT_TRUE(Heard(KRN_SEARCHED, KRN_FOUND_WRAPPED));
+  ASSERT_TRUE(Hears(KRN_SEARCHED, KRN_FOUND_WRAPPED));
 
   krnSetText_InputWnd(Child("_krnWith_FindDlg"), "2");
   g_heard = {};
   krntest::ClickMiddle(Child("Replace all"));
-  ASSERT_TRUE(Heard(KRN_REPLACED, 2));
+  ASSERT_TRUE(Hears(KRN_REPLACED, 2));
   EXPECT_EQ(Text(), "one 2 2\n");
   EXPECT_EQ(krnUndo_InputBox(box), 1);
   EXPECT_EQ(Text(), text);
@@ -87,7 +87,7 @@ TEST_F(FindDialog, ReturnAndNextSelectMatchesAndReplaceAllIsOneUndoStep) {
   krnSetLock_InputBox(box, 1);
   g_heard = {};
   krntest::ClickMiddle(Child("Replace all"));
-  ASSERT_TRUE(Heard(KRN_REPLACED, -1));
+  ASSERT_TRUE(Hears(KRN_REPLACED, -1));
   EXPECT_EQ(Text(), text);
 }
 
@@ -95,7 +95,7 @@ TEST_F(FindDialog, MatchCaseEscapeAndFindAgain) {
   krnSetText_InputWnd(Child("_krnFind_FindDlg"), "two");
   krntest::ClickMiddle(Child("Match case"));
   krntest::ClickMiddle(Child("Next"));
-  ASSERT_TRUE(Heard(KRN_SEARCHED, KRN_FOUND));
+  ASSERT_TRUE(Hears(KRN_SEARCHED, KRN_FOUND));
   EXPECT_EQ(krnGetCaretPos_InputBox(box), 8);  // not "Two"
   krntest::ClickMiddle(Child("_krnFind_FindDlg"));
   krntest::TypeKey(XK_Escape);
