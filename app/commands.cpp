@@ -164,7 +164,7 @@ int OnMenuOpen(KrnWindow*, int, long, long) {
 
 int OnMenuSave(KrnWindow*, int, long, long) {
   char name[kNameSize];
-  snprintf(name, sizeof name, "%s", g_cFileName);
+  snprintf(name, sizeof name, "%s", ProposedName().c_str());
   if (krnFileDialog(g_korrin.display, Main(), name, kExtensions, KRN_FILE_SAVE) != KRN_OK) return 0;
   if (!name[0]) {
     krnMessageDialog(g_korrin.display, Main(), "Error", kEmptyName, kErrorStyle);

@@ -39,6 +39,7 @@ const char* CodeLabel(int code);
 int TakeInText(const char* path);
 int TakeInFirstText(const char* path);
 int TakeOutText(const char* path);
+std::string ProposedName();
 // The conversions between a file's bytes and the editor's text.
 std::string TextFromFile(const char* bytes, size_t size);
 std::string FileFromText(const char* text, size_t length);

@@ -73,6 +73,8 @@ struct DiskStamp {
   timespec modified;
 };
 DiskStamp g_disk;
+// The current file's name as the user gave it (relative or absolute).
+std::string g_givenName;
 
 DiskStamp StampOf(const struct stat& st) {
   return DiskStamp{true, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
@@ -105,22 +107,10 @@ void SetStatus(const char* text, long size, const char* path) {
   krnSetStatus_MenuBar(krnGetWindow("MenuBar"), status);
 }
 
-// Records the current file name and what the file looks like now.  A name
-// too long for it is not cut (a cut name is another file, which Save as
-// would then propose): the text is left untitled instead.
-void SetFileName(const std::string& path) {
-  size_t length = path.size();
-  if (length >= sizeof g_cFileName) length = 0;
-  memcpy(g_cFileName, path.data(), length);
-  g_cFileName[length] = '\0';
-  struct stat st;
-  g_disk = length && stat(g_cFileName, &st) == 0 ? StampOf(st) : DiskStamp{};
-}
-
 // The path as seen from the current directory, made absolute; as given
 // when the current directory cannot be told.
 std::string AbsolutePath(const char* path) {
-  if (path[0] == '/') return path;
+  if (!path[0] || path[0] == '/') return path;
   std::vector<char> dir(4096);
   while (!getcwd(dir.data(), dir.size())) {
     if (errno != ERANGE || dir.size() > (1u << 20)) return path;
@@ -129,6 +119,21 @@ std::string AbsolutePath(const char* path) {
   std::string absolute = dir.data();
   if (absolute.empty() || absolute.back() != '/') absolute += '/';
   return absolute + path;
+}
+
+// Records the current file name (given: as the user typed it) and what the
+// file looks like now.  A name too long for it is not cut (a cut name is
+// another file, which Save as would then propose): the text is left
+// untitled instead.
+void SetFileName(const char* given) {
+  std::string path = AbsolutePath(given);
+  size_t length = path.size();
+  if (length >= sizeof g_cFileName) length = 0;
+  memcpy(g_cFileName, path.data(), length);
+  g_cFileName[length] = '\0';
+  struct stat st;
+  g_disk = length && stat(g_cFileName, &st) == 0 ? StampOf(st) : DiskStamp{};
+  g_givenName = length ? given : "";
 }
 
 // Reads a whole open file; false when a read fails.
@@ -201,7 +206,7 @@ LoadResult Load(const char* path) {
   SetStatus(bytes.data(), static_cast<long>(bytes.size()), path);
   free(g_pText);
   g_pText = raw;
-  SetFileName(AbsolutePath(path));
+  SetFileName(path);
   return kLoaded;
 }
 
@@ -243,6 +248,14 @@ std::string FileFromText(const char* text, size_t length) {
   return std::string(text, length);
 }
 
+// The name Save as proposes: the current name as the user gave it while it
+// still names the same file from the current directory (which the file
+// dialog may have changed), else its absolute path.
+std::string ProposedName() {
+  if (!g_givenName.empty() && AbsolutePath(g_givenName.c_str()) == g_cFileName) return g_givenName;
+  return g_cFileName;
+}
+
 // Loads path into the input box.  0 for an empty path or a file that cannot
 // be read (after its dialog), 1 otherwise.  A file that is refused leaves
 // text, name, status and modified flag as they were.
@@ -257,10 +270,9 @@ int TakeInText(const char* path) {
 // that a save never proposes to write over it.
 int TakeInFirstText(const char* path) {
   std::string name = path ? path : "";
-  g_cFileName[0] = '\0';
-  g_disk = DiskStamp{};
+  SetFileName("");
   LoadResult result = Load(name.c_str());
-  if (result == kMissing) SetFileName(AbsolutePath(name.c_str()));
+  if (result == kMissing) SetFileName(name.c_str());
   return result == kLoaded || result == kRefusedLarge || result == kOutOfMemory;
 }
 
@@ -286,6 +298,6 @@ int TakeOutText(const char* path) {
   }
   SetStatus(bytes.data(), static_cast<long>(bytes.size()), path);
   krnSetUpdateFlag_InputBox(box, 0);
-  SetFileName(name);
+  SetFileName(path);
   return 1;
 }

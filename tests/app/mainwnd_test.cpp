@@ -341,6 +341,19 @@ TEST_F(MainWindow, ASaveOverAFileChangedOnDiskAsksFirst) {
   EXPECT_EQ(TakeOutText("memo.txt"), 1);
 }
 
+// Save as proposes the name as it was given while it still names the same
+// file from the current directory, and the absolute path once the file
+// dialog moved elsewhere.
+TEST_F(MainWindow, SaveAsProposesTheNameThatStillNamesTheFile) {
+  WriteFile("memo.txt", "memo\n");
+  ASSERT_EQ(mkdir("sub", 0755), 0);
+  ASSERT_EQ(TakeInText("memo.txt"), 1);
+  EXPECT_EQ(ProposedName(), "memo.txt");
+  ASSERT_EQ(chdir("sub"), 0);
+  EXPECT_EQ(ProposedName(), g_cFileName);
+  EXPECT_EQ(ProposedName().rfind('/', 0), 0u);
+}
+
 // A text at the size limit without a final newline gains one on saving, and
 // the saved file opens again.
 TEST_F(MainWindow, ATextSavedAtTheSizeLimitOpensAgain) {
