@@ -192,8 +192,8 @@ struct Emergency {
                         logs.file("stderr")));
     if (!memo->Open()) return false;
     memo->drv.Click(memo->editor, 2, 5);
-    memo->drv.Type(memo->editor, "typed ");
-    // typed: the first letter is on the screen before the session ends
+    memo->drv.Type(memo->editor, "x");
+    // one letter typed: it is on the screen before the session ends
     return memo->drv.Until([&] { return memo->drv.Pixels(memo->editor, 0, 0, 60, 16) != Blank(); });
   }
   std::vector<unsigned long> Blank() {
@@ -211,7 +211,7 @@ TEST(Safety, LosingTheXServerSavesTheModifiedTextBesideTheFile) {
   int status = e.memo->process.ExitStatus(20000);
   EXPECT_NE(status, 0);
   EXPECT_NE(status, -2) << "still running";
-  EXPECT_EQ(ReadFile(e.dir.file("notes.txt.1.save")), "typed notes\n");
+  EXPECT_EQ(ReadFile(e.dir.file("notes.txt.1.save")), "xnotes\n");
   EXPECT_EQ(ReadFile(e.dir.file("notes.txt.save")), "an older emergency\n");
   EXPECT_EQ(ReadFile(e.dir.file("notes.txt")), "notes\n");
   EXPECT_NE(ReadFile(e.logs.file("stderr")).find(e.dir.file("notes.txt.1.save")), std::string::npos)
@@ -225,11 +225,26 @@ TEST(Safety, SigtermAndSighupSaveTheModifiedText) {
     ASSERT_TRUE(e.Start()) << signal;
     e.memo->process.Signal(signal);
     EXPECT_EQ(e.memo->process.ExitStatus(20000), 128 + signal);
-    EXPECT_EQ(ReadFile(e.dir.file("notes.txt.1.save")), "typed notes\n") << signal;
+    EXPECT_EQ(ReadFile(e.dir.file("notes.txt.1.save")), "xnotes\n") << signal;
     EXPECT_NE(ReadFile(e.logs.file("stderr")).find(e.dir.file("notes.txt.1.save")),
               std::string::npos)
         << ReadFile(e.logs.file("stderr"));
   }
+}
+
+// An untitled text goes to quelmo.save in the home directory.
+TEST(Safety, AnUntitledTextIsSavedInTheHomeDirectory) {
+  Emergency e;
+  ASSERT_TRUE(e.server->ok());
+  e.memo.reset(new Memo(e.dir.path(), {"-display", e.server->name()}, e.server->name()));
+  ASSERT_TRUE(e.memo->Open());
+  e.memo->drv.Click(e.memo->editor, 2, 5);
+  e.memo->drv.Type(e.memo->editor, "x");
+  ASSERT_TRUE(e.memo->drv.Until(
+      [&] { return e.memo->drv.Pixels(e.memo->editor, 0, 0, 60, 16) != e.Blank(); }));
+  e.memo->process.Signal(SIGTERM);
+  EXPECT_EQ(e.memo->process.ExitStatus(20000), 128 + SIGTERM);
+  EXPECT_EQ(ReadFile(krntest::Home() + "/quelmo.save"), "x\n");
 }
 
 // After the error dialog at start-up, the menu bar and the scroll bar are
