@@ -27,6 +27,12 @@ void krnSetSizeHints(Display* display, Window win, int minW, int minH, int maxW,
 // behind it stay queued in order.
 int krnServePaintEvents(Display* display);
 
+// The key-repeat filter of krnGetKey: krnInitKeyRepeat asks the server for
+// detectable auto-repeat when the display opens; krnNoteKeyEvent tells the
+// filter of every key release taken off the queue, wherever it goes.
+void krnInitKeyRepeat(Display* display);
+void krnNoteKeyEvent(const XEvent* event);
+
 // Runs a child control's procedure with the carried-in result, as a
 // composite control hands its children the events it receives.
 inline int krnPassEvent(Display* display, KrnWindow* child, XEvent* event, int result) {

@@ -143,6 +143,7 @@ Display* krnOpenDisplay(int argc, char** argv) {
     exit(1);
   }
   krnLocale_XIM("");
+  krnInitKeyRepeat(display);
 
   Window root = RootWindow(display, 0);
   Window rootRet;
