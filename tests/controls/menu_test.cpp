@@ -273,6 +273,55 @@ TEST_F(Menus, CyclicLinksAndDestroyedMenusLeaveNothingDangling) {
   EXPECT_EQ(static_cast<MenuItem*>(static_cast<MenuData*>(menu0->option)->items[3])->link, nullptr);
 }
 
+// Every menu links its two neighbours in a ring twice each: exponentially
+// many paths, yet each walk visits every menu once.
+TEST_F(Menus, WalksAlongDenseLinkCyclesVisitEachMenuOnce) {
+  const int n = 30;
+  std::vector<KrnWindow*> ring;
+  for (int i = 0; i < n; i++)
+    ring.push_back(krnCreateWindow_Menu(Dpy(), frame, ("ring" + std::to_string(i)).c_str()));
+  for (int i = 0; i < n; i++)
+    for (int k : {1, n - 1, 1, n - 1})
+      krnAddItem_Menu(ring[i], "Link", nullptr, nullptr, ring[(i + k) % n], -1);
+  for (int i = 0; i < n; i++) krnAttach_Menu(Dpy(), ring[i], 5 * i, 40);
+  long before = MenuWalkSteps();
+  EXPECT_EQ(krnDetach_Menu(Dpy(), ring[0]), 1);
+  EXPECT_EQ(MenuWalkSteps() - before, n);
+  for (KrnWindow* m : ring) EXPECT_FALSE(Shown(m));
+
+  // A press on a context window asks every menu whether it runs from the
+  // context menu: one walk per menu at most.
+  for (int i = 0; i < n; i++) krnAttach_Menu(Dpy(), ring[i], 5 * i, 40);
+  krnSetContextMenu(frame, ring[0]);
+  XEvent press{};
+  press.xbutton.type = ButtonPress;
+  press.xbutton.window = frame->win;
+  press.xbutton.button = 1;
+  before = MenuWalkSteps();
+  krnCallWndProc(Dpy(), frame, &press, 1);
+  EXPECT_LE(MenuWalkSteps() - before, 2L * (n + 4) * (n + 4));
+  for (KrnWindow* m : ring) EXPECT_FALSE(Shown(m));
+  krnSetContextMenu(frame, nullptr);
+}
+
+TEST_F(Menus, AParentNarrowerThanTheCaptionsGetsAWorkingBar) {
+  KrnWindow* narrow =
+      krnCreateWindow(Dpy(), nullptr, krnSetRect(500, 0, 40, 200), 0, "narrow", nullptr);
+  KrnWindow* m = krnCreateWindow_Menu(Dpy(), narrow, "narrowMenu");
+  krnAddItem_Menu(m, "Open", Choose, nullptr, nullptr, -1);
+  KrnWindow* b = krnCreateWindow_MenuBar(Dpy(), narrow, "narrowBar", m, nullptr, "Welcome");
+  ASSERT_NE(b, nullptr);
+  ASSERT_TRUE(krntest::WaitMapped(b->win));
+  KrnWindow* status = static_cast<MenuBarData*>(b->option)->status;
+  EXPECT_GE(status->rect.width, 1);
+  EXPECT_LT(status->rect.width, 200);
+  Move(500 + 10, H / 2);
+  Button(1, true);
+  Button(1, false);
+  EXPECT_TRUE(PumpUntil([&] { return Shown(m); }));
+  krnDestroyWindow(Dpy(), narrow);
+}
+
 TEST_F(Menus, AMenuOpenedRightAfterItsItemsChangedHasTheirSize) {
   KrnWindow* m = krnCreateWindow_Menu(Dpy(), frame, "fresh");
   krnAddItem_Menu(m, "A much longer caption", Choose, nullptr, nullptr, -1);
