@@ -33,6 +33,13 @@ int krnServePaintEvents(Display* display);
 void krnInitKeyRepeat(Display* display);
 void krnNoteKeyEvent(const XEvent* event);
 
+// X protocol errors: the session installs the toolkit's handler, which
+// reports each error once on standard error and lets the program go on.
+// krnRequestFailed tells whether the server refused a request made since
+// the serial was taken with NextRequest (it syncs to find out).
+void krnInstallXErrorHandler(void);
+int krnRequestFailed(Display* display, unsigned long serial);
+
 // Runs a child control's procedure with the carried-in result, as a
 // composite control hands its children the events it receives.
 inline int krnPassEvent(Display* display, KrnWindow* child, XEvent* event, int result) {

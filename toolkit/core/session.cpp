@@ -142,6 +142,7 @@ Display* krnOpenDisplay(int argc, char** argv) {
     fprintf(stderr, "Error: [%s] can't open display.\n", g_korrin.displayName);
     exit(1);
   }
+  krnInstallXErrorHandler();
   krnLocale_XIM("");
   krnInitKeyRepeat(display);
 
