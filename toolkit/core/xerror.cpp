@@ -25,8 +25,8 @@ std::set<std::tuple<int, int, int, XID>> g_reported;
 constexpr size_t kRememberedErrors = 256;
 
 bool FirstTime(const XErrorEvent* e) {
-  auto key = std::make_tuple(int(e->error_code), int(e->request_code), int(e->minor_code),
-                             e->resourceid);
+  auto key =
+      std::make_tuple(int(e->error_code), int(e->request_code), int(e->minor_code), e->resourceid);
   if (g_reported.count(key)) return false;
   if (g_reported.size() < kRememberedErrors) g_reported.insert(key);
   return true;
