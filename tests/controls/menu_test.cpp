@@ -322,6 +322,41 @@ TEST_F(Menus, AParentNarrowerThanTheCaptionsGetsAWorkingBar) {
   krnDestroyWindow(Dpy(), narrow);
 }
 
+// A context menu closed by a key or by choosing an item leaves no trace:
+// what it covered, its frame included, is painted again.
+TEST_F(Menus, AClosedMenuLeavesNoTraceOfItsFrame) {
+  KrnWindow* pane =
+      krnCreateWindow(Dpy(), frame, krnSetRect(50, 100, 200, 150), 0, "pane", nullptr);
+  krnSetContextMenu(pane, menu1);
+  ASSERT_TRUE(krntest::WaitMapped(pane->win));
+  XSetForeground(Dpy(), pane->gc, g_korrin.colors[KRN_GREEN]);  // a picture in its buffer
+  XFillRectangle(Dpy(), krnGetDraw(pane), pane->gc, 10, 10, 180, 130);
+  krnRedrawWindow(Dpy(), pane);
+  auto shot = [&] { return Pixels(frame->win, 0, 0, 400, 300); };
+  ASSERT_TRUE(
+      PumpUntil([&] { return krntest::Pixel(pane->win, 100, 100) == g_korrin.colors[KRN_GREEN]; }));
+  std::vector<unsigned long> before = shot();
+  for (const char* way : {"key", "item"}) {
+    SCOPED_TRACE(way);
+    krnAttach_Menu(Dpy(), menu1, 60, 110);  // over the pane and its edge
+    ASSERT_TRUE(PumpUntil([&] { return shot() != before; }));
+    XEvent ev{};
+    if (std::string(way) == "key") {
+      ev = krntest::KeyEvent(pane->win, XK_Escape);
+      krnCallWndProc(Dpy(), frame, &ev, 1);
+    } else {
+      ev.xbutton.type = ButtonRelease;
+      ev.xbutton.window = menu1->win;
+      ev.xbutton.x = 30;
+      ev.xbutton.y = 5 + h / 2;  // "About"
+      krnCallWndProc(Dpy(), frame, &ev, 1);
+      EXPECT_EQ(g_chosen["About"], 1);
+    }
+    EXPECT_FALSE(Shown(menu1));
+    EXPECT_TRUE(PumpUntil([&] { return shot() == before; })) << "the menu left a trace";
+  }
+}
+
 TEST_F(Menus, AMenuOpenedRightAfterItsItemsChangedHasTheirSize) {
   KrnWindow* m = krnCreateWindow_Menu(Dpy(), frame, "fresh");
   krnAddItem_Menu(m, "A much longer caption", Choose, nullptr, nullptr, -1);

@@ -171,15 +171,38 @@ int IsRunMenu(KrnWindow* menu, KrnWindow* target) {
   });
 }
 
+// Has window and its descendants repaint the area (in window's
+// coordinates) that a closed menu covered.  The server exposes what an
+// unmapped window uncovers, but a server that restored the area from a
+// backing store of its own may leave the menu's frame behind; a cleared
+// area with exposures is repainted by every window's ordinary Expose
+// handling, from its buffer or by drawing anew.
+void ExposeArea(Display* display, KrnWindow* window, KrnWindow* menu, int x, int y, int width,
+                int height) {
+  const KrnRect& r = window->rect;
+  if (x >= r.width || y >= r.height || x + width <= 0 || y + height <= 0) return;
+  XClearArea(display, window->win, x, y, width, height, True);
+  for (KrnWindow** c = window->children; c && *c; c++)
+    if (*c != menu)
+      ExposeArea(display, *c, menu, x - (*c)->rect.x, y - (*c)->rect.y, width, height);
+}
+
+// Hides a shown menu and has what it covered, its frame included, painted
+// again (with a pixel to spare for the borders of the windows below).
+void Hide(Display* display, KrnWindow* menu) {
+  XUnmapWindow(display, menu->win);
+  menu->shown = 0;
+  if (menu->parent)
+    ExposeArea(display, menu->parent, menu, menu->rect.x - 2, menu->rect.y - 2,
+               menu->rect.width + 4, menu->rect.height + 4);
+}
+
 // Hides the menu and every menu reachable from it, shown or not.
 int DetachFrom(Display* display, KrnWindow* menu) {
   MenuData* d = Data(menu);
   if (!d || !d->items) return 0;
   Walk(menu, [display](KrnWindow* m) {
-    if (m->shown == 1) {
-      XUnmapWindow(display, m->win);
-      m->shown = 0;
-    }
+    if (m->shown == 1) Hide(display, m);
     return kDescend;
   });
   return 1;
