@@ -135,7 +135,7 @@ void Key(Display* dpy, KeySym sym) {
   XFlush(dpy);
 }
 
-// The pointer to (x, y) of w and one button press or release.
+// The pointer to (x, y) of w; one press or release of the first button.
 void Pointer(Display* dpy, Window w, int x, int y) {
   Window child;
   int rx = 0, ry = 0;
@@ -158,7 +158,8 @@ void CaretToMiddle(Display* dpy, Window editor, Window scroll) {
   XGetWindowAttributes(dpy, editor, &e);
   Pointer(dpy, scroll, s.width / 2, 17 + 4);  // on the thumb at position 0
   Button(dpy, true);
-  for (int k = 1; k <= 4; k++) Pointer(dpy, scroll, s.width / 2, 17 + 4 + (s.height / 2 - 21) * k / 4);
+  for (int k = 1; k <= 4; k++)
+    Pointer(dpy, scroll, s.width / 2, 17 + 4 + (s.height / 2 - 21) * k / 4);
   Button(dpy, false);
   Pointer(dpy, editor, 40, e.height / 2);
   Button(dpy, true);
@@ -187,7 +188,8 @@ int Measure(int pid, const std::string& where, int keys, const char* before, con
   if (where == "end") Key(dpy, XK_End);
   if (where == "middle") CaretToMiddle(dpy, editor, scroll);
   px.Settle(timeout / 4);
-  if (before && *before && system(before) != 0) fprintf(stderr, "bench_quelmo: %s failed\n", before);
+  if (before && *before && system(before) != 0)
+    fprintf(stderr, "bench_quelmo: %s failed\n", before);
   benchtext::Lcg r;
   KeyCode key = XKeysymToKeycode(dpy, XK_x);
   std::vector<double> ms;
@@ -209,9 +211,10 @@ int Measure(int pid, const std::string& where, int keys, const char* before, con
   if (after && *after && system(after) != 0) fprintf(stderr, "bench_quelmo: %s failed\n", after);
   std::sort(ms.begin(), ms.end());
   double median = ms.empty() ? 0 : ms[ms.size() / 2], p90 = ms.empty() ? 0 : ms[ms.size() * 9 / 10];
-  printf("%s cpu_ms_per_key %.4f key_to_pixels_median_ms %.3f p90_ms %.3f seen %zu/%d "
-         "cpu_share %.3f peak_MB %.1f\n",
-         where.c_str(), cpu * 1e3 / keys, median, p90, ms.size(), keys, cpu / wall, peak);
+  printf(
+      "%s cpu_ms_per_key %.4f key_to_pixels_median_ms %.3f p90_ms %.3f seen %zu/%d "
+      "cpu_share %.3f peak_MB %.1f\n",
+      where.c_str(), cpu * 1e3 / keys, median, p90, ms.size(), keys, cpu / wall, peak);
   XDamageDestroy(dpy, px.damage);
   XCloseDisplay(dpy);
   return ms.size() == static_cast<size_t>(keys) ? 0 : 2;

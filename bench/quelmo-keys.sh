@@ -11,8 +11,9 @@
 #     QUELMO        the program (default build/quelmo)
 #     BENCH_QUELMO  the helper (default build-bench/bench_quelmo, `make bench`)
 #   RUNS=3 KEYS=300 PLACES="top middle end" in the environment.
-#   QUELMO_WRAP="valgrind --tool=callgrind --collect-atstart=no" profiles the
-#   typing alone (collection is switched on before the keys and off after).
+#   QUELMO_WRAP="valgrind --tool=callgrind --callgrind-out-file=/tmp/cg.%p"
+#   profiles the typing alone: the counts are zeroed before the keys and
+#   dumped after them (the second file of each run).
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 quelmo=$(realpath "${1:-$here/build/quelmo}")
@@ -22,7 +23,17 @@ keys=${KEYS:-300}
 places=${PLACES:-top middle end}
 wrap=${QUELMO_WRAP:-}
 
-. "$here/tests/harness/xvfb-run.sh"
+# A private server that does not reset between the runs' clients.
+krn_tmp=$(mktemp -d)
+exec 7>"$krn_tmp/displayfd"
+Xvfb -displayfd 7 -noreset -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xpid=$!
+trap 'kill $xpid 2>/dev/null; wait $xpid 2>/dev/null; rm -rf "$krn_tmp"' EXIT
+for _ in $(seq 200); do [ -s "$krn_tmp/displayfd" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -n1 "$krn_tmp/displayfd")"
+export HOME="$krn_tmp/home"
+mkdir -p "$HOME"
+export LANG=ja_JP.eucJP LC_ALL=ja_JP.eucJP XMODIFIERS=@im=none
 work="$krn_tmp/work"
 mkdir -p "$work"
 "$helper" --text "$work/memo.txt" || exit 1
@@ -37,8 +48,8 @@ for place in $places; do
     pid=$!
     before="" after="" timeout=2
     if [ -n "$wrap" ]; then
-      before="callgrind_control -i on $pid >/dev/null"
-      after="callgrind_control -i off $pid >/dev/null && callgrind_control -d $pid >/dev/null"
+      before="callgrind_control -i on $pid >/dev/null 2>&1"
+      after="callgrind_control -d $pid >/dev/null 2>&1"
       timeout=30
     fi
     "$helper" --pid "$pid" --where "$place" --keys "$keys" --timeout "$timeout" \
