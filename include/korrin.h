@@ -463,6 +463,14 @@ int krnCheckCharCode(const unsigned char* bytes, int length);
 int krnToConvCharCode(unsigned char* buffer, int length, int source, int destination);
 int krnCheckChar(const unsigned char* string, int position);
 int krnIsWideCharCode(unsigned char first, unsigned char second);
+/* UTF-8 and the working codes (KRN_CODE_EUC, KRN_CODE_SJIS): a new
+ * NUL-terminated buffer from krnAlloc in *result (free it with free()), its
+ * length in *resultLength; length -1 reads up to the NUL.  Bytes below 0x80
+ * stay ASCII; a character without a counterpart becomes one U+3013 (〓).
+ * Returns how many did, or -1 (and *result null) when memory runs out or,
+ * for krnConvFromUTF8, the code is neither EUC-JP nor Shift_JIS. */
+int krnConvToUTF8(const char* text, int length, int code, char** result, int* resultLength);
+int krnConvFromUTF8(const char* text, int length, int code, char** result, int* resultLength);
 int krnFontNWidth(XFontStruct* font, XFontStruct* fontKanji, const unsigned char* bytes,
                   int length);
 int krnTextNWidth(const unsigned char* bytes, int length);

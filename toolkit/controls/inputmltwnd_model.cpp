@@ -51,18 +51,24 @@ int CharSize(const Text& text, int length, int pos, int code) {
   return pos + 1 < length ? 2 : 1;
 }
 
-// Width of the character at pos for wrapping: a newline adds nothing, a
-// lead byte without its partner adds nothing, a pair is measured as JIS.
-int WrapCharWidth(const Metrics& m, const TextBytes& text, int pos, int size) {
-  unsigned char b = static_cast<unsigned char>(text[pos]);
-  if (size == 2) {
-    const unsigned char pair[2] = {b, static_cast<unsigned char>(text[pos + 1])};
-    charcode::Glyph g = charcode::GlyphAt(pair, 2, 0, m.charCode);
-    return charcode::GlyphWidth(m.meter, g);
-  }
-  if (b == '\n') return 0;
-  if (IsMultiByteCode(m.charCode) && charcode::IsLeadByte(m.charCode, b)) return 0;
-  return m.meter.single(m.meter.context, b);
+// Characters are read as the code setting says: pairs only in EUC-JP and
+// Shift_JIS, every byte alone in any other setting.
+int GlyphCode(const Metrics& m) {
+  return IsMultiByteCode(m.charCode) ? m.charCode : charcode::kAscii;
+}
+
+// Width of the character at pos whose left edge lies x pixels into its
+// display line: a lead byte without its partner adds nothing, a pair is
+// measured as JIS, a tab reaches the next stop.  The text is a line's bytes
+// or the whole text read across its gap.
+template <class Text>
+int CharWidthAt(const Metrics& m, const Text& text, int length, int pos, int x) {
+  bool pair = pos + 1 < length;
+  const unsigned char bytes[2] = {
+      static_cast<unsigned char>(text[pos]),
+      pair ? static_cast<unsigned char>(text[pos + 1]) : static_cast<unsigned char>(0)};
+  charcode::Glyph g = charcode::GlyphAt(bytes, pair ? 2 : 1, 0, GlyphCode(m));
+  return charcode::AdvanceAt(m.meter, g, x);
 }
 
 // A growing array of lines built with the model's allocator.
@@ -115,11 +121,12 @@ class WidthMemo {
   WidthMemo(const WidthMemo&) = delete;
   WidthMemo& operator=(const WidthMemo&) = delete;
 
-  int Width(const Metrics& m, const TextBytes& text, int pos, int size) {
-    if (!widths_) return WrapCharWidth(m, text, pos, size);
+  // Tabs are not asked for: their width depends on where they stand.
+  int Width(const Metrics& m, const TextBytes& text, int length, int pos, int size) {
+    if (!widths_) return CharWidthAt(m, text, length, pos, 0);
     unsigned char b = static_cast<unsigned char>(text[pos]);
     int key = size == 2 ? 256 + (b << 8 | static_cast<unsigned char>(text[pos + 1])) : b;
-    if (widths_[key] < 0) widths_[key] = WrapCharWidth(m, text, pos, size);
+    if (widths_[key] < 0) widths_[key] = CharWidthAt(m, text, length, pos, 0);
     return widths_[key];
   }
 
@@ -147,9 +154,12 @@ bool Walk(const TextBytes& text, int length, int from, int wrap, const Metrics& 
   int start = from, width = 0, pos = from;
   while (pos < length) {
     int size = CharSize(text, length, pos, metrics.charCode);
-    int w = memo ? memo->Width(metrics, text, pos, size) : WrapCharWidth(metrics, text, pos, size);
     bool first = pos == start;
     bool newline = text[pos] == '\n' && size == 1;
+    // A newline takes no room; a tab's width depends on where it stands.
+    int w = newline                     ? 0
+            : memo && text[pos] != '\t' ? memo->Width(metrics, text, length, pos, size)
+                                        : CharWidthAt(metrics, text, length, pos, width);
     TextLine line;
     if (newline && (width + w < wrap || first)) {
       line = TextLine{start, pos + 1 - start, width + w, 1};
@@ -505,11 +515,15 @@ int GetDrawPos(const Editor& e) {
   return t < 0 ? 0 : t;
 }
 
+int SpanWidth(const Metrics& m, const char* bytes, int n, int x) {
+  return charcode::MeasureFrom(m.meter, U(bytes), n, GlyphCode(m), x);
+}
+
 int ColumnX(const Editor& e, int line, int column) {
   if (line < 0 || line >= e.d->lines || column <= 0) return kTextLeft;
   int length = Line(e.d, line).length;
   int n = column < length ? column : length;
-  return kTextLeft + e.metrics.textWidth(e.metrics.textWidthContext, U(LineText(e.d, line)), n);
+  return kTextLeft + SpanWidth(e.metrics, LineText(e.d, line), n, 0);
 }
 
 /* ---- edits -------------------------------------------------------------------- */
@@ -888,12 +902,11 @@ int HitOffset(const Editor& e, int line, int x) {
   if (x >= l.width + kTextLeft) return l.length;
   const Metrics& m = e.metrics;
   const char* text = LineText(e.d, line);
-  const unsigned char* t = U(text);
-  for (int k = 0; k < l.length;) {
+  for (int k = 0, left = 0; k < l.length;) {
     int size = CharSize(text, l.length, k, m.charCode);
-    int boundary = m.textWidth(m.textWidthContext, t, k) + kTextLeft +
-                   m.textWidth(m.textWidthContext, t + k, size) / 2;
-    if (x <= boundary) return k;
+    int w = CharWidthAt(m, text, l.length, k, left);
+    if (x <= kTextLeft + left + w / 2) return k;
+    left += w;
     k += size;
   }
   return l.length;

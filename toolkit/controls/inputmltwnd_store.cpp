@@ -100,8 +100,10 @@ void CopyText(const InputMltWndData* d, int start, int n, char* out) {
   if (n <= 0) return;
   int before = d->gapStart - start;
   if (before > n) before = n;
-  if (before > 0) memcpy(out, d->text + start, static_cast<size_t>(before));
-  else before = 0;
+  if (before > 0)
+    memcpy(out, d->text + start, static_cast<size_t>(before));
+  else
+    before = 0;
   if (n > before)
     memcpy(out + before, d->text + start + before + Gap(d), static_cast<size_t>(n - before));
 }
@@ -208,8 +210,7 @@ void ReplaceLines(InputMltWndData* d, int first, int removed, const TextLine* fr
   MoveSlotGap(d, end);
   d->lineGap = first;
   d->lines -= removed;
-  if (count > 0)
-    memcpy(d->lineList + first, fresh, sizeof(TextLine) * static_cast<size_t>(count));
+  if (count > 0) memcpy(d->lineList + first, fresh, sizeof(TextLine) * static_cast<size_t>(count));
   d->lineGap += count;
   d->lines += count;
   d->stepLine = first + count;
