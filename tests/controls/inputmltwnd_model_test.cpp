@@ -751,6 +751,31 @@ TEST_F(FailingAllocation, SettingAndAddingKeepTheOldText) {
   EXPECT_EQ(ed.Text(), "++new text\n");
 }
 
+// The text's gap at the very start, inside and at the very end, each time
+// too small for what is typed: a growth that fails keeps text and lines,
+// one that works keeps the bytes on both sides of the gap where they were.
+TEST_F(FailingAllocation, GrowingTheGapAtEitherEndOrInsideKeepsTheText) {
+  const std::string text = "first " + K + " line\nsecond line that wraps\nend\n";
+  const std::string big(300, 'g');  // more than any gap left after a growth
+  for (int at : {0, 12, static_cast<int>(text.size()) - 1}) {
+    SCOPED_TRACE("at " + std::to_string(at));
+    Ed ed(text, 60);
+    ASSERT_EQ(ed.d.capacity, ed.d.length);  // loaded without a gap
+    ed.Caret(at);
+    std::string expected = text;
+    for (const std::string& typed : {std::string("x"), big, big + "\n" + K}) {
+      expected.insert(static_cast<size_t>(ed.d.caret), typed);
+      EveryFailureKeepsTheOldState(
+          ed, [&](Ed& e) { return e.Type(typed); },
+          [&](Ed& e, Outcome) {
+            EXPECT_EQ(e.Text(), expected);
+            EXPECT_TRUE(Consistent(e));
+          });
+    }
+    EXPECT_TRUE(InOnePiece(ed));
+  }
+}
+
 TEST_F(FailingAllocation, AFailedResizeKeepsTheOldLines) {
   Ed ed("abcdefgh\n", 200);
   std::vector<std::string> lines = ed.Lines();
