@@ -32,7 +32,9 @@ namespace {
 
 using benchtext::Lcg;
 using benchtext::MakeText;
+using benchtext::Now;
 using benchtext::PrivateServer;
+using benchtext::WaitDamage;
 
 struct Session {
   PrivateServer server;
@@ -190,31 +192,6 @@ void BM_PageDown(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PageDown)->Unit(benchmark::kMicrosecond);
-
-double Now() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-// Waits up to `seconds` for a DamageNotify; true when one came.
-bool WaitDamage(Display* dpy, int damageEvent, double seconds) {
-  double end = Now() + seconds;
-  for (;;) {
-    while (XPending(dpy)) {
-      XEvent ev;
-      XNextEvent(dpy, &ev);
-      if (ev.type == damageEvent + XDamageNotify) return true;
-    }
-    double left = end - Now();
-    if (left <= 0) return false;
-    fd_set fds;
-    FD_ZERO(&fds);
-    FD_SET(ConnectionNumber(dpy), &fds);
-    timeval tv{static_cast<time_t>(left), static_cast<suseconds_t>((left - (long)left) * 1e6)};
-    select(ConnectionNumber(dpy) + 1, &fds, nullptr, nullptr, &tv);
-  }
-}
 
 // The editor in a process of its own (this program run again with
 // --editor-process FD) running the event loop at Interval 35; its X window

@@ -31,11 +31,8 @@
 
 namespace {
 
-double Now() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
+using benchtext::Now;
+using benchtext::WaitDamage;
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path);
@@ -96,25 +93,6 @@ Window WaitNamed(Display* dpy, const char* name, double seconds) {
     if (w && XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable) return w;
     if (Now() > end) return 0;
     usleep(20000);
-  }
-}
-
-// Waits up to `seconds` for a DamageNotify; true when one came.
-bool WaitDamage(Display* dpy, int damageEvent, double seconds) {
-  double end = Now() + seconds;
-  for (;;) {
-    while (XPending(dpy)) {
-      XEvent ev;
-      XNextEvent(dpy, &ev);
-      if (ev.type == damageEvent + XDamageNotify) return true;
-    }
-    double left = end - Now();
-    if (left <= 0) return false;
-    fd_set fds;
-    FD_ZERO(&fds);
-    FD_SET(ConnectionNumber(dpy), &fds);
-    timeval tv{static_cast<time_t>(left), static_cast<suseconds_t>((left - (long)left) * 1e6)};
-    select(ConnectionNumber(dpy) + 1, &fds, nullptr, nullptr, &tv);
   }
 }
 

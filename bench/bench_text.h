@@ -1,11 +1,16 @@
-// bench_text.h - what the benchmarks share: a private Xvfb for the run and
-// the 1.9 MB EUC-JP benchmark text (the same bytes on every run).
+// bench_text.h - what the benchmarks share: a private Xvfb for the run,
+// the 1.9 MB EUC-JP benchmark text (the same bytes on every run) and the
+// wait for a window's pixels to change (XDamage).
 #ifndef KRN_BENCH_TEXT_H
 #define KRN_BENCH_TEXT_H
 
+#include <X11/Xlib.h>
+#include <X11/extensions/Xdamage.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/select.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <string>
@@ -121,6 +126,31 @@ inline std::string MakeText(int* middle) {
   text[kTextSize - 2] = 'z';
   text.back() = '\n';
   return text;
+}
+
+inline double Now() {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Waits up to `seconds` for a DamageNotify; true when one came.
+inline bool WaitDamage(Display* dpy, int damageEvent, double seconds) {
+  double end = Now() + seconds;
+  for (;;) {
+    while (XPending(dpy)) {
+      XEvent ev;
+      XNextEvent(dpy, &ev);
+      if (ev.type == damageEvent + XDamageNotify) return true;
+    }
+    double left = end - Now();
+    if (left <= 0) return false;
+    fd_set fds;
+    FD_ZERO(&fds);
+    FD_SET(ConnectionNumber(dpy), &fds);
+    timeval tv{static_cast<time_t>(left), static_cast<suseconds_t>((left - (long)left) * 1e6)};
+    select(ConnectionNumber(dpy) + 1, &fds, nullptr, nullptr, &tv);
+  }
 }
 
 }  // namespace benchtext

@@ -11,9 +11,9 @@
 #     QUELMO        the program (default build/quelmo)
 #     BENCH_QUELMO  the helper (default build-bench/bench_quelmo, `make bench`)
 #   RUNS=3 KEYS=300 PLACES="top middle end" in the environment.
-#   QUELMO_WRAP="valgrind --tool=callgrind --callgrind-out-file=/tmp/cg.%p"
-#   profiles the typing alone: the counts are zeroed before the keys and
-#   dumped after them (the second file of each run).
+#   QUELMO_WRAP="valgrind --tool=callgrind --instr-atstart=no
+#   --callgrind-out-file=/tmp/cg.%p" profiles the typing alone: counting
+#   starts with the keys and is dumped after them (the file cg.PID.1).
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 quelmo=$(realpath "${1:-$here/build/quelmo}")
@@ -24,16 +24,7 @@ places=${PLACES:-top middle end}
 wrap=${QUELMO_WRAP:-}
 
 # A private server that does not reset between the runs' clients.
-krn_tmp=$(mktemp -d)
-exec 7>"$krn_tmp/displayfd"
-Xvfb -displayfd 7 -noreset -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xpid=$!
-trap 'kill $xpid 2>/dev/null; wait $xpid 2>/dev/null; rm -rf "$krn_tmp"' EXIT
-for _ in $(seq 200); do [ -s "$krn_tmp/displayfd" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$krn_tmp/displayfd")"
-export HOME="$krn_tmp/home"
-mkdir -p "$HOME"
-export LANG=ja_JP.eucJP LC_ALL=ja_JP.eucJP XMODIFIERS=@im=none
+KRN_XVFB_OPTIONS=-noreset . "$here/tests/harness/xvfb-run.sh"
 work="$krn_tmp/work"
 mkdir -p "$work"
 "$helper" --text "$work/memo.txt" || exit 1
