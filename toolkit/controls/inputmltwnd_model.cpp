@@ -122,7 +122,8 @@ class WidthMemo {
   WidthMemo& operator=(const WidthMemo&) = delete;
 
   // Tabs are not asked for: their width depends on where they stand.
-  int Width(const Metrics& m, const TextBytes& text, int length, int pos, int size) {
+  template <class Text>
+  int Width(const Metrics& m, const Text& text, int length, int pos, int size) {
     if (!widths_) return CharWidthAt(m, text, length, pos, 0);
     unsigned char b = static_cast<unsigned char>(text[pos]);
     int key = size == 2 ? 256 + (b << 8 | static_cast<unsigned char>(text[pos + 1])) : b;
@@ -148,8 +149,9 @@ enum Verdict { kGo, kStop, kFail };
 // per line.  Each line goes to add() until it answers kStop or the text
 // ends; false when add() failed.  The walk's state at a line start is the
 // position alone, which is what lets an edit re-wrap only a stretch.
-template <class Add>
-bool Walk(const TextBytes& text, int length, int from, int wrap, const Metrics& metrics, Add&& add,
+// The text is contiguous bytes, or the whole text read across its gap.
+template <class Text, class Add>
+bool Walk(const Text& text, int length, int from, int wrap, const Metrics& metrics, Add&& add,
           WidthMemo* memo = nullptr) {
   int start = from, width = 0, pos = from;
   while (pos < length) {
@@ -219,12 +221,7 @@ char* ConvertCharCode(const char* data, int size, int* outLength) {
   return copy;
 }
 
-namespace {
-
-// The lines of length bytes wrapped at `wrap` pixels, into a new array of
-// exactly that many lines; the count, or -1 (nothing allocated).
-int BuildLinesOf(const TextBytes& text, int length, int wrap, const Metrics& metrics,
-                 TextLine** outList) {
+int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, TextLine** outList) {
   LineArray array;
   std::unique_ptr<WidthMemo> memo;
   if (length >= kMemoLength) memo.reset(new (std::nothrow) WidthMemo);
@@ -238,12 +235,6 @@ int BuildLinesOf(const TextBytes& text, int length, int wrap, const Metrics& met
   }
   *outList = list;
   return array.count;
-}
-
-}  // namespace
-
-int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, TextLine** outList) {
-  return BuildLinesOf(TextBytes{text, text, length}, length, wrap, metrics, outList);
 }
 
 int FreeTextList(TextLine* list) {
@@ -262,7 +253,8 @@ int GetTextList(Editor& e) {
   InputMltWndData* d = e.d;
   TextLine* list = nullptr;
   int wrap = e.view.width - kWrapMargin;
-  int n = BuildLinesOf(BytesOf(d), d->length, wrap, e.metrics, &list);
+  // A whole rebuild reads every byte anyway: the gap goes to the end first.
+  int n = BuildLines(CloseGap(d), d->length, wrap, e.metrics, &list);
   if (n < 0) {
     NoMemory();
     return -1;
