@@ -153,6 +153,10 @@ void TakeBackBytes(InputMltWndData* d, int start, int count, int n) {
   d->length -= n - count;
 }
 
+const char* RemovedBytes(const InputMltWndData* d, int count) {
+  return d->text + d->gapStart + Gap(d) - count;
+}
+
 /* ---- the display lines ------------------------------------------------------ */
 
 TextLine Line(const InputMltWndData* d, int index) {

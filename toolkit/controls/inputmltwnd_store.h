@@ -60,6 +60,9 @@ void AdoptText(InputMltWndData* d, char* text, int length);
 bool PutBytes(InputMltWndData* d, int start, int count, const char* bytes, int n);
 // Undoes the PutBytes(d, start, count, ..., n) made last.
 void TakeBackBytes(InputMltWndData* d, int start, int count, int n);
+// The count bytes the last PutBytes removed, still at the end of the gap
+// (until the next edit).
+const char* RemovedBytes(const InputMltWndData* d, int count);
 
 /* ---- the display lines ------------------------------------------------------ */
 
