@@ -232,25 +232,8 @@ TEST_F(Editor, ASelectionIsAReverseBandAsWideAsItsCharacters) {
   EXPECT_EQ(Pixel(ed->win, x0 + 1, 2), ed->backColor);
 }
 
-// A single-byte glyph as the server draws it with the session's font, on
-// the editor's background: the reference for glyphs the editor placed.
 std::vector<unsigned long> GlyphPixels(KrnWindow* ed, char c, int h) {
-  XFontStruct* font = g_korrin.font;
-  int w = XTextWidth(font, &c, 1);
-  int ascent =
-      g_korrin.fontKanji ? std::max(font->ascent, g_korrin.fontKanji->ascent) : font->ascent;
-  Pixmap ref = XCreatePixmap(Dpy(), ed->win, w, h, g_korrin.depth);
-  GC gc = XCreateGC(Dpy(), ref, 0, nullptr);
-  XSetForeground(Dpy(), gc, ed->backColor);
-  XFillRectangle(Dpy(), ref, gc, 0, 0, w, h);
-  XSetForeground(Dpy(), gc, ed->foreFontColor);
-  XSetFont(Dpy(), gc, font->fid);
-  XDrawString(Dpy(), ref, gc, 0, ascent, &c, 1);
-  XSync(Dpy(), False);
-  std::vector<unsigned long> pixels = Pixels(ref, 0, 0, w, h);
-  XFreeGC(Dpy(), gc);
-  XFreePixmap(Dpy(), ref);
-  return pixels;
+  return krntest::GlyphPixels(ed->win, c, ed->foreFontColor, ed->backColor, h);
 }
 
 // Tab stops every eight space widths from the left edge of each row: the
