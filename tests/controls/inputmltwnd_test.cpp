@@ -294,10 +294,10 @@ TEST_F(Editor, TypingInAWrappedParagraphRepaintsOnlyFromTheCaretLineDown) {
   for (int i = 0; i < 60; i++) para += "word ";
   Make("first\nsecond\n" + para + "\nlast\n", 200, 300);
   ASSERT_GT(D()->lines, 6);
-  ASSERT_EQ(mlt::Line(D(), 3)->hard, 0);
+  ASSERT_EQ(mlt::Line(D(), 3).hard, 0);
   int line = 4;
   int start = 0;
-  for (int i = 0; i < line; i++) start += mlt::Line(D(), i)->length;
+  for (int i = 0; i < line; i++) start += mlt::Line(D(), i).length;
   krnSetCaretPos_InputMltWnd(ed, start + 3);
   Pump();
   unsigned long red = g_korrin.colors[KRN_RED];
@@ -374,12 +374,12 @@ TEST_F(Editor, TypingAtTheStartOfAWrappedLineShowsWhatMovesUpALine) {
   ASSERT_GT(kw, sw + 1);
   int limit = 10 * sw + 1;
   Make("abcdefghi" + K + "jk\nend\n", limit + 9, 100);
-  ASSERT_EQ(mlt::Line(D(), 0)->length, 9);
+  ASSERT_EQ(mlt::Line(D(), 0).length, 9);
   krnSetCaretPos_InputMltWnd(ed, 9);  // column 0 of the wrapped line
   XSync(Dpy(), False);
   Send(XK_x);
   XSync(Dpy(), False);
-  ASSERT_EQ(mlt::Line(D(), 0)->length, 10);  // x moved up
+  ASSERT_EQ(mlt::Line(D(), 0).length, 10);  // x moved up
   std::vector<unsigned long> partial = Screen();
   EXPECT_EQ(partial, FullRepaint());
 }
