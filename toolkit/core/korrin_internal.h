@@ -27,6 +27,14 @@ void krnSetSizeHints(Display* display, Window win, int minW, int minH, int maxW,
 // behind it stay queued in order.
 int krnServePaintEvents(Display* display);
 
+// The selection protocol (selection.cpp).  krnCheckEvent notes the time of
+// every input event and hands the protocol's events to krnSelectionEvent
+// (1 when it took one); krnCloseDisplay releases the protocol's window.
+void krnNoteEventTime(const XEvent* event);
+int krnIsSelectionEvent(const XEvent* event);
+int krnSelectionEvent(Display* display, XEvent* event);
+void krnCloseSelections(Display* display);
+
 // Runs a child control's procedure with the carried-in result, as a
 // composite control hands its children the events it receives.
 inline int krnPassEvent(Display* display, KrnWindow* child, XEvent* event, int result) {
