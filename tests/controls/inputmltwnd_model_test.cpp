@@ -31,11 +31,6 @@ int PairWidth(void*, unsigned char, unsigned char) {
 charcode::CharMeter Meter() {
   return charcode::CharMeter{SingleWidth, PairWidth, nullptr};
 }
-// Measures a byte range like krnTextNWidth: the code is detected from the
-// bytes themselves.
-int TextWidth(void*, const unsigned char* bytes, int length) {
-  return charcode::MeasureBytes(Meter(), bytes, length, krnCheckCharCode(bytes, length));
-}
 
 // EUC-JP characters used below (two bytes each).
 const std::string A = "\xA4\xA2";  // hiragana a
@@ -49,7 +44,7 @@ class Ed {
   explicit Ed(const std::string& text, int width = 200, int height = 140, int code = 4) {
     e.d = &d;
     e.view = View{width, height, 14};
-    e.metrics = Metrics{code, Meter(), TextWidth, nullptr};
+    e.metrics = Metrics{code, Meter()};
     EXPECT_EQ(InitText(e, text.data(), static_cast<int>(text.size())), 1);
     SetSelectText(&d);
   }
@@ -153,6 +148,94 @@ TEST(InputMltWndModel, ShiftJisPairsAndHalfWidthKatakanaWrapByTheCodeSetting) {
   std::string sjis = "\x82\xA0\xB1\x82\xA0\n";
   Ed ed(sjis, 9 + 30, 140, 3);
   EXPECT_EQ(ed.Lines(), (std::vector<std::string>{"\x82\xA0\xB1", "\x82\xA0\n"}));
+}
+
+/* ---- tabs ----------------------------------------------------------------- */
+
+// Tab stops every 8 spaces, 56 pixels, counted from the left edge of each
+// display line: after a two-byte character, at a wrap point and at the
+// start of a wrapped row.  Columns are byte columns; x includes the 4-pixel
+// origin.
+TEST(InputMltWndModel, TabsReachTheNextStopOfTheirOwnRow) {
+  const struct {
+    const char* name;
+    std::string text;
+    int width, code;
+    std::vector<std::string> lines;
+    std::vector<int> widths;                // display line widths
+    std::vector<std::vector<int>> columnX;  // x of the byte columns 0, 1, ... of each line
+  } cases[] = {
+      {"tab first", "\tab\n", 200, 4, {"\tab\n"}, {70}, {{4, 60, 67, 74}}},
+      {"tab after a letter", "a\tb\n", 200, 4, {"a\tb\n"}, {63}, {{4, 11, 60, 67}}},
+      {"tab on a stop",
+       "abcdefgh\tx\n",
+       200,
+       4,
+       {"abcdefgh\tx\n"},
+       {119},
+       {{4, 11, 18, 25, 32, 39, 46, 53, 60, 116}}},
+      {"after a two-byte character",
+       A + "\t" + K + "\n",
+       200,
+       4,
+       {A + "\t" + K + "\n"},
+       {70},
+       {{4, 4, 18, 60, 60, 74}}},
+      {"after half-width katakana",
+       "\xB1\t" + std::string("\x82\xA0") + "\n",
+       200,
+       3,
+       {"\xB1\t\x82\xA0\n"},
+       {70},
+       {{4, 11, 60, 60, 74}}},
+      // limit 100: 13 letters end at 91, the tab would reach 112: it begins
+      // the next row, where it reaches 56
+      {"tab at a wrap point",
+       "abcdefghijklm\tz\n",
+       109,
+       4,
+       {"abcdefghijklm", "\tz\n"},
+       {100, 63},
+       {{4, 11}, {4, 60, 67}}},
+      // limit 60: the tab fits (49 + 7), "x" reaches 63
+      {"tab just fits", "abcdefg\tx\n", 69, 4, {"abcdefg\t", "x\n"}, {60, 7}, {{4}, {4, 11}}},
+      // limit 50, narrower than a stop: the tab keeps a row of its own
+      {"narrow window", "ab\tc\n", 59, 4, {"ab", "\t", "c\n"}, {50, 56, 7}, {{4}, {4, 60}, {4}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Ed ed(c.text, c.width, 140, c.code);
+    ASSERT_EQ(ed.Lines(), c.lines);
+    for (int i = 0; i < ed.d.lines; i++) {
+      EXPECT_EQ(Line(&ed.d, i)->width, c.widths[i]) << "line " << i;
+      for (size_t col = 0; col < c.columnX[i].size(); col++)
+        EXPECT_EQ(ColumnX(ed.e, i, static_cast<int>(col)), c.columnX[i][col])
+            << "line " << i << " column " << col;
+    }
+  }
+}
+
+TEST(InputMltWndModel, ATabIsOneCharacterForKeysClicksAndWords) {
+  Ed ed("a\tb\n\tc\n");  // line 0: a 4..11, tab 11..60, b 60..67; line 1: tab 4..60
+  const struct {
+    int x, y, byte;
+  } clicks[] = {
+      {35, 0, 1},  {36, 0, 2},   // the tab's middle is at 35
+      {61, 0, 2},  {64, 0, 3},   // b
+      {32, 14, 4}, {33, 14, 5},  // a tab at a row start: middle at 32
+  };
+  for (const auto& c : clicks) EXPECT_EQ(ClickByte(ed.e, c.x, c.y), c.byte) << c.x << "," << c.y;
+  ed.Caret(1);
+  ed.Key(kRight);
+  EXPECT_EQ(ed.d.caret, 2);  // over the tab in one step
+  ed.Key(kLeft, true);
+  EXPECT_STREQ(ed.d.selectText, "\t");
+  ed.Key(kBackSpace);
+  EXPECT_EQ(ed.Text(), "ab\n\tc\n");
+  ed.Caret(3);
+  SelectWord(ed.e);  // a tab is a blank
+  EXPECT_EQ(ed.d.caret, 3);
+  EXPECT_EQ(ed.d.selectLen, 1);
 }
 
 TEST(InputMltWndModel, RandomTextsAlwaysTileAndNeverSplitAPair) {

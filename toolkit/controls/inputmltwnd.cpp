@@ -45,9 +45,8 @@ Editor EditorOf(KrnWindow* window, InputMltWndData* d) {
   Editor e;
   e.d = d;
   e.view = mlt::View{window->rect.width, window->rect.height, krnGetCharHeight(nullptr)};
-  e.metrics =
-      mlt::Metrics{g_korrin.charCode, charcode::CharMeter{FontSingleWidth, FontPairWidth, &g_fonts},
-                   textentry::TextWidth, nullptr};
+  e.metrics = mlt::Metrics{g_korrin.charCode,
+                           charcode::CharMeter{FontSingleWidth, FontPairWidth, &g_fonts}};
   return e;
 }
 
@@ -98,15 +97,16 @@ struct Painter {
       krnDrawLineRRg(display, window->win, clip, pixel, krnSetRect(x + dx, y, 0, h - 1));
   }
 
+  // Bytes of a row from x on; tabs reach the stops the model measured.
   void DrawText(int x, int y, const char* bytes, int n, bool selected) {
     if (n <= 0) return;
     const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes);
     if (selected)
-      krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, window->backFontColor,
-                      window->foreFontColor, x, y, b, n);
+      krnx::DrawTabbedText(display, window->win, clip, window->backFontColor, window->foreFontColor,
+                           x, y, b, n, mlt::kTextLeft);
     else
-      krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, window->foreFontColor,
-                      KRN_TRANSPARENT, x, y, b, n);
+      krnx::DrawTabbedText(display, window->win, clip, window->foreFontColor, KRN_TRANSPARENT, x, y,
+                           b, n, mlt::kTextLeft);
   }
 
   // The selected part of line i drawn over its text in reverse colours.
@@ -126,9 +126,7 @@ struct Painter {
     }
     from = from < 0 ? 0 : (from > l->length ? l->length : from);
     to = to > l->length ? l->length : to;
-    const char* text = mlt::LineText(d, i);
-    int x = mlt::kTextLeft + krnTextNWidth(reinterpret_cast<const unsigned char*>(text), from);
-    DrawText(x, y, text + from, to - from, true);
+    DrawText(mlt::ColumnX(e, i, from), y, mlt::LineText(d, i) + from, to - from, true);
   }
 
   // Text of line i, then its caret or its part of the selection.

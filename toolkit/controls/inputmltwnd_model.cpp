@@ -51,17 +51,18 @@ int CharSize(const char* text, int length, int pos, int code) {
   return pos + 1 < length ? 2 : 1;
 }
 
-// Width of the character at pos for wrapping: a newline adds nothing, a
-// lead byte without its partner adds nothing, a pair is measured as JIS.
-int WrapCharWidth(const Metrics& m, const char* text, int length, int pos, int size) {
-  unsigned char b = U(text)[pos];
-  if (size == 2) {
-    charcode::Glyph g = charcode::GlyphAt(U(text), length, pos, m.charCode);
-    return charcode::GlyphWidth(m.meter, g);
-  }
-  if (b == '\n') return 0;
-  if (IsMultiByteCode(m.charCode) && charcode::IsLeadByte(m.charCode, b)) return 0;
-  return m.meter.single(m.meter.context, b);
+// Characters are read as the code setting says: pairs only in EUC-JP and
+// Shift_JIS, every byte alone in any other setting.
+int GlyphCode(const Metrics& m) {
+  return IsMultiByteCode(m.charCode) ? m.charCode : charcode::kAscii;
+}
+
+// Width of the character at pos whose left edge lies x pixels into its
+// display line: a lead byte without its partner adds nothing, a pair is
+// measured as JIS, a tab reaches the next stop.
+int CharWidthAt(const Metrics& m, const char* text, int length, int pos, int x) {
+  charcode::Glyph g = charcode::GlyphAt(U(text), length, pos, GlyphCode(m));
+  return charcode::AdvanceAt(m.meter, g, x);
 }
 
 // A growing array of lines built with the model's allocator.
@@ -114,10 +115,11 @@ class WidthMemo {
   WidthMemo(const WidthMemo&) = delete;
   WidthMemo& operator=(const WidthMemo&) = delete;
 
+  // Tabs are not asked for: their width depends on where they stand.
   int Width(const Metrics& m, const char* text, int length, int pos, int size) {
-    if (!widths_) return WrapCharWidth(m, text, length, pos, size);
+    if (!widths_) return CharWidthAt(m, text, length, pos, 0);
     int key = size == 2 ? 256 + (U(text)[pos] << 8 | U(text)[pos + 1]) : U(text)[pos];
-    if (widths_[key] < 0) widths_[key] = WrapCharWidth(m, text, length, pos, size);
+    if (widths_[key] < 0) widths_[key] = CharWidthAt(m, text, length, pos, 0);
     return widths_[key];
   }
 
@@ -145,10 +147,12 @@ bool Walk(const char* text, int length, int from, int wrap, const Metrics& metri
   int start = from, width = 0, pos = from;
   while (pos < length) {
     int size = CharSize(text, length, pos, metrics.charCode);
-    int w = memo ? memo->Width(metrics, text, length, pos, size)
-                 : WrapCharWidth(metrics, text, length, pos, size);
     bool first = pos == start;
     bool newline = text[pos] == '\n' && size == 1;
+    // A newline takes no room; a tab's width depends on where it stands.
+    int w = newline                     ? 0
+            : memo && text[pos] != '\t' ? memo->Width(metrics, text, length, pos, size)
+                                        : CharWidthAt(metrics, text, length, pos, width);
     TextLine line;
     if (newline && (width + w < wrap || first)) {
       line = TextLine{start, pos + 1 - start, width + w, 1};
@@ -541,11 +545,15 @@ int GetDrawPos(const Editor& e) {
   return t < 0 ? 0 : t;
 }
 
+int SpanWidth(const Metrics& m, const char* bytes, int n, int x) {
+  return charcode::MeasureFrom(m.meter, U(bytes), n, GlyphCode(m), x);
+}
+
 int ColumnX(const Editor& e, int line, int column) {
   const TextLine* l = Line(e.d, line);
   if (!l || column <= 0) return kTextLeft;
   int n = column < l->length ? column : l->length;
-  return kTextLeft + e.metrics.textWidth(e.metrics.textWidthContext, U(LineText(e.d, line)), n);
+  return kTextLeft + SpanWidth(e.metrics, LineText(e.d, line), n, 0);
 }
 
 /* ---- edits -------------------------------------------------------------------- */
@@ -945,12 +953,11 @@ int HitOffset(const Editor& e, int line, int x) {
   if (x >= l->width + kTextLeft) return l->length;
   const Metrics& m = e.metrics;
   const char* text = LineText(e.d, line);
-  const unsigned char* t = U(text);
-  for (int k = 0; k < l->length;) {
+  for (int k = 0, left = 0; k < l->length;) {
     int size = CharSize(text, l->length, k, m.charCode);
-    int boundary = m.textWidth(m.textWidthContext, t, k) + kTextLeft +
-                   m.textWidth(m.textWidthContext, t + k, size) / 2;
-    if (x <= boundary) return k;
+    int w = CharWidthAt(m, text, l->length, k, left);
+    if (x <= kTextLeft + left + w / 2) return k;
+    left += w;
     k += size;
   }
   return l->length;

@@ -67,14 +67,13 @@ constexpr int kWrapMargin = 9;    // wrap limit = window width - kWrapMargin
 constexpr int kNoCell = -10;      // drawnSelectCell when nothing was selected
 constexpr int kLargeTyping = 21;  // typed strings this long repaint everything
 
-// How text is measured.  Wrapping walks characters by the code setting and
-// measures each with `meter`; caret positions, the hit test and drawing use
-// `textWidth` on byte ranges (krnTextNWidth on the real fonts).
+// How text is measured: characters are read by the code setting and
+// measured with `meter`, a tab reaching the next stop counted from the left
+// edge of its display line (SpanWidth).  Wrapping, caret positions, the hit
+// test and the drawing's positions all come from that one measure.
 struct Metrics {
   int charCode;  // the CharCode setting (KRN_CODE_*)
   charcode::CharMeter meter;
-  int (*textWidth)(void* context, const unsigned char* bytes, int length);
-  void* textWidthContext;
 };
 
 // The editor window's size in pixels and the character height.
@@ -145,6 +144,9 @@ KrnCell GetSelectCaret(const InputMltWndData* d, int pos);
 int SetSelectText(InputMltWndData* d);
 int GetDrawPos(const Editor& e);
 int LinesOfPage(const View& view);
+// Width of n bytes of a display line whose first byte lies x pixels right of
+// the line's left edge (tabs reach their stops, a newline is its glyph).
+int SpanWidth(const Metrics& m, const char* bytes, int n, int x);
 // x of byte column `column` of a line (text origin included).
 int ColumnX(const Editor& e, int line, int column);
 
