@@ -402,7 +402,7 @@ int krnSetSelectionText(int selection, const char* text, int length, Time time);
 int krnIsSelectionOwner(int selection);
 /* The text in the working code, a new NUL-terminated buffer to free(), its
  * length in *length: our own text when we own it, else the owner's answer
- * (waited for at most about 1.5 seconds while paint events are served).
+ * (waited for at most about 2 seconds while paint events are served).
  * Null when nobody owns it, the owner refuses or does not answer. */
 char* krnGetSelectionText(int selection, int* length);
 int krnClearSelection(int selection);

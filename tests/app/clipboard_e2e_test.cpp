@@ -139,10 +139,13 @@ TEST(Clipboard, TheWholeLargestTextTravelsOutInPieces) {
   ASSERT_GT(krntest::ReadFile(dir.file("want")).size(), 2000000u);
   p.Ctrl(XK_x);
   p.Ctrl(XK_y);
-  EXPECT_TRUE(p.drv.Until([&] {
-    krntest::Run("timeout 30 xclip -o -selection clipboard > '" + dir.file("got") + "' 2>/dev/null");
-    return krntest::ReadFile(dir.file("got")) == krntest::ReadFile(dir.file("want"));
-  }, 30000));
+  EXPECT_TRUE(p.drv.Until(
+      [&] {
+        krntest::Run("timeout 30 xclip -o -selection clipboard > '" + dir.file("got") +
+                     "' 2>/dev/null");
+        return krntest::ReadFile(dir.file("got")) == krntest::ReadFile(dir.file("want"));
+      },
+      30000));
 }
 
 // What another client owns, pasted with Control+E and saved by quelmo.
@@ -157,7 +160,13 @@ TEST(Clipboard, PastesWhatAnotherClientOwnsInTheWorkingCode) {
   } table[] = {
       {"ascii", "plain ascii text ~{}", ""},
       {"japanese", "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e \xe3\x81\x8b\xe3\x81\xaa", ""},
-      {"outside JIS X 0208", "a\xf0\x9f\x98\x80" "b\xe2\x82\xac" "c", "a\xa2\xae" "b\xa2\xae" "c"},
+      {"outside JIS X 0208",
+       "a\xf0\x9f\x98\x80"
+       "b\xe2\x82\xac"
+       "c",
+       "a\xa2\xae"
+       "b\xa2\xae"
+       "c"},
       {"1 MB through INCR", big, ""},
   };
   for (const auto& c : table) {
@@ -222,6 +231,29 @@ TEST(Clipboard, AnOwnerThatNeverAnswersDoesNotHangThePaste) {
   ASSERT_TRUE(p.SaveAs("out.txt"));
   EXPECT_TRUE(WaitFile(p.drv, dir.file("out.txt"), "z\n"));
   XCloseDisplay(silent);
+}
+
+TEST(Clipboard, TextDraggedOverInTheHelpIsPrimary) {
+  krntest::TempDir dir;
+  Quelmo q(dir, {});
+  Pad p;
+  ASSERT_TRUE(p.Open());
+  p.Ctrl(XK_h);
+  ASSERT_TRUE(p.drv.FindTarget("Quelmo Help"));
+  Window text = p.drv.Child(p.drv.target, "_krnText_TextBox");
+  ASSERT_NE(text, 0u);
+  // along the second row: the start of the help's title line
+  p.drv.Press(text, 5, 20);
+  p.drv.Move(text, 120, 20);
+  p.drv.Move(text, 200, 20);
+  p.drv.Release();
+  const std::string title = "     - Korrin Memo Pad (Text Editor) Ver00.10 Help -";
+  std::string got;
+  EXPECT_TRUE(p.drv.Until([&] {
+    got = ReadSelection("primary");
+    return got.size() > 10 && title.compare(0, got.size(), got) == 0;
+  })) << got;
+  p.drv.Key(p.drv.target, XK_Return);
 }
 
 TEST(Clipboard, TheFileNameFieldPastesAndOwnsPrimary) {

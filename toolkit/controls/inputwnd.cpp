@@ -313,7 +313,7 @@ int krnCutText_InputWnd(KrnWindow* window) {
   InputWndData* d = Data(window);
   if (!d) return 0;
   if (d->selectLen == 0) return 1;
-  int copied = iw::Copy(d);
+  int copied = krnCopyText_InputWnd(window);
   krnDelSelectText_InputWnd(window);
   return copied;
 }

@@ -29,7 +29,7 @@
 
 namespace {
 
-constexpr int kAnswerWaitMs = 1500;   // a paste gives up after this
+constexpr int kAnswerWaitMs = 2000;   // a paste gives up after this
 constexpr int kPieceWaitMs = 3000;    // an INCR transfer stalls out after this
 constexpr int kManagerWaitMs = 3000;  // the clipboard manager's answer at exit
 constexpr size_t kMaxPiece = 65536;   // larger texts travel in INCR pieces
@@ -53,9 +53,10 @@ enum AtomIndex {
 };
 
 const char* const kAtomNames[kAtomCount] = {
-    "PRIMARY", "CLIPBOARD", "TARGETS",  "TIMESTAMP",         "UTF8_STRING",  "COMPOUND_TEXT",
-    "STRING",  "TEXT",      "INCR",     "ATOM_PAIR",         "MULTIPLE", "CLIPBOARD_MANAGER", "SAVE_TARGETS",
-    "_KORRIN_SELECTION"};
+    "PRIMARY",      "CLIPBOARD",        "TARGETS",  "TIMESTAMP",
+    "UTF8_STRING",  "COMPOUND_TEXT",    "STRING",   "TEXT",
+    "INCR",         "ATOM_PAIR",        "MULTIPLE", "CLIPBOARD_MANAGER",
+    "SAVE_TARGETS", "_KORRIN_SELECTION"};
 
 // What we offer, in the order TARGETS lists it.
 const AtomIndex kOffered[] = {kTargets, kTimestamp, kMultiple, kUtf8, kCompound, kString, kText};
@@ -465,10 +466,8 @@ bool AskOwner(Atom selection, std::string* utf8) {
   return false;
 }
 
-// A server time for taking ownership when no input event has brought one:
-// the time of a property change on our own window.
+// The server's time now: the time of a property change on our own window.
 Time ServerTime() {
-  if (g_sel.lastTime) return g_sel.lastTime;
   unsigned char nothing = 0;
   XChangeProperty(g_sel.display, g_sel.win, A(kProperty), XA_STRING, 8, PropModeAppend, &nothing,
                   0);
@@ -476,9 +475,14 @@ Time ServerTime() {
   auto changed = [](const XEvent& e, const void*) {
     return e.type == PropertyNotify && e.xproperty.window == g_sel.win;
   };
-  if (WaitEvent(Wanted{changed, nullptr}, &event, NowMs() + kAnswerWaitMs))
-    g_sel.lastTime = event.xproperty.time;
-  return g_sel.lastTime ? g_sel.lastTime : CurrentTime;
+  if (!WaitEvent(Wanted{changed, nullptr}, &event, NowMs() + kAnswerWaitMs)) return CurrentTime;
+  g_sel.lastTime = event.xproperty.time;
+  return g_sel.lastTime;
+}
+
+bool TakeOwnership(Atom atom, Time time) {
+  XSetSelectionOwner(g_sel.display, atom, g_sel.win, time);
+  return XGetSelectionOwner(g_sel.display, atom) == g_sel.win;
 }
 
 char* NewBuffer(const std::string& text, int* length) {
@@ -502,10 +506,13 @@ int krnSetSelectionText(int selection, const char* text, int length, Time time) 
   owned.text.assign(text, (size_t)length);
   // Still ours (a selection being dragged larger): only the text changes.
   if (owned.owned) return 1;
-  if (time == 0) time = ServerTime();
   Atom atom = SelectionAtom(selection);
-  XSetSelectionOwner(g_sel.display, atom, g_sel.win, time);
-  owned.owned = XGetSelectionOwner(g_sel.display, atom) == g_sel.win;
+  bool defaulted = time == 0;
+  if (defaulted) time = g_sel.lastTime ? g_sel.lastTime : ServerTime();
+  owned.owned = TakeOwnership(atom, time);
+  // Without input events for a while (a program's own call) the last
+  // event's time may lie before another owner's: the server's time now.
+  if (!owned.owned && defaulted) owned.owned = TakeOwnership(atom, time = ServerTime());
   owned.time = time;
   if (!owned.owned) owned.text.clear();
   return owned.owned ? 1 : 0;
@@ -568,7 +575,8 @@ int krnIsSelectionEvent(const XEvent* event) {
 }
 
 // Handles one event of the selection protocol (answers requests, drops the
-// ownership another client took, sends INCR pieces).  1 when the event was ours and has been handled.
+// ownership another client took, sends INCR pieces).  1 when the event was ours and has been
+// handled.
 int krnSelectionEvent(Display* display, XEvent* event) {
   if (!event || !display || display != g_sel.display || !krnIsSelectionEvent(event)) return 0;
   DropStalled();
