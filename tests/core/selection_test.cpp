@@ -21,12 +21,12 @@ namespace {
 
 using krntest::Dpy;
 
-
 // Runs a command in the background, its output into a file, while the
 // toolkit's loop serves our selections; the output once the command ended.
 std::string ReadWhilePumping(const std::string& command, const krntest::TempDir& dir) {
   std::string out = dir.file("out"), done = dir.file("done");
-  krntest::Run("(" + command + " > '" + out + "' 2>/dev/null; touch '" + done + "') >/dev/null 2>&1 &");
+  krntest::Run("(" + command + " > '" + out + "' 2>/dev/null; touch '" + done +
+               "') >/dev/null 2>&1 &");
   krntest::PumpUntil([&] { return access(done.c_str(), F_OK) == 0; }, 20000);
   return krntest::ReadFile(out);
 }
@@ -68,8 +68,8 @@ TEST(Selection, COMPOUND_TEXTAndSTRINGAreAskedWhenUTF8IsRefused) {
   for (const auto& c : table) {
     SCOPED_TRACE(c.target);
     krntest::WriteFile(dir.file("in"), c.data);
-    krntest::Run(std::string("xclip -i -selection primary -t ") + c.target + " < '" + dir.file("in") +
-        "' >/dev/null 2>&1");
+    krntest::Run(std::string("xclip -i -selection primary -t ") + c.target + " < '" +
+                 dir.file("in") + "' >/dev/null 2>&1");
     krntest::Pump();
     int length = 0;
     char* text = krnGetSelectionText(KRN_SEL_PRIMARY, &length);
