@@ -58,9 +58,16 @@ std::string ReadSelection(const std::string& selection, const std::string& targe
   return Run("timeout 20 xclip -o -selection " + selection + t + " 2>/dev/null");
 }
 
-// Another client takes the selection with the file's bytes and serves them.
+// Another client takes the selection with the file's bytes and serves them;
+// returns once the server has made it the owner (xclip may send its request
+// after its command has returned).
 void OwnSelection(const std::string& selection, const std::string& file) {
+  Display* d = XOpenDisplay(krntest::DisplayName().c_str());
+  Atom atom = XInternAtom(d, selection == "primary" ? "PRIMARY" : "CLIPBOARD", False);
+  Window before = XGetSelectionOwner(d, atom);
   Run("xclip -i -selection " + selection + " < '" + file + "' >/dev/null 2>&1");
+  krntest::WaitFor([&] { return XGetSelectionOwner(d, atom) != before; }, 20000);
+  XCloseDisplay(d);
 }
 
 bool WaitFile(Driver& drv, const std::string& path, const std::string& want) {

@@ -68,9 +68,12 @@ TEST(Selection, COMPOUND_TEXTAndSTRINGAreAskedWhenUTF8IsRefused) {
   for (const auto& c : table) {
     SCOPED_TRACE(c.target);
     krntest::WriteFile(dir.file("in"), c.data);
+    Atom primary = XInternAtom(Dpy(), "PRIMARY", False);
+    Window before = XGetSelectionOwner(Dpy(), primary);
     krntest::Run(std::string("xclip -i -selection primary -t ") + c.target + " < '" +
                  dir.file("in") + "' >/dev/null 2>&1");
-    krntest::Pump();
+    // xclip may send its request after its command has returned
+    ASSERT_TRUE(krntest::WaitFor([&] { return XGetSelectionOwner(Dpy(), primary) != before; }));
     int length = 0;
     char* text = krnGetSelectionText(KRN_SEL_PRIMARY, &length);
     ASSERT_NE(text, nullptr);

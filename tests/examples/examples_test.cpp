@@ -74,6 +74,9 @@ TEST(TextExample, PasteBringsAnotherClientsClipboard) {
   ASSERT_NE(drv.d, nullptr);
   Window main = drv.Titled("Text example");
   ASSERT_NE(main, 0u);
+  // xclip may send its request after its command has returned
+  Atom clipboard = XInternAtom(drv.d, "CLIPBOARD", False);
+  ASSERT_TRUE(drv.Until([&] { return XGetSelectionOwner(drv.d, clipboard) != None; }));
   ASSERT_TRUE(drv.ClickNamed(main, "Paste"));
   Window editor = drv.Child(drv.Child(main, "Editor"), "krnInputMltWnd_InputBox");
   ASSERT_NE(editor, 0u);
