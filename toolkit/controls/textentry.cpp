@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "controls/menu_model.h"
+#include "support/xmeasure.h"
 
 namespace textentry {
 
@@ -33,8 +34,8 @@ unsigned long CaretColor(Display* display, KrnWindow* window) {
   return caret;
 }
 
-int TextWidth(void*, const unsigned char* bytes, int length) {
-  return krnTextNWidth(bytes, length);
+int TextWidth(void*, const unsigned char* bytes, int length, int x) {
+  return krnx::TabbedWidth(bytes, length, x);
 }
 
 unsigned int PrimaryButton(int rightHand, int mouseButtons) {

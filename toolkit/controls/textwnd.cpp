@@ -142,10 +142,10 @@ struct Painter {
                                       {-1, 0},  {1, 0},  {0, -1}, {0, 1}};
     if (d->outLine)
       for (const auto& o : kAround)
-        krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, outlineColor, KRN_TRANSPARENT,
-                        kLeft + o[0], y + o[1], U(l->lineText), n);
-    krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, window->foreFontColor,
-                    KRN_TRANSPARENT, kLeft, y, U(l->lineText), n);
+        krnx::DrawTabbedText(display, window->win, clip, outlineColor, KRN_TRANSPARENT,
+                             kLeft + o[0], y + o[1], U(l->lineText), n, kLeft + o[0]);
+    krnx::DrawTabbedText(display, window->win, clip, window->foreFontColor, KRN_TRANSPARENT, kLeft,
+                         y, U(l->lineText), n, kLeft);
     if (d->selStart < d->selEnd) DrawSelected(l, LineStart(d, i), n, y);
   }
 
@@ -155,9 +155,9 @@ struct Painter {
     if (from < 0) from = 0;
     if (to > n) to = n;
     if (from >= to) return;
-    int x = kLeft + krnTextNWidth(U(l->lineText), from);
-    krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, window->backFontColor,
-                    window->foreFontColor, x, y, U(l->lineText) + from, to - from);
+    int x = kLeft + krnx::TabbedWidth(U(l->lineText), from, 0);
+    krnx::DrawTabbedText(display, window->win, clip, window->backFontColor, window->foreFontColor,
+                         x, y, U(l->lineText) + from, to - from, kLeft);
   }
 
   int Width(int i) const {
@@ -272,7 +272,8 @@ int HitByte(const TextWndData* d, int x, int y) {
   for (int k = 0; k < n;) {
     unsigned char b = static_cast<unsigned char>(l->lineText[k]);
     int step = k + 1 < n && charcode::IsLeadByte(code, b) ? 2 : 1;
-    int left = krnTextNWidth(U(l->lineText), k), width = krnTextNWidth(U(l->lineText) + k, step);
+    int left = krnx::TabbedWidth(U(l->lineText), k, 0);
+    int width = krnx::TabbedWidth(U(l->lineText) + k, step, left);
     if (x < kLeft + left + width / 2) return start + k;
     k += step;
   }
