@@ -99,6 +99,9 @@ void InstallEmergencySave(KrnWindow* main) {
   sigemptyset(&action.sa_mask);
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGHUP, &action, nullptr);
+  // A write to a server that went away must fail with EPIPE, so that Xlib
+  // calls the handler below, instead of killing the program unsaved.
+  signal(SIGPIPE, SIG_IGN);
   XSetIOErrorHandler(OnIOError);
   krnSetTimerEvent(main, 1);
 }
