@@ -35,6 +35,13 @@ BytePair FromJis(int code, BytePair jis) {
   return jis;
 }
 
+// EUC-JP's single shift for half-width katakana: 0x8E and one byte of
+// JIS X 0201 (0xA1 to 0xDF) make one character of the single-byte font.
+constexpr unsigned char kEucKanaShift = 0x8E;
+bool IsKanaByte(unsigned char b) {
+  return b >= 0xA1 && b <= 0xDF;
+}
+
 bool IsConvertible(int code) {
   return code == kJis || code == kSjis || code == kEuc;
 }
@@ -59,7 +66,7 @@ BytePair JisToSjis(unsigned char j1, unsigned char j2) {
 bool IsLeadByte(int code, unsigned char b) {
   switch (code) {
     case kEuc:
-      return b > 0xA0;
+      return b > 0xA0 || b == kEucKanaShift;
     case kSjis:
       return (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
     case kJis:
@@ -83,6 +90,10 @@ Glyph GlyphAt(const unsigned char* bytes, int length, int pos, int code) {
   if (code == kBinary) return {1, kGlyphSingle, IsBinaryByte(b) ? Byte('?') : b, 0};
   if (!IsLeadByte(code, b)) return {1, kGlyphSingle, b, 0};
   if (pos + 1 >= length) return {1, kGlyphNone, 0, 0};
+  if (code == kEuc && b == kEucKanaShift) {
+    unsigned char kana = bytes[pos + 1];
+    return {2, kGlyphSingle, IsKanaByte(kana) ? kana : Byte('?'), 0};
+  }
   BytePair jis = ToJis(code, b, bytes[pos + 1]);
   return {2, kGlyphPair, jis.first, jis.second};
 }
@@ -109,12 +120,18 @@ using namespace charcode;
 
 // Guesses the code of a text from its first 1025 bytes: a control byte means
 // binary and a Shift_JIS lead byte Shift_JIS, whichever comes first; bytes
-// above 0xA0 otherwise mean EUC-JP; else ASCII.
+// above 0xA0, and EUC-JP's half-width katakana (0x8E and a byte from 0xA1 to
+// 0xDF), otherwise mean EUC-JP; else ASCII.
 int krnCheckCharCode(const unsigned char* bytes, int length) {
   int result = kAscii;
   for (int i = 0; bytes && i < length && i < kDetectLimit; i++) {
     unsigned char b = bytes[i];
     if (IsBinaryByte(b)) return kBinary;
+    if (b == kEucKanaShift && i + 1 < length && IsKanaByte(bytes[i + 1])) {
+      result = kEuc;
+      i++;
+      continue;
+    }
     if (b >= 0x81 && b <= 0x9F) return kSjis;
     if (b > 0xA0) result = kEuc;
   }
@@ -125,7 +142,9 @@ int krnCheckCharCode(const unsigned char* bytes, int length) {
 // 1 when converted or when there is nothing to convert (same code, empty
 // buffer, binary or ASCII on either side); 0 with a message for a code this
 // conversion does not know, and 0 for a null buffer; the buffer is then
-// untouched.  A lead byte in the last position has no partner and stays.
+// untouched.  A lead byte in the last position has no partner and stays, and
+// so does EUC-JP's half-width katakana: it takes two bytes in EUC-JP and one
+// in Shift_JIS, which a conversion in place cannot give.
 int krnToConvCharCode(unsigned char* buffer, int length, int source, int destination) {
   if (source == destination || length <= 0) return 1;
   if (source == kBinary || destination == kBinary) return 1;
@@ -141,6 +160,10 @@ int krnToConvCharCode(unsigned char* buffer, int length, int source, int destina
   if (!buffer) return 0;
   for (int i = 0; i < length; i++) {
     if (!IsLeadByte(source, buffer[i]) || i + 1 >= length) continue;
+    if (source == kEuc && buffer[i] == kEucKanaShift) {
+      i++;
+      continue;
+    }
     BytePair out = FromJis(destination, ToJis(source, buffer[i], buffer[i + 1]));
     buffer[i] = out.first;
     buffer[i + 1] = out.second;
@@ -190,3 +213,109 @@ int krnIsWideCharCode(unsigned char first, unsigned char second) {
   }
   return -1;
 }
+
+namespace charcode {
+
+namespace {
+
+// A validator of one multi-byte code, fed byte by byte: `want` bytes of the
+// current character are still due, the next in [low, high]; the trail
+// bytes after that one in [restLow, 0xFE or 0xBF].
+struct Validity {
+  bool valid = true;
+  int want = 0;
+  unsigned char low = 0, high = 0, restLow = 0, restHigh = 0;
+
+  void Expect(int n, unsigned char lo, unsigned char hi, unsigned char rlo, unsigned char rhi) {
+    want = n;
+    low = lo;
+    high = hi;
+    restLow = rlo;
+    restHigh = rhi;
+  }
+  // Takes b as a trail byte when one is due; false when b starts a character.
+  bool Trail(unsigned char b) {
+    if (!want) return false;
+    if (b < low || b > high) valid = false;
+    low = restLow;
+    high = restHigh;
+    want--;
+    return true;
+  }
+};
+
+void StepUtf8(Validity& v, unsigned char b) {
+  if (v.Trail(b) || b < 0x80) return;
+  if (b >= 0xC2 && b <= 0xDF)
+    v.Expect(1, 0x80, 0xBF, 0x80, 0xBF);
+  else if (b == 0xE0)
+    v.Expect(2, 0xA0, 0xBF, 0x80, 0xBF);
+  else if (b == 0xED)
+    v.Expect(2, 0x80, 0x9F, 0x80, 0xBF);
+  else if (b >= 0xE1 && b <= 0xEF)
+    v.Expect(2, 0x80, 0xBF, 0x80, 0xBF);
+  else if (b == 0xF0)
+    v.Expect(3, 0x90, 0xBF, 0x80, 0xBF);
+  else if (b >= 0xF1 && b <= 0xF3)
+    v.Expect(3, 0x80, 0xBF, 0x80, 0xBF);
+  else if (b == 0xF4)
+    v.Expect(3, 0x80, 0x8F, 0x80, 0xBF);
+  else
+    v.valid = false;
+}
+
+void StepEuc(Validity& v, unsigned char b) {
+  if (v.Trail(b) || b < 0x80) return;
+  if (b == kEucKanaShift)
+    v.Expect(1, 0xA1, 0xDF, 0xA1, 0xDF);
+  else if (b == 0x8F)  // JIS X 0212: valid EUC-JP, though the toolkit cannot draw it
+    v.Expect(2, 0xA1, 0xFE, 0xA1, 0xFE);
+  else if (b >= 0xA1 && b <= 0xFE)
+    v.Expect(1, 0xA1, 0xFE, 0xA1, 0xFE);
+  else
+    v.valid = false;
+}
+
+void StepSjis(Validity& v, unsigned char b) {
+  if (v.want) {
+    v.Trail(b);
+    if (b == 0x7F) v.valid = false;
+    return;
+  }
+  if (b < 0x80 || IsKanaByte(b)) return;
+  if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))
+    v.Expect(1, 0x40, 0xFC, 0x40, 0xFC);
+  else
+    v.valid = false;
+}
+
+}  // namespace
+
+int DetectCode(const unsigned char* bytes, size_t length) {
+  Validity utf8, euc, sjis;
+  bool high = false;
+  int hint = kEuc;  // by the first byte from 0x80 to 0xA0 that is no single shift
+  for (size_t i = 0; bytes && i < length; i++) {
+    unsigned char b = bytes[i];
+    if (IsBinaryByte(b)) return kBinary;
+    if (b < 0x80 && !utf8.want && !euc.want && !sjis.want) continue;  // the common case
+    if (b >= 0x80) high = true;
+    bool single = !euc.want && b != kEucKanaShift && b != 0x8F;
+    if (hint == kEuc && single && b >= 0x80 && b <= 0xA0) hint = kSjis;
+    if (utf8.valid) StepUtf8(utf8, b);
+    if (euc.valid) StepEuc(euc, b);
+    if (sjis.valid) StepSjis(sjis, b);
+    for (Validity* v : {&utf8, &euc, &sjis})
+      if (!v->valid) v->want = 0;
+  }
+  if (!high) return kAscii;
+  bool utf8Ok = utf8.valid && !utf8.want;
+  bool eucOk = euc.valid && !euc.want;
+  bool sjisOk = sjis.valid && !sjis.want;
+  if (utf8Ok) return kUtf8;
+  if (eucOk) return kEuc;
+  if (sjisOk) return kSjis;
+  return hint;
+}
+
+}  // namespace charcode

@@ -208,6 +208,25 @@ long FromUtf8(const unsigned char* bytes, size_t length, int code, std::string& 
   return replaced;
 }
 
+long Convert(const unsigned char* bytes, size_t length, int source, int destination,
+             std::string& out) {
+  bool known = true;
+  for (int code : {source, destination})
+    known = known && (code == kEuc || code == kSjis || code == kUtf8);
+  if (!known) return -1;
+  if (source == destination) {
+    out.append(reinterpret_cast<const char*>(bytes), bytes ? length : 0);
+    return 0;
+  }
+  if (source == kUtf8) return FromUtf8(bytes, length, destination, out);
+  if (destination == kUtf8) return ToUtf8(bytes, length, source, out);
+  std::string unicode;
+  unicode.reserve(length + length / 2);
+  long lost = ToUtf8(bytes, length, source, unicode);
+  return lost + FromUtf8(reinterpret_cast<const unsigned char*>(unicode.data()), unicode.size(),
+                         destination, out);
+}
+
 }  // namespace charcode
 
 namespace {
