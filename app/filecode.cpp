@@ -113,8 +113,8 @@ int EncodeForSaving(const char* text, long length, const char* path, char** byte
 }
 
 void TakeSavedCode(const char* bytes, long length, const char* path) {
-  int written = krnDetectCharCode(reinterpret_cast<const unsigned char*>(bytes),
-                                  static_cast<int>(length));
+  int written =
+      krnDetectCharCode(reinterpret_cast<const unsigned char*>(bytes), static_cast<int>(length));
   bool plain = written == KRN_CODE_ASCII || written == KRN_CODE_BINARY;
   g_fileCode.shown = plain ? written : g_fileCode.save;
   g_fileCode.bytes = length;

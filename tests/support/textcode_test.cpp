@@ -131,7 +131,9 @@ TEST(TextCode, TextsThatCannotComeBackAreLossy) {
     int working;
     std::string text;
   } cases[] = {
-      {"emoji", "a\xf0\x9f\x98\x80z\n", kEuc, "a\xa2\xae" "z\n"},
+      {"emoji", "a\xf0\x9f\x98\x80z\n", kEuc,
+       "a\xa2\xae"
+       "z\n"},
       {"rare kanji", "\xf0\xa0\x80\x8b\xe3\x81\x82", kSjis, "\x81\xac\x82\xa0"},
       {"nec circled digit", "\x87\x40\x82\xa0", kEuc, "\xa2\xae\xa4\xa2"},
       {"jis x 0212 for shift_jis", "\x8f\xb0\xa1\xa4\xa2", kSjis, "\x81\xac\x82\xa0"},
