@@ -161,7 +161,9 @@ TEST(Codes, TypingIntoAFileOfTheOtherCodeKeepsEveryCharacterWhole) {
 
 TEST(Codes, AFileWithAnEmojiOpensReadOnlyWithGetaAndRefusesToSave) {
   WriteRc("");
-  std::vector<unsigned long> geta = ShownFor("\na\xa2\xae" "z\n");  // a〓z in EUC-JP
+  std::vector<unsigned long> geta = ShownFor(
+      "\na\xa2\xae"
+      "z\n");  // a〓z in EUC-JP
   ASSERT_FALSE(geta.empty());
   krntest::TempDir dir;
   const std::string emoji = "\na\xf0\x9f\x98\x80z\n";
@@ -183,9 +185,10 @@ TEST(Codes, AFileWithAnEmojiOpensReadOnlyWithGetaAndRefusesToSave) {
   ASSERT_TRUE(s.drv.FindTarget("Error")) << "Save as was not refused";
   s.drv.Key(s.drv.target, XK_Return);
   ASSERT_TRUE(s.drv.WaitGone("Error"));
-  EXPECT_EQ(s.drv.Find(DefaultRootWindow(s.drv.d),
-                       [](const std::string& t) { return t.compare(0, 14, "Save Dialog - ") == 0; }),
-            0u);
+  EXPECT_EQ(
+      s.drv.Find(DefaultRootWindow(s.drv.d),
+                 [](const std::string& t) { return t.compare(0, 14, "Save Dialog - ") == 0; }),
+      0u);
   s.Quit();
   EXPECT_EQ(q.ExitStatus(10000), 0);
   EXPECT_EQ(krntest::ReadFile(dir.file("e.txt")), emoji);
