@@ -68,7 +68,7 @@ void ShowCodeChecks() {
 }
 
 void ShowFileStatus(const char* path) {
-  char status[256];
+  char status[512];  // room for the longest current name
   snprintf(status, sizeof status, "%ld bytes [%s] - %s", g_fileCode.bytes, path,
            CodeLabel(g_fileCode.shown));
   krnSetStatus_MenuBar(krnGetWindow("MenuBar"), status);

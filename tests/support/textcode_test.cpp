@@ -120,6 +120,27 @@ TEST(TextCode, ByteOrderMarkIsKeptAndWrittenBack) {
   EXPECT_EQ(d.text, "\xa4\xa2\n");
   EXPECT_EQ(Encode(d.text, kEuc, kUtf8, 1), file);
   EXPECT_EQ(Encode(d.text, kEuc, kSjis, 1), "\x82\xa0\n") << "a mark only for UTF-8";
+  Decoded ascii = Decode(
+      "\xef\xbb\xbf"
+      "abc",
+      kSjis);
+  EXPECT_EQ(ascii.code, kUtf8);
+  EXPECT_EQ(ascii.text, "abc");
+  EXPECT_EQ(Encode(ascii.text, kSjis, kUtf8, ascii.bom),
+            "\xef\xbb\xbf"
+            "abc");
+}
+
+// The loader tells UTF-8 while converting it; a file that stops being
+// valid UTF-8 part-way, or holds a control byte, is told as a whole instead.
+TEST(TextCode, TheLoadersCodeAgreesWithDetection) {
+  const std::string files[] = {"\xe3\x81\x82 ok\n",    "\xe3\x81\x82\xa4\xa2",
+                               "\xe3\x81\x82\x01",     "plain",
+                               "\xa4\xa2\xe3\x81\x82", "\xef\xbb\xbf\x82\xa0"};
+  for (const std::string& f : files) {
+    EXPECT_EQ(Decode(f, kEuc).code, Detect(f)) << f;
+    EXPECT_EQ(Decode(f, kSjis).code, Detect(f)) << f;
+  }
 }
 
 // What has no counterpart in the working code makes the text read-only and

@@ -13,12 +13,6 @@ namespace {
 // Detection looks at this many bytes at most (positions 0 to 1024).
 constexpr int kDetectLimit = 1025;
 
-// Control bytes that mark a text as binary (tab, line feed, vertical tab,
-// form feed and carriage return are text).
-bool IsBinaryByte(unsigned char b) {
-  return b <= 0x08 || (b >= 0x0E && b <= 0x1F);
-}
-
 unsigned char Byte(int v) {
   return static_cast<unsigned char>(v & 0xFF);
 }
@@ -218,103 +212,100 @@ namespace charcode {
 
 namespace {
 
-// A validator of one multi-byte code, fed byte by byte: `want` bytes of the
-// current character are still due, the next in [low, high]; the trail
-// bytes after that one in [restLow, 0xFE or 0xBF].
-struct Validity {
-  bool valid = true;
-  int want = 0;
-  unsigned char low = 0, high = 0, restLow = 0, restHigh = 0;
+// Detection runs three automata side by side, one per multi-byte code, each
+// a table from (state, byte) to the next state; state 0 is "between
+// characters" and the last state of each is "not this code" and stays.
+constexpr int kUtf8States = 9, kEucStates = 5, kSjisStates = 3;
+constexpr unsigned char kUtf8Bad = kUtf8States - 1, kEucBad = kEucStates - 1,
+                        kSjisBad = kSjisStates - 1;
 
-  void Expect(int n, unsigned char lo, unsigned char hi, unsigned char rlo, unsigned char rhi) {
-    want = n;
-    low = lo;
-    high = hi;
-    restLow = rlo;
-    restHigh = rhi;
-  }
-  // Takes b as a trail byte when one is due; false when b starts a character.
-  bool Trail(unsigned char b) {
-    if (!want) return false;
-    if (b < low || b > high) valid = false;
-    low = restLow;
-    high = restHigh;
-    want--;
-    return true;
-  }
+struct Automata {
+  unsigned char utf8[kUtf8States][256];
+  unsigned char euc[kEucStates][256];
+  unsigned char sjis[kSjisStates][256];
 };
 
-void StepUtf8(Validity& v, unsigned char b) {
-  if (v.Trail(b) || b < 0x80) return;
-  if (b >= 0xC2 && b <= 0xDF)
-    v.Expect(1, 0x80, 0xBF, 0x80, 0xBF);
-  else if (b == 0xE0)
-    v.Expect(2, 0xA0, 0xBF, 0x80, 0xBF);
-  else if (b == 0xED)
-    v.Expect(2, 0x80, 0x9F, 0x80, 0xBF);
-  else if (b >= 0xE1 && b <= 0xEF)
-    v.Expect(2, 0x80, 0xBF, 0x80, 0xBF);
-  else if (b == 0xF0)
-    v.Expect(3, 0x90, 0xBF, 0x80, 0xBF);
-  else if (b >= 0xF1 && b <= 0xF3)
-    v.Expect(3, 0x80, 0xBF, 0x80, 0xBF);
-  else if (b == 0xF4)
-    v.Expect(3, 0x80, 0x8F, 0x80, 0xBF);
-  else
-    v.valid = false;
+// Sets the next state for the bytes low..high.
+template <size_t N>
+void Span(unsigned char (&row)[N], int low, int high, unsigned char next) {
+  for (int b = low; b <= high; b++) row[b] = next;
 }
 
-void StepEuc(Validity& v, unsigned char b) {
-  if (v.Trail(b) || b < 0x80) return;
-  if (b == kEucKanaShift)
-    v.Expect(1, 0xA1, 0xDF, 0xA1, 0xDF);
-  else if (b == 0x8F)  // JIS X 0212: valid EUC-JP, though the toolkit cannot draw it
-    v.Expect(2, 0xA1, 0xFE, 0xA1, 0xFE);
-  else if (b >= 0xA1 && b <= 0xFE)
-    v.Expect(1, 0xA1, 0xFE, 0xA1, 0xFE);
-  else
-    v.valid = false;
+Automata BuildAutomata() {
+  Automata a;
+  // UTF-8, shortest forms only, no surrogates, at most U+10FFFF.  States:
+  // 1-3 that many continuation bytes due; 4 after E0, 5 after ED, 6 after
+  // F0, 7 after F4 (their first continuation is narrower).
+  for (auto& row : a.utf8) Span(row, 0, 255, kUtf8Bad);
+  Span(a.utf8[0], 0x00, 0x7F, 0);
+  Span(a.utf8[0], 0xC2, 0xDF, 1);
+  Span(a.utf8[0], 0xE1, 0xEF, 2);
+  a.utf8[0][0xE0] = 4;
+  a.utf8[0][0xED] = 5;
+  Span(a.utf8[0], 0xF1, 0xF3, 3);
+  a.utf8[0][0xF0] = 6;
+  a.utf8[0][0xF4] = 7;
+  Span(a.utf8[1], 0x80, 0xBF, 0);
+  Span(a.utf8[2], 0x80, 0xBF, 1);
+  Span(a.utf8[3], 0x80, 0xBF, 2);
+  Span(a.utf8[4], 0xA0, 0xBF, 1);
+  Span(a.utf8[5], 0x80, 0x9F, 1);
+  Span(a.utf8[6], 0x90, 0xBF, 2);
+  Span(a.utf8[7], 0x80, 0x8F, 2);
+  // EUC-JP: 1 a second byte due, 2 a half-width katakana byte, 3 the first
+  // of JIS X 0212's two bytes (valid EUC-JP, though the toolkit cannot draw it).
+  for (auto& row : a.euc) Span(row, 0, 255, kEucBad);
+  Span(a.euc[0], 0x00, 0x7F, 0);
+  Span(a.euc[0], 0xA1, 0xFE, 1);
+  a.euc[0][kEucKanaShift] = 2;
+  a.euc[0][0x8F] = 3;
+  Span(a.euc[1], 0xA1, 0xFE, 0);
+  Span(a.euc[2], 0xA1, 0xDF, 0);
+  Span(a.euc[3], 0xA1, 0xFE, 1);
+  // Shift_JIS: 1 a second byte due.
+  for (auto& row : a.sjis) Span(row, 0, 255, kSjisBad);
+  Span(a.sjis[0], 0x00, 0x7F, 0);
+  Span(a.sjis[0], 0xA1, 0xDF, 0);
+  Span(a.sjis[0], 0x81, 0x9F, 1);
+  Span(a.sjis[0], 0xE0, 0xFC, 1);
+  Span(a.sjis[1], 0x40, 0x7E, 0);
+  Span(a.sjis[1], 0x80, 0xFC, 0);
+  return a;
 }
 
-void StepSjis(Validity& v, unsigned char b) {
-  if (v.want) {
-    v.Trail(b);
-    if (b == 0x7F) v.valid = false;
-    return;
-  }
-  if (b < 0x80 || IsKanaByte(b)) return;
-  if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))
-    v.Expect(1, 0x40, 0xFC, 0x40, 0xFC);
-  else
-    v.valid = false;
+const Automata& GetAutomata() {
+  static const Automata automata = BuildAutomata();
+  return automata;
 }
 
 }  // namespace
 
 int DetectCode(const unsigned char* bytes, size_t length) {
-  Validity utf8, euc, sjis;
-  bool high = false;
+  const Automata& a = GetAutomata();
+  unsigned char u = 0, e = 0, s = 0, high = 0;
   int hint = kEuc;  // by the first byte from 0x80 to 0xA0 that is no single shift
-  for (size_t i = 0; bytes && i < length; i++) {
+  size_t i = 0;
+  for (; bytes && i < length; i++) {
     unsigned char b = bytes[i];
-    if (IsBinaryByte(b)) return kBinary;
-    if (b < 0x80 && !utf8.want && !euc.want && !sjis.want) continue;  // the common case
-    if (b >= 0x80) high = true;
-    bool single = !euc.want && b != kEucKanaShift && b != 0x8F;
-    if (hint == kEuc && single && b >= 0x80 && b <= 0xA0) hint = kSjis;
-    if (utf8.valid) StepUtf8(utf8, b);
-    if (euc.valid) StepEuc(euc, b);
-    if (sjis.valid) StepSjis(sjis, b);
-    for (Validity* v : {&utf8, &euc, &sjis})
-      if (!v->valid) v->want = 0;
+    if (b < 0x20 && IsBinaryByte(b)) return kBinary;
+    if (e == kEucBad && s == kSjisBad) break;  // only UTF-8 is left to tell
+    high |= b;
+    bool between = e == 0 || e == kEucBad;  // no EUC-JP second byte due
+    if (b >= 0x80 && b <= 0xA0 && between && b != kEucKanaShift && b != 0x8F) hint = kSjis;
+    u = a.utf8[u][b];
+    e = a.euc[e][b];
+    s = a.sjis[s][b];
   }
-  if (!high) return kAscii;
-  bool utf8Ok = utf8.valid && !utf8.want;
-  bool eucOk = euc.valid && !euc.want;
-  bool sjisOk = sjis.valid && !sjis.want;
-  if (utf8Ok) return kUtf8;
-  if (eucOk) return kEuc;
-  if (sjisOk) return kSjis;
+  for (; bytes && i < length; i++) {
+    unsigned char b = bytes[i];
+    if (b < 0x20 && IsBinaryByte(b)) return kBinary;
+    if (b >= 0x80 && b <= 0xA0) hint = kSjis;
+    u = a.utf8[u][b];
+  }
+  if (!(high & 0x80)) return kAscii;
+  if (u == 0) return kUtf8;
+  if (e == 0) return kEuc;
+  if (s == 0) return kSjis;
   return hint;
 }
 

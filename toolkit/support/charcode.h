@@ -31,6 +31,12 @@ struct BytePair {
   unsigned char second;  // trail byte (JIS: cell)
 };
 
+// Control bytes that mark a text as binary (tab, line feed, vertical tab,
+// form feed and carriage return are text).
+inline bool IsBinaryByte(unsigned char b) {
+  return b <= 0x08 || (b >= 0x0E && b <= 0x1F);
+}
+
 BytePair SjisToJis(unsigned char s1, unsigned char s2);
 BytePair JisToSjis(unsigned char j1, unsigned char j2);
 
@@ -95,6 +101,13 @@ int DetectCode(const unsigned char* bytes, size_t length);
 // one 〓; both return how many did.  NUL bytes pass unchanged.
 long ToUtf8(const unsigned char* bytes, size_t length, int code, std::string& out);
 long FromUtf8(const unsigned char* bytes, size_t length, int code, std::string& out);
+// A file that may be UTF-8 into code (EUC-JP or Shift_JIS) in one pass
+// that also tells its form in *form: kUtf8 for valid UTF-8 with a byte above
+// 0x7F, kAscii for plain ASCII text (out then stays empty), kBinary for
+// neither (an invalid sequence or a control byte; out incomplete).  For
+// kUtf8, how many characters do not convert back to themselves (each
+// written as 〓); -1 for another code.
+long FileFromUtf8(const unsigned char* bytes, size_t length, int code, std::string& out, int* form);
 // From any of EUC-JP, Shift_JIS and UTF-8 to any of them, appending to out
 // (a copy when both are the same); between EUC-JP and Shift_JIS through
 // Unicode, so half-width katakana change size as they must.  How many

@@ -32,6 +32,14 @@ bool Converts(int working, int code) {
   return IsWorkingCode(working) && code != working && (IsWorkingCode(code) || code == kUtf8);
 }
 
+// Whether text in the working code converts back to exactly the file's n
+// bytes in its code.
+bool ComesBack(const std::string& text, int working, int code, const char* bytes, size_t n) {
+  std::string back;
+  charcode::Convert(U(text.data()), text.size(), working, code, back);
+  return back.size() == n && memcmp(back.data(), bytes, n) == 0;
+}
+
 // A krnAlloc'd, NUL-terminated copy of s; null when memory runs out.
 char* Copy(const char* s, size_t n) {
   char* copy = static_cast<char*>(krnAlloc(n + 1));
@@ -43,26 +51,46 @@ char* Copy(const char* s, size_t n) {
 
 }  // namespace
 
+namespace {
+
+// A UTF-8 file (or one with a byte-order mark and ASCII after it) converted
+// in the same pass that tells it is one.  False for any other file.
+bool DecodeUtf8File(const char* bytes, size_t n, int working, KrnTextCode* out) {
+  int bom = n >= kBomSize && memcmp(bytes, kBom, kBomSize) == 0 ? 1 : 0;
+  size_t skip = bom ? kBomSize : 0;
+  std::string text;
+  int form = charcode::kBinary;
+  long lost = charcode::FileFromUtf8(U(bytes) + skip, n - skip, working, text, &form);
+  if (form == charcode::kAscii && bom) text.assign(bytes + skip, n - skip);
+  if (form != kUtf8 && !(form == charcode::kAscii && bom)) return false;
+  out->code = kUtf8;
+  out->bom = bom;
+  out->lossy = lost != 0;
+  out->text = Copy(text.data(), text.size());
+  out->length = static_cast<int>(text.size());
+  return true;
+}
+
+}  // namespace
+
 int krnDecodeText(const char* bytes, int length, int working, KrnTextCode* out) {
   if (!out) return 0;
   *out = KrnTextCode{nullptr, 0, charcode::kAscii, 0, 0};
   if (!bytes || length < 0) length = 0;
   size_t n = static_cast<size_t>(length);
-  out->code = charcode::DetectCode(U(bytes), n);
-  if (out->code == kUtf8 && n >= kBomSize && memcmp(bytes, kBom, kBomSize) == 0) {
-    out->bom = 1;
-    bytes += kBomSize;
-    n -= kBomSize;
-  }
   try {
-    std::string text, back;
-    if (Converts(working, out->code)) {
-      long lost = charcode::Convert(U(bytes), n, out->code, working, text);
-      charcode::Convert(U(text.data()), text.size(), working, out->code, back);
-      out->lossy = lost != 0 || back.size() != n || memcmp(back.data(), bytes, n) != 0;
-    } else {
-      text.assign(bytes ? bytes : "", n);
+    // UTF-8, today's most common code, is told and converted in one pass.
+    if (IsWorkingCode(working) && bytes && DecodeUtf8File(bytes, n, working, out))
+      return out->text ? 1 : 0;
+    out->code = charcode::DetectCode(U(bytes), n);
+    if (!Converts(working, out->code)) {
+      out->text = Copy(bytes ? bytes : "", n);
+      out->length = static_cast<int>(n);
+      return out->text ? 1 : 0;
     }
+    std::string text;
+    long lost = charcode::Convert(U(bytes), n, out->code, working, text);
+    out->lossy = lost != 0 || !ComesBack(text, working, out->code, bytes, n);
     out->text = Copy(text.data(), text.size());
     out->length = static_cast<int>(text.size());
   } catch (const std::bad_alloc&) {
