@@ -40,6 +40,10 @@ const Item kMainMenu[] = {
     {"Lock (ctrl+c)", OnMenuLock, -1},
     {"Code", nullptr, -1},
     {"", nullptr, -1},
+    {"Undo (ctrl+z)", OnMenuUndo, -1},
+    {"Redo (ctrl+shift+z)", OnMenuRedo, -1},
+    {"Find... (ctrl+f)", OnMenuFind, -1},
+    {"", nullptr, -1},
     {"Quit (ctrl+q)", OnMenuQuit, KRN_IMG_QUIT},
 };
 
@@ -169,9 +173,11 @@ int MainLoop(Display* display) {
   KrnWindow* main = CreateMainWindow(display);
   if (!main) return 1;
   TakeInText(g_cFileName);
-  krnMainLoop(display, main);
+  // Every top-level window takes part: the find dialog is one of them.
+  krnMainLoop(display, nullptr);
   free(g_pText);
   g_pText = nullptr;
+  krnCloseFindDialog(nullptr);
   krnDestroyWindow(display, main);
   return 1;
 }

@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "controls/inputmltwnd_model.h"
+
 namespace {
 
 // A private X server for the run, killed at exit.
@@ -334,6 +336,104 @@ void BM_PageDown(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PageDown)->Unit(benchmark::kMicrosecond);
+
+// ---- undo, redo, find and replace ----
+
+// The benchmark text with `word` at the start of `count` lines spread over
+// it, and `tail` before the final newline.
+std::string WithWords(const std::string& text, const std::string& word, int count,
+                      const std::string& tail) {
+  int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+  int every = count > 0 && lines / count > 0 ? lines / count : 1, line = 0, placed = 0;
+  std::string out;
+  out.reserve(text.size() + word.size() * static_cast<size_t>(count) + tail.size());
+  bool start = true;
+  for (size_t i = 0; i + 1 < text.size(); i++) {
+    if (start && placed < count && line % every == 0) {
+      out += word;
+      placed++;
+    }
+    out += text[i];
+    start = text[i] == '\n';
+    if (start) line++;
+  }
+  return out + tail + "\n";
+}
+
+// A string found only at the very end, searched from the start.
+void BM_FindAtTheEnd(benchmark::State& state) {
+  if (!Ready(state)) return;
+  Session& s = *g_session;
+  std::string text = WithWords(s.text, "", 0, "QuelmoNeedle");
+  krnSetText_InputMltWnd(s.editor, text.data(), static_cast<int>(text.size()));
+  for (auto _ : state) {
+    state.PauseTiming();
+    krnSetCaretPos_InputMltWnd(s.editor, 0);
+    XSync(s.display, False);
+    state.ResumeTiming();
+    if (krnFind_InputMltWnd(s.editor, "quelmoneedle", 0) != KRN_FOUND)
+      return state.SkipWithError("not found");
+    XSync(s.display, False);
+  }
+}
+BENCHMARK(BM_FindAtTheEnd)->Unit(benchmark::kMillisecond)->Iterations(50);
+
+// Replace all of a 3-byte word that occurs 10,000 times, with the
+// re-wrapping and the drawing; undone again between the runs.
+void BM_ReplaceAll10000(benchmark::State& state) {
+  if (!Ready(state)) return;
+  Session& s = *g_session;
+  std::string text = WithWords(s.text, "QQQ", 10000, "");
+  krnSetText_InputMltWnd(s.editor, text.data(), static_cast<int>(text.size()));
+  for (auto _ : state) {
+    int n = krnReplaceAll_InputMltWnd(s.editor, "QQQ", "xyz", KRN_FIND_MATCHCASE);
+    XSync(s.display, False);
+    if (n != 10000) return state.SkipWithError("not 10000 matches");
+    state.PauseTiming();
+    krnUndo_InputMltWnd(s.editor);
+    XSync(s.display, False);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_ReplaceAll10000)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// One undo or redo of a typed word in the 8 KB paragraph (CPU time).
+void BM_UndoRedoStep(benchmark::State& state) {
+  if (!Ready(state)) return;
+  Session& s = *g_session;
+  s.Reset();
+  for (KeySym k : {XK_w, XK_o, XK_r, XK_d}) s.Key(k);
+  bool undo = true;
+  for (auto _ : state) {
+    if (!(undo ? krnUndo_InputMltWnd(s.editor) : krnRedo_InputMltWnd(s.editor)))
+      return state.SkipWithError("no step");
+    undo = !undo;
+  }
+  XSync(s.display, False);
+}
+BENCHMARK(BM_UndoRedoStep)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+
+// The history's own memory after 10,000 typed characters, the caret put
+// elsewhere every 100 characters (100 steps), and the heap it took.
+void BM_HistoryAfterTypedChars(benchmark::State& state) {
+  if (!Ready(state)) return;
+  Session& s = *g_session;
+  size_t history = 0, heap = 0;
+  for (auto _ : state) {
+    s.Reset();
+    malloc_trim(0);
+    size_t before = HeapInUse();
+    for (int i = 0; i < 10000; i++) {
+      if (i % 100 == 0) krnSetCaretPos_InputMltWnd(s.editor, s.middle + i);
+      s.Key(i % 7 == 6 ? XK_space : XK_x);
+    }
+    history = mlt::UndoBytes(static_cast<InputMltWndData*>(s.editor->option));
+    heap = HeapInUse() - before;
+  }
+  state.counters["history_KB"] = static_cast<double>(history) / 1024;
+  state.counters["heap_KB"] = static_cast<double>(heap) / 1024;
+}
+BENCHMARK(BM_HistoryAfterTypedChars)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 double Now() {
   timespec t;

@@ -54,11 +54,6 @@ int SingleWidth(void* context, unsigned char b) {
 int PairWidth(void* context, unsigned char, unsigned char) {
   return static_cast<const Widths*>(context)->pair;
 }
-// Byte ranges are measured like the fonts do it: by the code detected in them.
-int TextWidth(void* context, const unsigned char* bytes, int length) {
-  charcode::CharMeter meter{SingleWidth, PairWidth, context};
-  return charcode::MeasureBytes(meter, bytes, length, krnCheckCharCode(bytes, length));
-}
 
 /* ---- the record as seen from outside --------------------------------------------- */
 
@@ -81,8 +76,7 @@ class Model {
     memset(&widths_, 0, sizeof widths_);
     e_.d = &d_;
     e_.view = mlt::View{width, height, lineHeight};
-    e_.metrics = mlt::Metrics{code, charcode::CharMeter{SingleWidth, PairWidth, &widths_},
-                              TextWidth, &widths_};
+    e_.metrics = mlt::Metrics{code, charcode::CharMeter{SingleWidth, PairWidth, &widths_}};
     text_ = text;
   }
   ~Model() { mlt::FreeData(&d_); }
@@ -133,6 +127,17 @@ class Model {
   const InputMltWndData& d() const { return d_; }
   const mlt::Editor& e() const { return e_; }
   int ColumnX(int line, int column) const { return mlt::ColumnX(e_, line, column); }
+  // True when the lines (re-wrapped only where edits touched them) are what
+  // wrapping the whole text at the same width gives.
+  bool SameAsWholeRebuild() const {
+    TextLine* list = nullptr;
+    int n = mlt::BuildLines(d_.text, d_.length, d_.wrapWidth, e_.metrics, &list);
+    if (n < 0) return true;  // no memory to compare with
+    bool same =
+        n == d_.lines && (n == 0 || memcmp(list, d_.lineList, sizeof(TextLine) * size_t(n)) == 0);
+    mlt::FreeTextList(list);
+    return same;
+  }
 
  private:
   static Result Ending(const mlt::Outcome& out) {
@@ -205,6 +210,7 @@ std::string CheckState(const Model& m, int code) {
     joined.append(d.text + l->start, size_t(l->length));
   }
   FUZZ_CHECK(joined == s.text, "lines " + Show(joined) + " differ from the text " + Show(s.text));
+  FUZZ_CHECK(m.SameAsWholeRebuild(), "lines differ from a whole re-wrap");
   FUZZ_CHECK(d.caret >= 0 && d.caret <= length, "caret " + std::to_string(d.caret));
   FUZZ_CHECK(!inside[size_t(d.caret)], "caret inside a character");
   int end = d.caret + d.selectLen;
@@ -270,7 +276,10 @@ std::string CheckEditor(const uint8_t* data, size_t size) {
     switch (op % 16) {
       case 0: {  // typing ASCII, a tab among it
         std::string s;
-        for (int n = 1 + in.Byte() % 3; n > 0; n--) s += char(0x20 + in.Byte() % 96 % 95);
+        for (int n = 1 + in.Byte() % 3; n > 0; n--) {
+          int c = in.Byte() % 96;
+          s += c == 95 ? '\t' : char(0x20 + c);
+        }
         if (s.back() == 0x20 && (op & 0x10)) s.back() = '\t';
         inserted = s;
         result = m.Type(s);

@@ -288,6 +288,7 @@ typedef struct KrnKorrin {
   GC gcFill;
   GC gcText;
   GC gcTextKanji;
+  int undoSize; /* UndoSize: KB of undo history per editor */
 } KrnKorrin;
 
 extern KrnKorrin g_korrin;
@@ -725,6 +726,31 @@ int krnSetEventCallback_InputMltWnd(KrnWindow* window, KrnEventCallback callback
 int krnIsUpdate_InputMltWnd(KrnWindow* window);
 int krnSetUpdateFlag_InputMltWnd(KrnWindow* window, int flag);
 
+/* Undo and redo: every change of the text is kept as a step (typed text,
+ * BackSpace and Delete runs merge until the caret moves) in a history capped
+ * by the UndoSize setting; krnSetText_InputMltWnd empties it, and
+ * krnSetUpdateFlag_InputMltWnd(window, 0) marks the saved state, at which an
+ * undo or redo clears the modified flag again.  1 when a step was undone or
+ * redone (the callback then hears KRN_EDITED), 0 when there was none. */
+int krnUndo_InputMltWnd(KrnWindow* window);
+int krnRedo_InputMltWnd(KrnWindow* window);
+int krnCanUndo_InputMltWnd(KrnWindow* window);
+int krnCanRedo_InputMltWnd(KrnWindow* window);
+
+/* Search flags and results.  A match never starts or ends inside a two-byte
+ * character; without KRN_FIND_MATCHCASE ASCII letters match either case. */
+enum { KRN_FIND_BACKWARD = 1, KRN_FIND_MATCHCASE = 2 };
+enum { KRN_NOT_FOUND = 0, KRN_FOUND = 1, KRN_FOUND_WRAPPED = 2 };
+
+/* Selects the next match (from the selection's end; backwards from its
+ * start), wrapping around the text once, and scrolls it into view:
+ * KRN_FOUND, KRN_FOUND_WRAPPED or KRN_NOT_FOUND. */
+int krnFind_InputMltWnd(KrnWindow* window, const char* text, int flags);
+/* Replaces the selection with `with` when it is a match of text: 1, else 0. */
+int krnReplace_InputMltWnd(KrnWindow* window, const char* text, const char* with, int flags);
+/* Replaces every match as one undo step: the count, or -1 on failure. */
+int krnReplaceAll_InputMltWnd(KrnWindow* window, const char* text, const char* with, int flags);
+
 /* ------------------------------------------------------------------------ */
 /* Scroll bar                                                               */
 /* ------------------------------------------------------------------------ */
@@ -787,6 +813,13 @@ int krnSetEventCallback_InputBox(KrnWindow* box, KrnEventCallback callback);
 int krnIsUpdate_InputBox(KrnWindow* box);
 int krnSetUpdateFlag_InputBox(KrnWindow* box, int flag);
 KrnWindow* krnGetAttachInputWnd_InputBox(KrnWindow* box);
+int krnUndo_InputBox(KrnWindow* box);
+int krnRedo_InputBox(KrnWindow* box);
+int krnCanUndo_InputBox(KrnWindow* box);
+int krnCanRedo_InputBox(KrnWindow* box);
+int krnFind_InputBox(KrnWindow* box, const char* text, int flags);
+int krnReplace_InputBox(KrnWindow* box, const char* text, const char* with, int flags);
+int krnReplaceAll_InputBox(KrnWindow* box, const char* text, const char* with, int flags);
 
 /* ------------------------------------------------------------------------ */
 /* Single-line input window (InputWnd)                                      */
@@ -1065,6 +1098,32 @@ char* krnGetSelectFileName_FileDialog(int index);
 int krnAboutDialog(Display* display, KrnWindow* parent, const char* title, const char* text,
                    KrnImage* picture, KrnImage* wallpaper, unsigned long textColor);
 int WndProc_AboutDlg(Display* display, KrnWindow* dialog, XEvent* event);
+
+/* ------------------------------------------------------------------------ */
+/* Find dialog                                                              */
+/* ------------------------------------------------------------------------ */
+
+/* Codes the find dialog's callback hears: KRN_SEARCHED with the search's
+ * result (KRN_FOUND, KRN_FOUND_WRAPPED, KRN_NOT_FOUND), KRN_REPLACED with
+ * the number of matches replaced (-1: the text is locked). */
+enum { KRN_SEARCHED = 610, KRN_REPLACED = 611 };
+
+/* Opens the modeless find dialog over owner for target (a multi-line editor
+ * or an input box), or raises the open one: a field for the text, one for
+ * the replacement, Next, Previous, "Match case", Replace, Replace all (one
+ * undo step) and Close; Return finds the next match, Shift+Return the one
+ * before, Escape closes.  The dialog has no loop of its own: the
+ * application's krnMainLoop must run over all top-level windows (null).
+ * Returns the dialog, or null. */
+KrnWindow* krnFindDialog(Display* display, KrnWindow* owner, KrnWindow* target,
+                         KrnEventCallback callback);
+int WndProc_FindDlg(Display* display, KrnWindow* dialog, XEvent* event);
+/* Closes the dialog (null: whichever is open); 1, or 0 when none was. */
+int krnCloseFindDialog(KrnWindow* dialog);
+/* Repeats the last search made in the dialog (also after it was closed) on
+ * target, forwards or with KRN_FIND_BACKWARD: its result, or -1 when there
+ * was none. */
+int krnFindAgain_FindDialog(KrnWindow* target, int flags);
 
 /* ------------------------------------------------------------------------ */
 /* Text dialog                                                              */

@@ -200,7 +200,7 @@ void ChooseCode(Session& s, int row) {
   Window menu = s.drv.Child(s.main, "MenuWnd");
   ASSERT_NE(menu, 0u);
   int height = s.drv.Geometry(menu).height;
-  int rowHeight = (height - 10) / 12;
+  int rowHeight = (height - 10) / 16;  // sixteen rows, separators included
   s.drv.Move(menu, 30, 5 + 9 * rowHeight + rowHeight / 2);
   Window codes = s.drv.Child(s.main, "MenuCodeWnd");
   ASSERT_NE(codes, 0u);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "controls/inputmltwnd_model.h"
+#include "controls/inputmltwnd_undo.h"
 
 namespace {
 
@@ -31,11 +32,6 @@ int PairWidth(void*, unsigned char, unsigned char) {
 charcode::CharMeter Meter() {
   return charcode::CharMeter{SingleWidth, PairWidth, nullptr};
 }
-// Measures a byte range like krnTextNWidth: the code is detected from the
-// bytes themselves.
-int TextWidth(void*, const unsigned char* bytes, int length) {
-  return charcode::MeasureBytes(Meter(), bytes, length, krnCheckCharCode(bytes, length));
-}
 
 // EUC-JP characters used below (two bytes each).
 const std::string A = "\xA4\xA2";  // hiragana a
@@ -49,7 +45,7 @@ class Ed {
   explicit Ed(const std::string& text, int width = 200, int height = 140, int code = 4) {
     e.d = &d;
     e.view = View{width, height, 14};
-    e.metrics = Metrics{code, Meter(), TextWidth, nullptr};
+    e.metrics = Metrics{code, Meter()};
     EXPECT_EQ(InitText(e, text.data(), static_cast<int>(text.size())), 1);
     SetSelectText(&d);
   }
@@ -153,6 +149,94 @@ TEST(InputMltWndModel, ShiftJisPairsAndHalfWidthKatakanaWrapByTheCodeSetting) {
   std::string sjis = "\x82\xA0\xB1\x82\xA0\n";
   Ed ed(sjis, 9 + 30, 140, 3);
   EXPECT_EQ(ed.Lines(), (std::vector<std::string>{"\x82\xA0\xB1", "\x82\xA0\n"}));
+}
+
+/* ---- tabs ----------------------------------------------------------------- */
+
+// Tab stops every 8 spaces, 56 pixels, counted from the left edge of each
+// display line: after a two-byte character, at a wrap point and at the
+// start of a wrapped row.  Columns are byte columns; x includes the 4-pixel
+// origin.
+TEST(InputMltWndModel, TabsReachTheNextStopOfTheirOwnRow) {
+  const struct {
+    const char* name;
+    std::string text;
+    int width, code;
+    std::vector<std::string> lines;
+    std::vector<int> widths;                // display line widths
+    std::vector<std::vector<int>> columnX;  // x of the byte columns 0, 1, ... of each line
+  } cases[] = {
+      {"tab first", "\tab\n", 200, 4, {"\tab\n"}, {70}, {{4, 60, 67, 74}}},
+      {"tab after a letter", "a\tb\n", 200, 4, {"a\tb\n"}, {63}, {{4, 11, 60, 67}}},
+      {"tab on a stop",
+       "abcdefgh\tx\n",
+       200,
+       4,
+       {"abcdefgh\tx\n"},
+       {119},
+       {{4, 11, 18, 25, 32, 39, 46, 53, 60, 116}}},
+      {"after a two-byte character",
+       A + "\t" + K + "\n",
+       200,
+       4,
+       {A + "\t" + K + "\n"},
+       {70},
+       {{4, 4, 18, 60, 60, 74}}},
+      {"after half-width katakana",
+       "\xB1\t" + std::string("\x82\xA0") + "\n",
+       200,
+       3,
+       {"\xB1\t\x82\xA0\n"},
+       {70},
+       {{4, 11, 60, 60, 74}}},
+      // limit 100: 13 letters end at 91, the tab would reach 112: it begins
+      // the next row, where it reaches 56
+      {"tab at a wrap point",
+       "abcdefghijklm\tz\n",
+       109,
+       4,
+       {"abcdefghijklm", "\tz\n"},
+       {100, 63},
+       {{4, 11}, {4, 60, 67}}},
+      // limit 60: the tab fits (49 + 7), "x" reaches 63
+      {"tab just fits", "abcdefg\tx\n", 69, 4, {"abcdefg\t", "x\n"}, {60, 7}, {{4}, {4, 11}}},
+      // limit 50, narrower than a stop: the tab keeps a row of its own
+      {"narrow window", "ab\tc\n", 59, 4, {"ab", "\t", "c\n"}, {50, 56, 7}, {{4}, {4, 60}, {4}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Ed ed(c.text, c.width, 140, c.code);
+    ASSERT_EQ(ed.Lines(), c.lines);
+    for (int i = 0; i < ed.d.lines; i++) {
+      EXPECT_EQ(Line(&ed.d, i)->width, c.widths[i]) << "line " << i;
+      for (size_t col = 0; col < c.columnX[i].size(); col++)
+        EXPECT_EQ(ColumnX(ed.e, i, static_cast<int>(col)), c.columnX[i][col])
+            << "line " << i << " column " << col;
+    }
+  }
+}
+
+TEST(InputMltWndModel, ATabIsOneCharacterForKeysClicksAndWords) {
+  Ed ed("a\tb\n\tc\n");  // line 0: a 4..11, tab 11..60, b 60..67; line 1: tab 4..60
+  const struct {
+    int x, y, byte;
+  } clicks[] = {
+      {35, 0, 1},  {36, 0, 2},   // the tab's middle is at 35
+      {61, 0, 2},  {64, 0, 3},   // b
+      {32, 14, 4}, {33, 14, 5},  // a tab at a row start: middle at 32
+  };
+  for (const auto& c : clicks) EXPECT_EQ(ClickByte(ed.e, c.x, c.y), c.byte) << c.x << "," << c.y;
+  ed.Caret(1);
+  ed.Key(kRight);
+  EXPECT_EQ(ed.d.caret, 2);  // over the tab in one step
+  ed.Key(kLeft, true);
+  EXPECT_STREQ(ed.d.selectText, "\t");
+  ed.Key(kBackSpace);
+  EXPECT_EQ(ed.Text(), "ab\n\tc\n");
+  ed.Caret(3);
+  SelectWord(ed.e);  // a tab is a blank
+  EXPECT_EQ(ed.d.caret, 3);
+  EXPECT_EQ(ed.d.selectLen, 1);
 }
 
 TEST(InputMltWndModel, RandomTextsAlwaysTileAndNeverSplitAPair) {
@@ -787,3 +871,251 @@ TEST(InputMltWndModel, SplicedLinesEqualAWholeRebuildAfterRandomEdits) {
 }
 
 }  // namespace
+
+/* ---- undo and redo -------------------------------------------------------- */
+
+namespace undotest {
+
+struct State {
+  std::string text;
+  int caret, selectLen;
+  bool operator==(const State& o) const {
+    return text == o.text && caret == o.caret && selectLen == o.selectLen;
+  }
+};
+
+State Of(const Ed& ed) {
+  return State{ed.Text(), ed.d.caret, ed.d.selectLen};
+}
+
+size_t Depth(const Ed& ed) {
+  return ed.d.undo->applied;
+}
+
+std::string RandomPiece(std::mt19937& rng) {
+  const std::string pieces[] = {"a", "B", "x y", "\n", A, K + J, "ab" + I, "\t"};
+  return pieces[rng() % std::size(pieces)];
+}
+
+// One random action: an edit of any kind, or a caret move or selection.
+void RandomAction(Ed& ed, std::mt19937& rng) {
+  int len = ed.d.length;
+  switch (rng() % 11) {
+    case 0:
+    case 1:
+      ed.Type(RandomPiece(rng));
+      break;
+    case 2:
+      ed.Key(kReturn);
+      break;
+    case 3:
+      ed.Key(kBackSpace);
+      break;
+    case 4:
+      ed.Key(kDelete);
+      break;
+    case 5:
+      ed.Key(rng() % 2 ? kLeft : kRight, rng() % 3 == 0);
+      break;
+    case 6:
+      ed.Caret(static_cast<int>(rng() % static_cast<unsigned>(len + 1)));
+      break;
+    case 7: {
+      int a = static_cast<int>(rng() % static_cast<unsigned>(len + 1));
+      int b = static_cast<int>(rng() % static_cast<unsigned>(len + 1));
+      SetSelectRange(ed.e, a < b ? a : b, a < b ? b : a);
+      break;
+    }
+    case 8:
+      AddText(ed.e, RandomPiece(rng).c_str());
+      break;
+    case 9: {  // the modified flag is the caller's here, as in the window
+      size_t depth = Depth(ed);
+      DelSelectText(ed.e);
+      if (Depth(ed) > depth) ed.d.update = 1;
+      break;
+    }
+    case 10:
+      ReplaceAll(ed.e, "a", 1, (K + "z").c_str(), 3, 0);
+      break;
+  }
+}
+
+}  // namespace undotest
+
+TEST(InputMltWndUndo, RandomEditsUndoAndRedoThroughEveryStateAndTheSavePoint) {
+  using namespace undotest;
+  std::mt19937 rng(21);
+  for (int round = 0; round < 40; round++) {
+    SCOPED_TRACE(round);
+    std::string start;
+    for (int i = 0; i < 12; i++) start += RandomPiece(rng);
+    Ed ed(start, 60 + static_cast<int>(rng() % 100));
+    std::vector<State> before, after;  // each step's states
+    long saved = 0;
+    for (int i = 0; i < 60; i++) {
+      State was = Of(ed);
+      size_t depth = Depth(ed);
+      RandomAction(ed, rng);
+      if (Depth(ed) > depth) before.push_back(was);
+      if (Depth(ed) > depth || !(Of(ed).text == was.text)) after.resize(Depth(ed), Of(ed));
+      if (Depth(ed) > 0 && !(Of(ed).text == was.text)) after[Depth(ed) - 1] = Of(ed);
+      if (rng() % 15 == 0) {
+        SetUpdateFlag(&ed.d, 0);
+        saved = static_cast<long>(Depth(ed));
+      }
+      ASSERT_EQ(ed.d.update, static_cast<long>(Depth(ed)) == saved ? 0 : 1);
+    }
+    ASSERT_EQ(before.size(), Depth(ed));
+    for (size_t k = before.size(); k > 0; k--) {
+      ASSERT_EQ(Undo(ed.e), 1);
+      ASSERT_TRUE(Of(ed) == before[k - 1]) << "undo to before step " << k;
+      ASSERT_EQ(ed.d.update, static_cast<long>(k - 1) == saved ? 0 : 1);
+      ASSERT_TRUE(Consistent(ed));
+    }
+    EXPECT_EQ(Undo(ed.e), 0);
+    for (size_t k = 1; k <= after.size(); k++) {
+      ASSERT_EQ(Redo(ed.e), 1);
+      ASSERT_TRUE(Of(ed) == after[k - 1]) << "redo of step " << k;
+      ASSERT_EQ(ed.d.update, static_cast<long>(k) == saved ? 0 : 1);
+      ASSERT_TRUE(Consistent(ed));
+    }
+    EXPECT_EQ(Redo(ed.e), 0);
+  }
+}
+
+TEST(InputMltWndUndo, TypingGroupsUntilTheCaretMovesOrTheKindChanges) {
+  Ed ed("hello world\n");
+  ed.Caret(5);
+  ed.Type(",");
+  ed.Type(" ");
+  ed.Type("my");       // one step: ", my"
+  ed.Key(kBackSpace);  // a new kind: BackSpace
+  ed.Key(kBackSpace);  // merges
+  ed.Caret(0);         // the caret moved
+  ed.Type(">");        // a new step
+  EXPECT_EQ(ed.Text(), ">hello,  world\n");
+  ASSERT_EQ(Undo(ed.e), 1);
+  EXPECT_EQ(ed.Text(), "hello,  world\n");
+  ASSERT_EQ(Undo(ed.e), 1);
+  EXPECT_EQ(ed.Text(), "hello, my world\n");
+  EXPECT_EQ(ed.d.caret, 9);
+  ASSERT_EQ(Undo(ed.e), 1);
+  EXPECT_EQ(ed.Text(), "hello world\n");
+  EXPECT_EQ(ed.d.update, 0);
+  EXPECT_EQ(CanUndo(&ed.d), 0);
+  EXPECT_EQ(CanRedo(&ed.d), 1);
+}
+
+TEST(InputMltWndUndo, SelectAllAndALetterComeBackInOneStep) {
+  std::string text = "line one\nline " + K + J + "\n";
+  Ed ed(text);
+  SetSelectRange(ed.e, 0, ed.d.length);
+  ed.Type("q");
+  ed.Type("w");
+  EXPECT_EQ(ed.Text(), "qw");
+  ASSERT_EQ(Undo(ed.e), 1);
+  EXPECT_EQ(ed.Text(), text);
+  EXPECT_EQ(ed.d.caret, 0);
+  EXPECT_EQ(ed.d.selectLen, static_cast<int>(text.size()));
+  EXPECT_STREQ(ed.d.selectText, text.c_str());
+  ASSERT_EQ(Redo(ed.e), 1);
+  EXPECT_EQ(ed.Text(), "qw");
+}
+
+TEST(InputMltWndUndo, NewTextClearsTheHistoryAndTheCapDropsTheOldestSteps) {
+  Ed ed("abc\n");
+  ed.Type("x");
+  SetText(ed.e, "new\n", 4);
+  EXPECT_EQ(CanUndo(&ed.d), 0);
+  SetUndoLimit(&ed.d, 2000);
+  for (int i = 0; i < 40; i++) {
+    ed.Caret(0);
+    ed.Type(std::string(100, 'z'));  // a step of its own each time
+  }
+  EXPECT_LE(UndoBytes(&ed.d), 2000u + 400u);
+  int steps = 0;
+  while (Undo(ed.e)) steps++;
+  EXPECT_GT(steps, 0);
+  EXPECT_LT(steps, 40);
+  // the saved state (the new text) was dropped with the oldest steps
+  EXPECT_EQ(ed.d.update, 1);
+  // a single step larger than the cap is still kept
+  SetUndoLimit(&ed.d, 10);
+  ed.Caret(0);
+  ed.Type(std::string(500, 'y'));
+  EXPECT_EQ(Undo(ed.e), 1);
+}
+
+/* ---- search and replace ---------------------------------------------------- */
+
+TEST(InputMltWndSearch, MatchesWholeCharactersFoldingOnlyAsciiLetters) {
+  const std::string ka = "\x83\x41";  // Shift_JIS katakana a: its second byte is 'A'
+  struct Case {
+    const char* name;
+    std::string text, pattern;
+    int code, flags, from, expect;
+  };
+  const Case cases[] = {
+      {"plain", "one two\n", "two", 4, 0, 0, 4},
+      {"case folded", "One TWO\n", "two", 4, 0, 0, 4},
+      {"match case", "One TWO two\n", "two", 4, kFindMatchCase, 0, 8},
+      {"across a character boundary", A + I + "\n", "\xA2\xA4", 4, 0, 0, -1},
+      {"ending inside a character", "x" + A + "\n", "x\xA4", 4, 0, 0, -1},
+      {"kanji exact", "a" + K + J + "\n", K + J, 4, 0, 0, 1},
+      {"second byte that looks like a letter", ka + "a\n", "A", 3, 0, 0, 2},
+      {"folding spares second bytes",
+       "\x83"
+       "a\n",
+       "\x83"
+       "A",
+       3, 0, 0, -1},
+      {"from after the first", "ab ab\n", "ab", 4, 0, 1, 3},
+      {"backward", "ab ab ab\n", "ab", 4, kFindBackward, 6, 3},
+      {"backward never inside", A + A + "\n", "\xA2\xA4", 4, kFindBackward, 5, -1},
+      {"not found", "abc\n", "abd", 4, 0, 0, -1},
+      {"longer than the text", "ab\n", "abcd", 4, 0, 0, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Ed ed(c.text, 200, 140, c.code);
+    EXPECT_EQ(Find(ed.e, c.pattern.data(), static_cast<int>(c.pattern.size()), c.from, c.flags),
+              c.expect);
+  }
+}
+
+TEST(InputMltWndSearch, FindNextSelectsWrapsAndLeavesTheSelectionWhenNotFound) {
+  Ed ed("cat dog cat\n");
+  EXPECT_EQ(FindNext(ed.e, "cat", 3, 0), 1);
+  EXPECT_EQ(ed.d.caret, 0);
+  EXPECT_EQ(ed.d.selectLen, 3);
+  EXPECT_EQ(FindNext(ed.e, "CAT", 3, 0), 1);
+  EXPECT_EQ(ed.d.caret, 8);
+  EXPECT_EQ(FindNext(ed.e, "cat", 3, 0), 2);  // round the end
+  EXPECT_EQ(ed.d.caret, 0);
+  EXPECT_EQ(FindNext(ed.e, "cat", 3, kFindBackward), 2);  // round the start
+  EXPECT_EQ(ed.d.caret, 8);
+  EXPECT_EQ(FindNext(ed.e, "cow", 3, 0), 0);
+  EXPECT_EQ(ed.d.caret, 8);
+  EXPECT_EQ(ed.d.selectLen, 3);
+  EXPECT_TRUE(SelectionMatches(ed.e, "Cat", 3, 0));
+  EXPECT_FALSE(SelectionMatches(ed.e, "Cat", 3, kFindMatchCase));
+}
+
+TEST(InputMltWndSearch, ReplaceAllCountsAndUndoesInOneStep) {
+  std::string text = "to " + A + I + " TO " + I + "to\n";
+  Ed ed(text);
+  ed.Caret(2);
+  EXPECT_EQ(ReplaceAll(ed.e, "to", 2, "from", 4, 0), 3);
+  EXPECT_EQ(ed.Text(), "from " + A + I + " from " + I + "from\n");
+  EXPECT_EQ(ed.d.update, 1);
+  EXPECT_TRUE(Consistent(ed));
+  // "\xA4\xA4" occurs inside A+I only across the boundary: nothing to do
+  EXPECT_EQ(ReplaceAll(ed.e, "\xA2\xA4", 2, "x", 1, 0), 0);
+  ASSERT_EQ(Undo(ed.e), 1);
+  EXPECT_EQ(ed.Text(), text);
+  EXPECT_EQ(ed.d.caret, 2);
+  EXPECT_EQ(ed.d.update, 0);
+  EXPECT_EQ(ReplaceAll(ed.e, "to", 2, "", 0, kFindMatchCase), 2);
+  EXPECT_EQ(ed.Text(), " " + A + I + " TO " + I + "\n");
+}

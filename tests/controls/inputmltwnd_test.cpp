@@ -232,6 +232,79 @@ TEST_F(Editor, ASelectionIsAReverseBandAsWideAsItsCharacters) {
   EXPECT_EQ(Pixel(ed->win, x0 + 1, 2), ed->backColor);
 }
 
+// A single-byte glyph as the server draws it with the session's font, on
+// the editor's background: the reference for glyphs the editor placed.
+std::vector<unsigned long> GlyphPixels(KrnWindow* ed, char c, int h) {
+  XFontStruct* font = g_korrin.font;
+  int w = XTextWidth(font, &c, 1);
+  int ascent =
+      g_korrin.fontKanji ? std::max(font->ascent, g_korrin.fontKanji->ascent) : font->ascent;
+  Pixmap ref = XCreatePixmap(Dpy(), ed->win, w, h, g_korrin.depth);
+  GC gc = XCreateGC(Dpy(), ref, 0, nullptr);
+  XSetForeground(Dpy(), gc, ed->backColor);
+  XFillRectangle(Dpy(), ref, gc, 0, 0, w, h);
+  XSetForeground(Dpy(), gc, ed->foreFontColor);
+  XSetFont(Dpy(), gc, font->fid);
+  XDrawString(Dpy(), ref, gc, 0, ascent, &c, 1);
+  XSync(Dpy(), False);
+  std::vector<unsigned long> pixels = Pixels(ref, 0, 0, w, h);
+  XFreeGC(Dpy(), gc);
+  XFreePixmap(Dpy(), ref);
+  return pixels;
+}
+
+// Tab stops every eight space widths from the left edge of each row: the
+// glyph after a tab starts on the stop whatever stands before the tab (a
+// letter, nothing, a kanji), the tab itself shows nothing, a selected tab
+// is a band up to the stop, and a click and the caret agree with it.
+TEST_F(Editor, TabsAreBlankUpToTheNextStopOfTheirRow) {
+  Make("a\tb\n\tc\n" + K + "\td\n\n");
+  char space = ' ';
+  int stop = 8 * XTextWidth(g_korrin.font, &space, 1);
+  krnSetCaretPos_InputMltWnd(ed, static_cast<int>(Text().size()) - 1);
+  Pump();
+  const struct {
+    int line;
+    const char* before;
+    char glyph;
+  } rows[] = {{0, "a", 'b'}, {1, "", 'c'}, {2, K.c_str(), 'd'}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.line);
+    int x = 4 + stop, y = RowY(r.line);
+    std::vector<unsigned long> want = GlyphPixels(ed, r.glyph, h);
+    EXPECT_EQ(Pixels(ed->win, x, y, static_cast<int>(want.size()) / h, h), want);
+    int blank = 4 + krnTextWidth(reinterpret_cast<const unsigned char*>(r.before));
+    for (unsigned long p : Pixels(ed->win, blank, y, x - blank, h)) ASSERT_EQ(p, ed->backColor);
+  }
+  krnSetSelectText_InputMltWnd(ed, 1, 2);  // the tab of row 0
+  XSync(Dpy(), False);
+  int a = 4 + krnTextWidth(reinterpret_cast<const unsigned char*>("a"));
+  for (unsigned long p : Pixels(ed->win, a, RowY(0), 4 + stop - a, h))
+    ASSERT_EQ(p, ed->foreFontColor);
+  std::vector<unsigned long> b = GlyphPixels(ed, 'b', h);  // the band ends at the stop
+  EXPECT_EQ(Pixels(ed->win, 4 + stop, RowY(0), static_cast<int>(b.size()) / h, h), b);
+  XEvent click{};
+  click.xbutton.type = ButtonPress;
+  click.xbutton.window = ed->win;
+  click.xbutton.button = Button1;
+  click.xbutton.x = 4 + stop - 2;  // right of the middle of the tab of row 1
+  click.xbutton.y = RowY(1) + 3;
+  click.xbutton.time = 900000;
+  krnCallWndProc(Dpy(), ed, &click, 0);
+  XSync(Dpy(), False);
+  EXPECT_EQ(D()->caret, 5);
+  EXPECT_EQ(Pixel(ed->win, 4 + stop, RowY(1) + 1), CaretPixel());
+  // typing before a tab leaves what follows it on the stop
+  krnSetCaretPos_InputMltWnd(ed, 4);
+  Send(XK_x);
+  XSync(Dpy(), False);
+  EXPECT_EQ(Text().substr(4, 4), "x\tc\n");
+  std::vector<unsigned long> partial = Screen();
+  EXPECT_EQ(partial, FullRepaint());
+  std::vector<unsigned long> c = GlyphPixels(ed, 'c', h);
+  EXPECT_EQ(Pixels(ed->win, 4 + stop, RowY(1), static_cast<int>(c.size()) / h, h), c);
+}
+
 TEST_F(Editor, TypingInAWrappedParagraphRepaintsOnlyFromTheCaretLineDown) {
   REQUIRE_XTEST();
   std::string para;

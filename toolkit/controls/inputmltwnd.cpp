@@ -45,9 +45,8 @@ Editor EditorOf(KrnWindow* window, InputMltWndData* d) {
   Editor e;
   e.d = d;
   e.view = mlt::View{window->rect.width, window->rect.height, krnGetCharHeight(nullptr)};
-  e.metrics =
-      mlt::Metrics{g_korrin.charCode, charcode::CharMeter{FontSingleWidth, FontPairWidth, &g_fonts},
-                   textentry::TextWidth, nullptr};
+  e.metrics = mlt::Metrics{g_korrin.charCode,
+                           charcode::CharMeter{FontSingleWidth, FontPairWidth, &g_fonts}};
   return e;
 }
 
@@ -98,15 +97,16 @@ struct Painter {
       krnDrawLineRRg(display, window->win, clip, pixel, krnSetRect(x + dx, y, 0, h - 1));
   }
 
+  // Bytes of a row from x on; tabs reach the stops the model measured.
   void DrawText(int x, int y, const char* bytes, int n, bool selected) {
     if (n <= 0) return;
     const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes);
     if (selected)
-      krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, window->backFontColor,
-                      window->foreFontColor, x, y, b, n);
+      krnx::DrawTabbedText(display, window->win, clip, window->backFontColor, window->foreFontColor,
+                           x, y, b, n, mlt::kTextLeft);
     else
-      krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, window->foreFontColor,
-                      KRN_TRANSPARENT, x, y, b, n);
+      krnx::DrawTabbedText(display, window->win, clip, window->foreFontColor, KRN_TRANSPARENT, x, y,
+                           b, n, mlt::kTextLeft);
   }
 
   // The selected part of line i drawn over its text in reverse colours.
@@ -126,9 +126,7 @@ struct Painter {
     }
     from = from < 0 ? 0 : (from > l->length ? l->length : from);
     to = to > l->length ? l->length : to;
-    const char* text = mlt::LineText(d, i);
-    int x = mlt::kTextLeft + krnTextNWidth(reinterpret_cast<const unsigned char*>(text), from);
-    DrawText(x, y, text + from, to - from, true);
+    DrawText(mlt::ColumnX(e, i, from), y, mlt::LineText(d, i) + from, to - from, true);
   }
 
   // Text of line i, then its caret or its part of the selection.
@@ -499,6 +497,7 @@ KrnWindow* krnCreateWindow_InputMltWnd(Display* display, KrnWindow* parent, KrnR
     return nullptr;
   }
   d->foreignKeys = foreignKeys;
+  mlt::SetUndoLimit(d, static_cast<size_t>(g_korrin.undoSize) * 1024);
   krnSetOption(window, d);
   krnSetCustom(window, 1);
   krnSetBackColor(display, window, g_korrin.setColors[KRN_SC_PAPER]);
@@ -685,9 +684,89 @@ int krnIsUpdate_InputMltWnd(KrnWindow* window) {
   return d ? d->update : 0;
 }
 
+// Sets or clears the modified flag; clearing it marks the saved state that
+// undo and redo find their way back to.
 int krnSetUpdateFlag_InputMltWnd(KrnWindow* window, int flag) {
   InputMltWndData* d = Data(window);
   if (!d) return 0;
-  d->update = flag ? 1 : 0;
+  mlt::SetUpdateFlag(d, flag);
   return 1;
+}
+
+namespace {
+
+// Repaints after a public edit or search and tells the owner, as a key
+// would, so that a scroll bar or a modified mark follows.
+void Changed(KrnWindow* window, InputMltWndData* d, int event, int code) {
+  Refresh(window, d, event);
+  if (CheckKrnPointer(window)) krnCallEventCallback(window, code, d->caret, 0);
+}
+
+int UndoOrRedo(KrnWindow* window, int (*step)(Editor&)) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  Editor e = EditorOf(window, d);
+  if (!step(e)) return 0;
+  Changed(window, d, KRN_EV_REDRAW, KRN_EDITED);
+  return 1;
+}
+
+int Length(const char* text) {
+  return text ? static_cast<int>(strlen(text)) : 0;
+}
+
+}  // namespace
+
+// Undoes the last step: 1, or 0 when there is none (or no memory).
+int krnUndo_InputMltWnd(KrnWindow* window) {
+  return UndoOrRedo(window, mlt::Undo);
+}
+
+// Redoes the last undone step: 1, or 0 when there is none.
+int krnRedo_InputMltWnd(KrnWindow* window) {
+  return UndoOrRedo(window, mlt::Redo);
+}
+
+int krnCanUndo_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  return d ? mlt::CanUndo(d) : 0;
+}
+
+int krnCanRedo_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  return d ? mlt::CanRedo(d) : 0;
+}
+
+// Selects the next match of text and shows it: KRN_FOUND, KRN_FOUND_WRAPPED
+// (after going round the end), or KRN_NOT_FOUND.
+int krnFind_InputMltWnd(KrnWindow* window, const char* text, int flags) {
+  InputMltWndData* d = Data(window);
+  if (!d || Length(text) == 0) return KRN_NOT_FOUND;
+  Editor e = EditorOf(window, d);
+  int found = mlt::FindNext(e, text, Length(text), flags);
+  if (found != KRN_NOT_FOUND) Changed(window, d, KRN_EV_UPDATE, KRN_CARET_MOVED);
+  return found;
+}
+
+// Replaces the selection by `with` when it is a match of text (a step of
+// its own): 1, else 0.
+int krnReplace_InputMltWnd(KrnWindow* window, const char* text, const char* with, int flags) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  Editor e = EditorOf(window, d);
+  if (!mlt::SelectionMatches(e, text, Length(text), flags)) return 0;
+  if (!mlt::ReplaceSelection(e, with ? with : "", Length(with))) return 0;
+  Changed(window, d, KRN_EV_REDRAW, KRN_EDITED);
+  return 1;
+}
+
+// Replaces every match of text by `with` in one undo step: the count, or -1
+// when memory ran out (nothing changed).
+int krnReplaceAll_InputMltWnd(KrnWindow* window, const char* text, const char* with, int flags) {
+  InputMltWndData* d = Data(window);
+  if (!d || Length(text) == 0) return d ? 0 : -1;
+  Editor e = EditorOf(window, d);
+  int count = mlt::ReplaceAll(e, text, Length(text), with, Length(with), flags);
+  if (count > 0) Changed(window, d, KRN_EV_REDRAW, KRN_EDITED);
+  return count;
 }

@@ -4,12 +4,16 @@
 // rules.  Positions are byte offsets; a two-byte character is never split.
 #include "controls/inputmltwnd_model.h"
 
+#include "controls/inputmltwnd_undo.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <memory>
 #include <new>
+#include <string>
+#include <vector>
 
 namespace mlt {
 
@@ -51,17 +55,18 @@ int CharSize(const char* text, int length, int pos, int code) {
   return pos + 1 < length ? 2 : 1;
 }
 
-// Width of the character at pos for wrapping: a newline adds nothing, a
-// lead byte without its partner adds nothing, a pair is measured as JIS.
-int WrapCharWidth(const Metrics& m, const char* text, int length, int pos, int size) {
-  unsigned char b = U(text)[pos];
-  if (size == 2) {
-    charcode::Glyph g = charcode::GlyphAt(U(text), length, pos, m.charCode);
-    return charcode::GlyphWidth(m.meter, g);
-  }
-  if (b == '\n') return 0;
-  if (IsMultiByteCode(m.charCode) && charcode::IsLeadByte(m.charCode, b)) return 0;
-  return m.meter.single(m.meter.context, b);
+// Characters are read as the code setting says: pairs only in EUC-JP and
+// Shift_JIS, every byte alone in any other setting.
+int GlyphCode(const Metrics& m) {
+  return IsMultiByteCode(m.charCode) ? m.charCode : charcode::kAscii;
+}
+
+// Width of the character at pos whose left edge lies x pixels into its
+// display line: a lead byte without its partner adds nothing, a pair is
+// measured as JIS, a tab reaches the next stop.
+int CharWidthAt(const Metrics& m, const char* text, int length, int pos, int x) {
+  charcode::Glyph g = charcode::GlyphAt(U(text), length, pos, GlyphCode(m));
+  return charcode::AdvanceAt(m.meter, g, x);
 }
 
 // A growing array of lines built with the model's allocator.
@@ -114,10 +119,11 @@ class WidthMemo {
   WidthMemo(const WidthMemo&) = delete;
   WidthMemo& operator=(const WidthMemo&) = delete;
 
+  // Tabs are not asked for: their width depends on where they stand.
   int Width(const Metrics& m, const char* text, int length, int pos, int size) {
-    if (!widths_) return WrapCharWidth(m, text, length, pos, size);
+    if (!widths_) return CharWidthAt(m, text, length, pos, 0);
     int key = size == 2 ? 256 + (U(text)[pos] << 8 | U(text)[pos + 1]) : U(text)[pos];
-    if (widths_[key] < 0) widths_[key] = WrapCharWidth(m, text, length, pos, size);
+    if (widths_[key] < 0) widths_[key] = CharWidthAt(m, text, length, pos, 0);
     return widths_[key];
   }
 
@@ -145,10 +151,12 @@ bool Walk(const char* text, int length, int from, int wrap, const Metrics& metri
   int start = from, width = 0, pos = from;
   while (pos < length) {
     int size = CharSize(text, length, pos, metrics.charCode);
-    int w = memo ? memo->Width(metrics, text, length, pos, size)
-                 : WrapCharWidth(metrics, text, length, pos, size);
     bool first = pos == start;
     bool newline = text[pos] == '\n' && size == 1;
+    // A newline takes no room; a tab's width depends on where it stands.
+    int w = newline                     ? 0
+            : memo && text[pos] != '\t' ? memo->Width(metrics, text, length, pos, size)
+                                        : CharWidthAt(metrics, text, length, pos, width);
     TextLine line;
     if (newline && (width + w < wrap || first)) {
       line = TextLine{start, pos + 1 - start, width + w, 1};
@@ -186,6 +194,11 @@ int Clamp(int v, int low, int high) {
 
 int SelectionStart(const InputMltWndData* d) {
   return d->selectLen < 0 ? d->caret + d->selectLen : d->caret;
+}
+
+// The caret moved on its own: typing from here on is a new undo step.
+void SealUndo(InputMltWndData* d) {
+  if (d->undo) undo::Seal(*d->undo);
 }
 
 }  // namespace
@@ -395,7 +408,14 @@ int InstallText(Editor& e, const char* data, int size) {
 
 int InitText(Editor& e, const char* data, int size) {
   memset(e.d, 0, sizeof *e.d);
-  return InstallText(e, data, size);
+  if (!InstallText(e, data, size)) return 0;
+  // Without memory for a history the editor works on, without undo.
+  try {
+    e.d->undo = new undo::History;
+  } catch (const std::bad_alloc&) {
+    e.d->undo = nullptr;
+  }
+  return 1;
 }
 
 void FreeData(InputMltWndData* d) {
@@ -403,6 +423,8 @@ void FreeData(InputMltWndData* d) {
   free(d->selectText);
   free(d->copyText);
   FreeTextList(d->lineList);
+  delete d->undo;
+  d->undo = nullptr;
   d->text = d->selectText = d->copyText = nullptr;
   d->lineList = nullptr;
   d->length = d->capacity = d->lines = d->lineRoom = 0;
@@ -541,17 +563,26 @@ int GetDrawPos(const Editor& e) {
   return t < 0 ? 0 : t;
 }
 
+int SpanWidth(const Metrics& m, const char* bytes, int n, int x) {
+  return charcode::MeasureFrom(m.meter, U(bytes), n, GlyphCode(m), x);
+}
+
 int ColumnX(const Editor& e, int line, int column) {
   const TextLine* l = Line(e.d, line);
   if (!l || column <= 0) return kTextLeft;
   int n = column < l->length ? column : l->length;
-  return kTextLeft + e.metrics.textWidth(e.metrics.textWidthContext, U(LineText(e.d, line)), n);
+  return kTextLeft + SpanWidth(e.metrics, LineText(e.d, line), n, 0);
 }
 
 /* ---- edits -------------------------------------------------------------------- */
 
-int Replace(Editor& e, int start, int count, const char* bytes, int n) {
+namespace {
+
+// The replace itself, unrecorded; *outRemoved gets the removed bytes
+// (owned, null when none) for the history.
+int ReplaceBytes(Editor& e, int start, int count, const char* bytes, int n, char** outRemoved) {
   InputMltWndData* d = e.d;
+  *outRemoved = nullptr;
   if (start < 0 || count < 0 || n < 0 || start + count > d->length) return 0;
   int oldLength = d->length, newLength = oldLength - count + n;
   char* removed = count > 0 ? CopyBytes(d->text + start, count) : nullptr;
@@ -584,17 +615,33 @@ int Replace(Editor& e, int start, int count, const char* bytes, int n) {
     free(removed);
     return 0;
   }
+  *outRemoved = removed;
+  return 1;
+}
+
+}  // namespace
+
+int Replace(Editor& e, int start, int count, const char* bytes, int n, int kind) {
+  InputMltWndData* d = e.d;
+  int caretBefore = d->caret, selectBefore = d->selectLen;
+  char* removed = nullptr;
+  if (!ReplaceBytes(e, start, count, bytes, n, &removed)) return 0;
+  if (d->undo) {
+    undo::Change c{start, removed,     count,        bytes,
+                   n,     caretBefore, selectBefore, static_cast<undo::Kind>(kind)};
+    if (!undo::Record(*d->undo, c)) NoMemory();
+  }
   free(removed);
   return 1;
 }
 
-int DelSelectText(Editor& e) {
+int DelSelectText(Editor& e, int kind) {
   InputMltWndData* d = e.d;
   if (d->selectLen == 0) return 1;
   int start = Clamp(SelectionStart(d), 0, d->length);
   int end =
       Clamp(SelectionStart(d) + (d->selectLen < 0 ? -d->selectLen : d->selectLen), 0, d->length);
-  if (!Replace(e, start, end - start, nullptr, 0)) return 0;
+  if (!Replace(e, start, end - start, nullptr, 0, kind)) return 0;
   d->caret = start;
   d->selectLen = 0;
   SetSelectText(d);
@@ -607,12 +654,12 @@ namespace {
 
 // Replaces the selection (or nothing) at the caret by n bytes; the caret
 // ends behind them.  0 leaves everything as it was.
-int InsertAtCaret(Editor& e, const char* s, int n) {
+int InsertAtCaret(Editor& e, const char* s, int n, int kind) {
   InputMltWndData* d = e.d;
   int start = Clamp(SelectionStart(d), 0, d->length);
   int count = d->selectLen < 0 ? -d->selectLen : d->selectLen;
   if (start + count > d->length) count = d->length - start;
-  if (!Replace(e, start, count, s, n)) return 0;
+  if (!Replace(e, start, count, s, n, kind)) return 0;
   // A string ending in a lone first byte pairs it with the byte after it:
   // the caret goes behind that character, not into it.
   d->caret = CharEnd(e, start + n);
@@ -630,6 +677,7 @@ int SetText(Editor& e, const char* data, int size) {
     return -1;
   }
   if (!InstallText(e, data, size)) return -1;
+  if (d->undo) undo::Clear(*d->undo, true);
   d->caret = 0;
   d->selectLen = 0;
   d->caretCell = GetCaret(d, 0);
@@ -653,7 +701,7 @@ int AddText(Editor& e, const char* string) {
     NoMemory();
     return -1;
   }
-  int inserted = InsertAtCaret(e, copy ? copy : string, n);
+  int inserted = InsertAtCaret(e, copy ? copy : string, n, kEditOther);
   free(copy);
   if (!inserted) return -1;
   d->update = 1;
@@ -664,6 +712,7 @@ int AddText(Editor& e, const char* string) {
 
 int SetCaretPos(Editor& e, int position) {
   InputMltWndData* d = e.d;
+  SealUndo(d);
   d->caret = CharStart(e, Clamp(position, 0, CaretLimit(e)));
   d->selectLen = 0;
   d->caretCell = GetCaret(d, d->caret);
@@ -678,6 +727,7 @@ int SetSelectRange(Editor& e, int start, int end) {
   if (start < 0 || start > end) return 0;
   start = CharStart(e, start);
   end = CharEnd(e, end);
+  SealUndo(d);
   d->caret = start;
   d->selectLen = end - start;
   d->caretCell = GetCaret(d, d->caret);
@@ -691,6 +741,229 @@ int SetPos(Editor& e, int line) {
   if (line > d->lines - 1) line = d->lines - 1;
   if (line < 0) line = 0;
   return line;
+}
+
+/* ---- undo ------------------------------------------------------------------------- */
+
+namespace {
+
+// Puts the step's text back (undo) or again (redo) without recording it.
+bool ApplyStep(Editor& e, const undo::Step& s, bool back) {
+  const std::string& was = back ? s.inserted : s.removed;
+  const std::string& now = back ? s.removed : s.inserted;
+  char* removed = nullptr;
+  if (!ReplaceBytes(e, s.pos, static_cast<int>(was.size()), now.data(),
+                    static_cast<int>(now.size()), &removed))
+    return false;
+  free(removed);
+  return true;
+}
+
+// Caret, selection, view and modified flag after a step was applied.
+void AfterStep(Editor& e, int caret, int selectLen) {
+  InputMltWndData* d = e.d;
+  d->caret = Clamp(caret, 0, d->length);
+  d->selectLen = Clamp(d->caret + selectLen, 0, d->length) - d->caret;
+  d->update = undo::AtSavePoint(*d->undo) ? 0 : 1;
+  d->caretCell = GetCaret(d, d->caret);
+  SetSelectText(d);
+  d->topLine = GetDrawPos(e);
+}
+
+}  // namespace
+
+int Undo(Editor& e) {
+  InputMltWndData* d = e.d;
+  const undo::Step* s = d->undo ? undo::NextUndo(*d->undo) : nullptr;
+  if (!s || !ApplyStep(e, *s, true)) return 0;
+  int caret = s->caretBefore, selectLen = s->selectBefore;
+  undo::Undone(*d->undo);
+  AfterStep(e, caret, selectLen);
+  return 1;
+}
+
+// After a redo the caret stands behind the step's inserted bytes, where
+// the edit itself left it.
+int Redo(Editor& e) {
+  InputMltWndData* d = e.d;
+  const undo::Step* s = d->undo ? undo::NextRedo(*d->undo) : nullptr;
+  if (!s || !ApplyStep(e, *s, false)) return 0;
+  int caret = s->pos + static_cast<int>(s->inserted.size());
+  undo::Redone(*d->undo);
+  AfterStep(e, CharEnd(e, caret), 0);
+  return 1;
+}
+
+int CanUndo(const InputMltWndData* d) {
+  return d->undo && undo::CanUndo(*d->undo) ? 1 : 0;
+}
+
+int CanRedo(const InputMltWndData* d) {
+  return d->undo && undo::CanRedo(*d->undo) ? 1 : 0;
+}
+
+void SetUpdateFlag(InputMltWndData* d, int flag) {
+  d->update = flag ? 1 : 0;
+  if (d->undo) undo::MarkSaved(*d->undo, !flag);
+}
+
+void SetUndoLimit(InputMltWndData* d, size_t bytes) {
+  if (d->undo) undo::SetLimit(*d->undo, bytes);
+}
+
+size_t UndoBytes(const InputMltWndData* d) {
+  return d->undo ? d->undo->bytes : 0;
+}
+
+/* ---- search ------------------------------------------------------------------------- */
+
+namespace {
+
+unsigned char Fold(unsigned char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+// The pattern prepared for matching: which of its bytes are single-byte
+// characters (only those fold; a second byte of Shift_JIS may look like
+// a letter and must match exactly).
+struct Pattern {
+  const unsigned char* bytes;
+  int n;
+  bool fold;
+  std::vector<bool> folds;
+
+  Pattern(const Editor& e, const char* p, int size, int flags)
+      : bytes(U(p)), n(size), fold(!(flags & kFindMatchCase)) {
+    if (!fold) return;
+    folds.assign(static_cast<size_t>(n), false);
+    for (int i = 0; i < n;) {
+      int k = CharSize(p, n, i, e.metrics.charCode);
+      if (k == 1) folds[static_cast<size_t>(i)] = true;
+      i += k;
+    }
+  }
+  bool At(const unsigned char* t) const {
+    if (!fold) return memcmp(t, bytes, static_cast<size_t>(n)) == 0;
+    for (int i = 0; i < n; i++) {
+      bool same = folds[static_cast<size_t>(i)] ? Fold(t[i]) == Fold(bytes[i]) : t[i] == bytes[i];
+      if (!same) return false;
+    }
+    return true;
+  }
+};
+
+// A match from pos is whole characters of the text.
+bool OnBoundaries(const Editor& e, int pos, int n) {
+  return CharClass(e, pos) != charcode::kTrail && CharClass(e, pos + n) != charcode::kTrail;
+}
+
+int FindForward(const Editor& e, const Pattern& p, int from) {
+  const InputMltWndData* d = e.d;
+  const unsigned char* t = U(d->text);
+  int last = d->length - p.n;
+  unsigned char first = p.fold && p.folds[0] ? Fold(p.bytes[0]) : p.bytes[0];
+  bool either = p.fold && p.folds[0] && first >= 'a' && first <= 'z';
+  for (int pos = from < 0 ? 0 : from; pos <= last; pos++) {
+    // memchr skips to the next candidate for the first byte (both cases).
+    const void* hit = memchr(t + pos, first, static_cast<size_t>(last - pos + 1));
+    int next = hit ? static_cast<int>(static_cast<const unsigned char*>(hit) - t) : last + 1;
+    if (either) {
+      const void* upper = memchr(t + pos, first - ('a' - 'A'), static_cast<size_t>(next - pos));
+      if (upper) next = static_cast<int>(static_cast<const unsigned char*>(upper) - t);
+    }
+    if (next > last) return -1;
+    pos = next;
+    if (p.At(t + pos) && OnBoundaries(e, pos, p.n)) return pos;
+  }
+  return -1;
+}
+
+int FindBackward(const Editor& e, const Pattern& p, int from) {
+  const InputMltWndData* d = e.d;
+  const unsigned char* t = U(d->text);
+  int pos = from - 1;
+  if (pos > d->length - p.n) pos = d->length - p.n;
+  for (; pos >= 0; pos--)
+    if (p.At(t + pos) && OnBoundaries(e, pos, p.n)) return pos;
+  return -1;
+}
+
+}  // namespace
+
+int Find(const Editor& e, const char* pattern, int n, int from, int flags) {
+  if (!pattern || n <= 0 || !e.d->text || n > e.d->length) return -1;
+  Pattern p(e, pattern, n, flags);
+  return flags & kFindBackward ? FindBackward(e, p, from) : FindForward(e, p, from);
+}
+
+int FindNext(Editor& e, const char* pattern, int n, int flags) {
+  InputMltWndData* d = e.d;
+  int start = SelectionStart(d), end = start + (d->selectLen < 0 ? -d->selectLen : d->selectLen);
+  bool backward = flags & kFindBackward;
+  int at = Find(e, pattern, n, backward ? start : end, flags);
+  int found = 1;
+  if (at < 0) {
+    at = Find(e, pattern, n, backward ? d->length : 0, flags);
+    found = 2;
+  }
+  if (at < 0) return 0;
+  SealUndo(d);
+  d->caret = at;
+  d->selectLen = n;
+  d->caretCell = GetCaret(d, d->caret);
+  SetSelectText(d);
+  d->topLine = GetDrawPos(e);
+  return found;
+}
+
+bool SelectionMatches(const Editor& e, const char* pattern, int n, int flags) {
+  const InputMltWndData* d = e.d;
+  int start = SelectionStart(d);
+  if (!pattern || n <= 0 || (d->selectLen < 0 ? -d->selectLen : d->selectLen) != n) return false;
+  return Find(e, pattern, n, start, flags & ~kFindBackward) == start;
+}
+
+int ReplaceSelection(Editor& e, const char* with, int n) {
+  InputMltWndData* d = e.d;
+  if (!InsertAtCaret(e, with, n, kEditOther)) return 0;
+  d->update = 1;
+  d->caretCell = GetCaret(d, d->caret);
+  d->topLine = GetDrawPos(e);
+  return 1;
+}
+
+// The span from the first match to the end of the last is rebuilt once
+// and replaced in one edit: one undo step, one re-wrap, however many
+// matches there are.
+int ReplaceAll(Editor& e, const char* pattern, int n, const char* with, int n2, int flags) {
+  InputMltWndData* d = e.d;
+  flags &= ~kFindBackward;
+  if (!pattern || n <= 0 || (n2 > 0 && !with)) return 0;
+  int first = Find(e, pattern, n, 0, flags);
+  if (first < 0) return 0;
+  Pattern p(e, pattern, n, flags);
+  std::string span;
+  int count = 0, copied = first, at = first;
+  try {
+    for (; at >= 0; at = FindForward(e, p, at + n)) {
+      span.append(d->text + copied, static_cast<size_t>(at - copied));
+      span.append(with ? with : "", static_cast<size_t>(n2));
+      copied = at + n;
+      count++;
+    }
+  } catch (const std::bad_alloc&) {
+    NoMemory();
+    return -1;
+  }
+  if (!Replace(e, first, copied - first, span.data(), static_cast<int>(span.size()), kEditOther))
+    return -1;
+  d->caret = CharEnd(e, first + static_cast<int>(span.size()));
+  d->selectLen = 0;
+  d->update = 1;
+  d->caretCell = GetCaret(d, d->caret);
+  SetSelectText(d);
+  d->topLine = GetDrawPos(e);
+  return count;
 }
 
 /* ---- keys ------------------------------------------------------------------------- */
@@ -842,39 +1115,40 @@ Outcome Page(Editor& e, bool down) {
 }
 
 // Removes count bytes at start (a deletion key without a selection).
-Outcome Erase(Editor& e, int start, int count, int caretAfter) {
-  if (!Replace(e, start, count, nullptr, 0)) return kRefused;
+Outcome Erase(Editor& e, int start, int count, int caretAfter, int kind) {
+  if (!Replace(e, start, count, nullptr, 0, kind)) return kRefused;
   e.d->caret = caretAfter;
   return kEdited;
 }
 
 Outcome BackSpace(Editor& e) {
   InputMltWndData* d = e.d;
-  if (d->selectLen != 0) return DelSelectText(e) ? kEdited : kRefused;
+  if (d->selectLen != 0) return DelSelectText(e, kEditBackSpace) ? kEdited : kRefused;
   if (d->caret <= 0) return kRefused;
   int n = CharClass(e, d->caret - 1) == charcode::kTrail && d->caret >= 2 ? 2 : 1;
-  return Erase(e, d->caret - n, n, d->caret - n);
+  return Erase(e, d->caret - n, n, d->caret - n, kEditBackSpace);
 }
 
 // Delete never takes the final newline, even when a lone first byte before
 // it would pair with it.
 Outcome Delete(Editor& e) {
   InputMltWndData* d = e.d;
-  if (d->selectLen != 0) return DelSelectText(e) ? kEdited : kRefused;
+  if (d->selectLen != 0) return DelSelectText(e, kEditDelete) ? kEdited : kRefused;
   int limit = CaretLimit(e);
   if (d->caret >= limit) return kRefused;
   int n = CharClass(e, d->caret) == charcode::kLead ? 2 : 1;
   if (d->caret + n > limit) n = limit - d->caret;
-  return Erase(e, d->caret, n, d->caret);
+  return Erase(e, d->caret, n, d->caret, kEditDelete);
 }
 
 Outcome Insert(Editor& e, const char* s, int n) {
-  return InsertAtCaret(e, s, n) ? kEdited : kRefused;
+  return InsertAtCaret(e, s, n, kEditTyping) ? kEdited : kRefused;
 }
 
 // The parts of the two endings that belong to the record.
 void FinishMove(Editor& e) {
   InputMltWndData* d = e.d;
+  SealUndo(d);
   SetSelectText(d);
   d->caretCell = GetCaret(d, d->caret);
   d->topLine = GetDrawPos(e);
@@ -945,12 +1219,11 @@ int HitOffset(const Editor& e, int line, int x) {
   if (x >= l->width + kTextLeft) return l->length;
   const Metrics& m = e.metrics;
   const char* text = LineText(e.d, line);
-  const unsigned char* t = U(text);
-  for (int k = 0; k < l->length;) {
+  for (int k = 0, left = 0; k < l->length;) {
     int size = CharSize(text, l->length, k, m.charCode);
-    int boundary = m.textWidth(m.textWidthContext, t, k) + kTextLeft +
-                   m.textWidth(m.textWidthContext, t + k, size) / 2;
-    if (x <= boundary) return k;
+    int w = CharWidthAt(m, text, l->length, k, left);
+    if (x <= kTextLeft + left + w / 2) return k;
+    left += w;
     k += size;
   }
   return l->length;
@@ -997,6 +1270,7 @@ Outcome PressButton(Editor& e, int x, int y, uint32_t time, bool shift, int doub
   InputMltWndData* d = e.d;
   d->buttonDown = 1;
   d->shift = shift ? 1 : 0;
+  SealUndo(d);
   if (static_cast<uint32_t>(time - d->lastPressTime) < static_cast<uint32_t>(doubleClickTime)) {
     SelectWord(e);
     d->caretCell = GetCaret(d, d->caret);

@@ -11,6 +11,10 @@
 
 #include "support/charcode.h"
 
+namespace undo {
+struct History;
+}
+
 // One display line: where its bytes lie in the text buffer, not a copy of
 // them, so the lines of a large text cost a few bytes each.
 typedef struct TextLine {
@@ -56,6 +60,7 @@ typedef struct InputMltWndData {
   int update;               // modified flag
   uint32_t lastPressTime;   // server time of the last primary-button press
   uint32_t lastMotionTime;  // server time of the last handled pointer motion
+  undo::History* undo;      // owned undo history; null when memory ran out
 } InputMltWndData;
 
 namespace mlt {
@@ -67,14 +72,19 @@ constexpr int kWrapMargin = 9;    // wrap limit = window width - kWrapMargin
 constexpr int kNoCell = -10;      // drawnSelectCell when nothing was selected
 constexpr int kLargeTyping = 21;  // typed strings this long repaint everything
 
-// How text is measured.  Wrapping walks characters by the code setting and
-// measures each with `meter`; caret positions, the hit test and drawing use
-// `textWidth` on byte ranges (krnTextNWidth on the real fonts).
+// Kinds of edit for the undo history (the values of undo::Kind).
+constexpr int kEditTyping = 0;
+constexpr int kEditBackSpace = 1;
+constexpr int kEditDelete = 2;
+constexpr int kEditOther = 3;
+
+// How text is measured: characters are read by the code setting and
+// measured with `meter`, a tab reaching the next stop counted from the left
+// edge of its display line (SpanWidth).  Wrapping, caret positions, the hit
+// test and the drawing's positions all come from that one measure.
 struct Metrics {
   int charCode;  // the CharCode setting (KRN_CODE_*)
   charcode::CharMeter meter;
-  int (*textWidth)(void* context, const unsigned char* bytes, int length);
-  void* textWidthContext;
 };
 
 // The editor window's size in pixels and the character height.
@@ -145,6 +155,9 @@ KrnCell GetSelectCaret(const InputMltWndData* d, int pos);
 int SetSelectText(InputMltWndData* d);
 int GetDrawPos(const Editor& e);
 int LinesOfPage(const View& view);
+// Width of n bytes of a display line whose first byte lies x pixels right of
+// the line's left edge (tabs reach their stops, a newline is its glyph).
+int SpanWidth(const Metrics& m, const char* bytes, int n, int x);
 // x of byte column `column` of a line (text origin included).
 int ColumnX(const Editor& e, int line, int column);
 
@@ -152,14 +165,58 @@ int ColumnX(const Editor& e, int line, int column);
 
 // Replaces count bytes at start by n bytes, growing the buffer as needed,
 // and re-wraps the lines it touches.  All or nothing: 0 leaves text and lines as they
-// were.  Caret and selection are the caller's.
-int Replace(Editor& e, int start, int count, const char* bytes, int n);
-int DelSelectText(Editor& e);                        // 1, or 0 (nothing changed) on failure
+// were.  Caret and selection are the caller's.  Every change of the text
+// passes here and is recorded in the undo history as an edit of `kind`
+// (typing, BackSpace and Delete runs merge into one step).
+int Replace(Editor& e, int start, int count, const char* bytes, int n, int kind = kEditOther);
+// 1, or 0 (nothing changed) on failure; `kind` as for Replace.
+int DelSelectText(Editor& e, int kind = kEditOther);
 int SetText(Editor& e, const char* data, int size);  // new length or -1
 int AddText(Editor& e, const char* string);          // new length or -1
 int SetCaretPos(Editor& e, int position);
 int SetSelectRange(Editor& e, int start, int end);  // 1, or 0 for a bad range
 int SetPos(Editor& e, int line);                    // the new top line
+
+/* ---- undo ------------------------------------------------------------------ */
+
+// Undoes or redoes one step through Replace: text, caret and selection as
+// they were before (undo) or after (redo) it, the modified flag cleared
+// exactly at the save point.  1, or 0 when there is nothing to do or memory
+// ran out (nothing changed).
+int Undo(Editor& e);
+int Redo(Editor& e);
+int CanUndo(const InputMltWndData* d);
+int CanRedo(const InputMltWndData* d);
+// The owner saved the text (flag 0) or declared it modified (flag 1).
+void SetUpdateFlag(InputMltWndData* d, int flag);
+// The history's memory cap in bytes (the UndoSize setting).
+void SetUndoLimit(InputMltWndData* d, size_t bytes);
+// Bytes the history holds (steps and their deltas).
+size_t UndoBytes(const InputMltWndData* d);
+
+/* ---- search ------------------------------------------------------------------ */
+
+// Search flags: backwards, and ASCII letters told apart by case.
+constexpr int kFindBackward = 1;
+constexpr int kFindMatchCase = 2;
+
+// Start of the first match of the n pattern bytes at or after `from`
+// (backwards: the last match starting before `from`), or -1.  A match never
+// starts or ends inside a two-byte character; without kFindMatchCase ASCII
+// letters match either case, two-byte characters always match exactly.
+int Find(const Editor& e, const char* pattern, int n, int from, int flags);
+// Finds from the selection (forwards from its end, backwards from its
+// start), wrapping around the text once; selects the match and keeps it in
+// view.  0 not found, 1 found, 2 found after wrapping.
+int FindNext(Editor& e, const char* pattern, int n, int flags);
+// True when the selection is exactly a match of the pattern.
+bool SelectionMatches(const Editor& e, const char* pattern, int n, int flags);
+// Replaces the selection by n bytes (a step of its own); 1, or 0 when
+// memory ran out (nothing changed).
+int ReplaceSelection(Editor& e, const char* with, int n);
+// Replaces every match with the n2 bytes of `with` as one undo step; the
+// count replaced, or -1 when memory ran out (nothing changed).
+int ReplaceAll(Editor& e, const char* pattern, int n, const char* with, int n2, int flags);
 
 /* ---- keys ------------------------------------------------------------------ */
 

@@ -44,6 +44,7 @@ enum SettingKey {
   kFont,
   kFontKanji,
   kWallImage,
+  kUndoSize,
   kNewFileCode,
   kSettingCount
 };
@@ -61,7 +62,8 @@ const Setting kSettings[kSettingCount] = {
     {"MouseButton", "3"},       {"TenKey", "TRUE"},
     {"CharCode", "EUC"},        {"IM", "TRUE"},
     {"Font", kDefaultFont},     {"FontKanji", kDefaultFontKanji},
-    {"WallImage", ""},          {"NewFileCode", "EUC"},  // default: CharCode's code
+    {"WallImage", ""},          {"UndoSize", "4096"},
+    {"NewFileCode", "EUC"},  // default: CharCode's code
 };
 
 // Colour settings: which slots of setColors take the colour itself and
@@ -244,6 +246,8 @@ int GetRCFileValue(void) {
   g_korrin.charCode = ParseCharCode(values[kCharCode]);
   g_korrin.newFileCode = ParseNewFileCode(values[kNewFileCode], g_korrin.charCode);
   g_korrin.useIM = ParseTrue(values[kIM]);
+  int undoSize = ParseInt(values[kUndoSize]);
+  g_korrin.undoSize = undoSize > 0 ? undoSize : 0;
   SetFonts(display, values, home != nullptr);
   SetWallImage(display, values[kWallImage]);
   return 1;

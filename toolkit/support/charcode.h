@@ -83,6 +83,20 @@ int GlyphWidth(const CharMeter& meter, const Glyph& glyph);
 // Sum of the glyph widths of length bytes read as the given code.
 int MeasureBytes(const CharMeter& meter, const unsigned char* bytes, int length, int code);
 
+// Tab stops of the text controls: a tab reaches the next multiple of eight
+// space widths, counted from the left edge of its row.
+constexpr int kTabColumns = 8;
+bool IsTab(const Glyph& glyph);
+// Advance of a glyph whose left edge lies x pixels right of its row's
+// origin: a tab's reaches the next stop (nothing when the font's space has
+// no width), any other glyph's is its width.
+int AdvanceAt(const CharMeter& meter, const Glyph& glyph, int x);
+// Width of length bytes read as the given code whose first byte starts x
+// pixels right of its row's origin: the glyph widths, tabs to their stops.
+// The one answer to "how wide is this byte range here" for the controls
+// that expand tabs: wrapping, drawing, caret positions and hit tests.
+int MeasureFrom(const CharMeter& meter, const unsigned char* bytes, int length, int code, int x);
+
 // The code of a whole text from one pass over its bytes: kBinary for a
 // control byte anywhere; kAscii without bytes above 0x7F; kUtf8 for valid
 // UTF-8 (shortest forms, no surrogates); else kEuc or kSjis by which of the
