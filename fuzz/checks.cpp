@@ -299,7 +299,7 @@ std::string GlyphsApart(const uint8_t* b, size_t n, int code) {
       seen += {'s', char(c)};
       continue;
     }
-    if (i + 1 >= n) break;  // a lead byte with no partner shows nothing
+    if (i + 1 >= n) break;         // a lead byte with no partner shows nothing
     if (code == 4 && c == 0x8E) {  // half-width katakana: one single-byte glyph
       uint8_t kana = b[i + 1] >= 0xA1 && b[i + 1] <= 0xDF ? b[i + 1] : '?';
       seen += {'s', char(kana)};

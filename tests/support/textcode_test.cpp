@@ -3,7 +3,7 @@
 // glibc's iconv, byte-exact round trips, the byte-order mark, and the texts
 // that cannot come back (read-only, 〓 in place of what is lost).
 #include <gtest/gtest.h>
-#include <iconv.h>
+#include <xharness.h>
 
 #include <cstdlib>
 #include <string>
@@ -16,16 +16,9 @@ namespace {
 using namespace charcode;
 
 std::string Iconv(const char* to, const char* from, const std::string& in) {
-  iconv_t cd = iconv_open(to, from);
-  EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
-  std::string out(in.size() * 4 + 8, '\0');
-  char* inp = const_cast<char*>(in.data());
-  char* outp = &out[0];
-  size_t inLeft = in.size(), outLeft = out.size();
-  bool ok = iconv(cd, &inp, &inLeft, &outp, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
-  iconv_close(cd);
+  bool ok = false;
+  std::string out = krntest::Iconv(to, from, in, &ok);
   EXPECT_TRUE(ok) << in;
-  out.resize(out.size() - outLeft);
   return out;
 }
 

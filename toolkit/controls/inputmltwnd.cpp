@@ -101,12 +101,14 @@ struct Painter {
   void DrawText(int x, int y, const char* bytes, int n, bool selected) {
     if (n <= 0) return;
     const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes);
+    // in the working code, as the model measured it
+    int code = e.metrics.charCode;
     if (selected)
       krnx::DrawTabbedText(display, window->win, clip, window->backFontColor, window->foreFontColor,
-                           x, y, b, n, mlt::kTextLeft);
+                           x, y, b, n, mlt::kTextLeft, code);
     else
       krnx::DrawTabbedText(display, window->win, clip, window->foreFontColor, KRN_TRANSPARENT, x, y,
-                           b, n, mlt::kTextLeft);
+                           b, n, mlt::kTextLeft, code);
   }
 
   // The selected part of line i drawn over its text in reverse colours.

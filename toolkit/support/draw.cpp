@@ -85,12 +85,12 @@ void DrawGlyph(Display* display, Drawable d, const drawlayout::PlacedGlyph& plac
 // The common body of the text wrappers: colours and clip on gcFill, then
 // the worker; gcFill is reset afterwards even when nothing was drawn.
 int DrawGlyphs(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStruct* fontKanji,
-               int x, int y, const unsigned char* bytes, int length, int tabOrigin);
+               int x, int y, const unsigned char* bytes, int length, int tabOrigin, int code);
 
 int DrawTextWith(Display* display, Drawable d, Region region, XFontStruct* font,
                  XFontStruct* fontKanji, unsigned long foreground, unsigned long background, int x,
-                 int y, const unsigned char* bytes, int length,
-                 int tabOrigin = drawlayout::kNoTabs) {
+                 int y, const unsigned char* bytes, int length, int tabOrigin = drawlayout::kNoTabs,
+                 int code = krnx::kDetectCode) {
   if (!CanDraw(display, d)) return 0;
   FillGCScope scope;
   GC gc = scope.gc();
@@ -102,7 +102,7 @@ int DrawTextWith(Display* display, Drawable d, Region region, XFontStruct* font,
     XSetGraphicsExposures(display, gc, False);
     XSetBackground(display, gc, background);
   }
-  return DrawGlyphs(display, d, gc, font, fontKanji, x, y, bytes, length, tabOrigin);
+  return DrawGlyphs(display, d, gc, font, fontKanji, x, y, bytes, length, tabOrigin, code);
 }
 
 int StringLength(const unsigned char* string) {
@@ -299,7 +299,8 @@ namespace {
 // context's background first.  Tabs expand from tabOrigin unless it is
 // kNoTabs.
 int DrawGlyphs(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStruct* fontKanji,
-               int x, int y, const unsigned char* bytes, int length, int tabOrigin) {
+               int x, int y, const unsigned char* bytes, int length, int tabOrigin, int code) {
+  if (code == krnx::kDetectCode) code = krnCheckCharCode(bytes, length);
   krnx::FontPair fonts{font ? font : g_korrin.font, fontKanji ? fontKanji : g_korrin.fontKanji};
   if (!fonts.single || !bytes || length <= 0 || !CanDraw(display, d)) return 0;
   if (!fonts.kanji) fonts.kanji = fonts.single;
@@ -309,8 +310,8 @@ int DrawGlyphs(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStru
                                                     {fonts.kanji->ascent, fonts.kanji->descent});
   const charcode::CharMeter meter{krnx::SingleWidth, krnx::PairWidth, &fonts};
   const int baseline = y + row.baseline;
-  for (const drawlayout::PlacedGlyph& placed : drawlayout::PlaceGlyphs(
-           meter, bytes, length, krnCheckCharCode(bytes, length), x, tabOrigin)) {
+  for (const drawlayout::PlacedGlyph& placed :
+       drawlayout::PlaceGlyphs(meter, bytes, length, code, x, tabOrigin)) {
     if (!transparent && placed.width > 0)
       XFillRectangle(display, d, g_korrin.gcFill, placed.x, y, placed.width, row.height);
     if (!placed.blank) DrawGlyph(display, d, placed, baseline);
@@ -328,19 +329,20 @@ int DrawGlyphs(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStru
 // session's.  1, or 0 when there is nothing to draw or nowhere to.
 int krnDrawTextEx(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStruct* fontKanji,
                   int x, int y, const unsigned char* bytes, int length) {
-  return DrawGlyphs(display, d, gc, font, fontKanji, x, y, bytes, length, drawlayout::kNoTabs);
+  return DrawGlyphs(display, d, gc, font, fontKanji, x, y, bytes, length, drawlayout::kNoTabs,
+                    krnx::kDetectCode);
 }
 
 namespace krnx {
 
 int DrawTabbedText(Display* display, Drawable d, KrnRect clip, unsigned long foreground,
                    unsigned long background, int x, int y, const unsigned char* bytes, int length,
-                   int tabOrigin) {
+                   int tabOrigin, int code) {
   if (!CanDraw(display, d)) return 0;
   Region region = RectRegion(clip);
   if (!region) return 0;
   int result = DrawTextWith(display, d, region, nullptr, nullptr, foreground, background, x, y,
-                            bytes, length, tabOrigin);
+                            bytes, length, tabOrigin, code);
   XDestroyRegion(region);
   return result;
 }

@@ -24,6 +24,10 @@ inline int PairWidth(void* context, unsigned char row, unsigned char cell) {
   return XTextWidth16(static_cast<FontPair*>(context)->kanji, &c, 1);
 }
 
+// Drawing reads the bytes in the code detected from them, unless a code is
+// given: the editor's rows are in the working code, whatever they look like.
+constexpr int kDetectCode = -1;
+
 // The text controls' tab stops (every eight space widths from the left
 // edge of a row, charcode::MeasureFrom) on the X side.
 // Draws like krnDrawNTextRRg with the session's fonts, except that a tab
@@ -31,7 +35,7 @@ inline int PairWidth(void* context, unsigned char row, unsigned char cell) {
 // stop counted from tabOrigin, the x of its row's left edge.
 int DrawTabbedText(Display* display, Drawable d, KrnRect clip, unsigned long foreground,
                    unsigned long background, int x, int y, const unsigned char* bytes, int length,
-                   int tabOrigin);
+                   int tabOrigin, int code = kDetectCode);
 // Width of length bytes in the session's fonts (the code detected from
 // them, as krnTextNWidth) when the first starts x pixels right of its
 // row's left edge.
