@@ -27,6 +27,19 @@ void krnSetSizeHints(Display* display, Window win, int minW, int minH, int maxW,
 // behind it stay queued in order.
 int krnServePaintEvents(Display* display);
 
+// The key-repeat filter of krnGetKey: krnInitKeyRepeat asks the server for
+// detectable auto-repeat when the display opens; krnNoteKeyEvent tells the
+// filter of every key release taken off the queue, wherever it goes.
+void krnInitKeyRepeat(Display* display);
+void krnNoteKeyEvent(const XEvent* event);
+
+// X protocol errors: the session installs the toolkit's handler, which
+// reports each error once on standard error and lets the program go on.
+// krnRequestFailed tells whether the server refused a request made since
+// the serial was taken with NextRequest (it syncs to find out).
+void krnInstallXErrorHandler(void);
+int krnRequestFailed(Display* display, unsigned long serial);
+
 // The character code of the locale's text (what the input method and key
 // lookup hand over): KRN_CODE_UTF8, _EUC or _SJIS, else KRN_CODE_BINARY
 // for a code the toolkit does not convert.
