@@ -51,10 +51,12 @@ format-check: deps
 	if [ -n "$$files" ] && ! clang-format --dry-run --Werror $$files; then \
 	  echo "Formatting differs: run 'make format'." >&2; exit 1; fi
 
-bench: deps
+# The editor's benchmarks, then the whole memo pad typed into through XTEST.
+bench: deps build
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKRN_BENCH=ON -DKRN_TESTS=OFF
 	cmake --build build-bench -j$(JOBS)
-	for b in build-bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	build-bench/bench_inputmltwnd
+	bench/quelmo-keys.sh $(BUILD)/quelmo build-bench/bench_quelmo
 
 # The fuzz targets need clang and its libFuzzer runtime; only they do.
 fuzz-build:

@@ -84,13 +84,21 @@ class Model {
   bool Init() { return mlt::InitText(e_, text_.data(), int(text_.size())) == 1; }
 
   State Snapshot() const {
-    State s{std::string(d_.text ? d_.text : "", size_t(d_.length)), {}, d_.caret, d_.selectLen};
+    State s{Range(0, d_.text ? d_.length : 0), {}, d_.caret, d_.selectLen};
     for (int i = 0; i < d_.lines; i++) {
-      const TextLine* l = mlt::Line(&d_, i);
-      s.lines.push_back(l ? std::string(d_.text + l->start, size_t(l->length)) : "<null>");
+      TextLine l = mlt::Line(&d_, i);
+      s.lines.push_back(Range(l.start, l.length));
     }
     return s;
   }
+  // n bytes of the text from start, read across its gap.
+  std::string Range(int start, int n) const {
+    std::string bytes(size_t(n > 0 ? n : 0), '\0');
+    mlt::CopyText(&d_, start, n, &bytes[0]);
+    return bytes;
+  }
+  // The text in one piece, as the owner gets it.
+  std::string Closed() { return std::string(mlt::CloseGap(&d_), size_t(d_.length)); }
 
   Result Type(const std::string& s) { return Ending(mlt::TypeText(e_, s.data(), int(s.size()))); }
   Result Key(int key, bool shift) { return Ending(mlt::PressKey(e_, mlt::Key(key), shift)); }
@@ -131,10 +139,14 @@ class Model {
   // wrapping the whole text at the same width gives.
   bool SameAsWholeRebuild() const {
     TextLine* list = nullptr;
-    int n = mlt::BuildLines(d_.text, d_.length, d_.wrapWidth, e_.metrics, &list);
+    std::string text = Range(0, d_.length);
+    int n = mlt::BuildLines(text.data(), d_.length, d_.wrapWidth, e_.metrics, &list);
     if (n < 0) return true;  // no memory to compare with
-    bool same =
-        n == d_.lines && (n == 0 || memcmp(list, d_.lineList, sizeof(TextLine) * size_t(n)) == 0);
+    bool same = n == d_.lines;
+    for (int i = 0; same && i < n; i++) {
+      TextLine l = mlt::Line(&d_, i);
+      same = memcmp(&list[i], &l, sizeof l) == 0;
+    }
     mlt::FreeTextList(list);
     return same;
   }
@@ -197,17 +209,17 @@ std::string CheckState(const Model& m, int code) {
   const InputMltWndData& d = m.d();
   State s = m.Snapshot();
   int length = d.length;
-  FUZZ_CHECK(d.text && d.text[length] == '\0', "text not terminated");
+  FUZZ_CHECK(d.text && d.gapStart >= 0 && d.gapStart <= length, "no text, or the gap outside");
   FUZZ_CHECK(d.capacity >= length, "capacity below length");
   std::string joined;
   FUZZ_CHECK(d.lines >= 0 && d.lineRoom >= d.lines && (d.lines == 0 || d.lineList),
              "line count " + std::to_string(d.lines) + ", room " + std::to_string(d.lineRoom));
   std::vector<bool> inside = Inside(s.text, code);
   for (int i = 0; i < d.lines; i++) {
-    const TextLine* l = mlt::Line(&d, i);
-    FUZZ_CHECK(l->length > 0 && l->start == int(joined.size()), "line " + std::to_string(i));
+    TextLine l = mlt::Line(&d, i);
+    FUZZ_CHECK(l.length > 0 && l.start == int(joined.size()), "line " + std::to_string(i));
     FUZZ_CHECK(!inside[joined.size()], "line " + std::to_string(i) + " starts inside a character");
-    joined.append(d.text + l->start, size_t(l->length));
+    joined += m.Range(l.start, l.length);
   }
   FUZZ_CHECK(joined == s.text, "lines " + Show(joined) + " differ from the text " + Show(s.text));
   FUZZ_CHECK(m.SameAsWholeRebuild(), "lines differ from a whole re-wrap");
@@ -395,6 +407,9 @@ std::string CheckEditor(const uint8_t* data, size_t size) {
     failure = CheckState(m, code);
     if (!failure.empty()) return where + ": " + failure;
     State after = m.Snapshot();
+    // Copy also hands the owner the whole text in one piece (the gap closed).
+    if (op % 16 == 8)
+      FUZZ_CHECK(m.Closed() == after.text, where + ": the text in one piece differs");
     if (result == kRefused && (edit || op % 16 == 14)) {
       FUZZ_CHECK(after == before, where + ": a refused edit changed the record");
     }

@@ -232,25 +232,8 @@ TEST_F(Editor, ASelectionIsAReverseBandAsWideAsItsCharacters) {
   EXPECT_EQ(Pixel(ed->win, x0 + 1, 2), ed->backColor);
 }
 
-// A single-byte glyph as the server draws it with the session's font, on
-// the editor's background: the reference for glyphs the editor placed.
 std::vector<unsigned long> GlyphPixels(KrnWindow* ed, char c, int h) {
-  XFontStruct* font = g_korrin.font;
-  int w = XTextWidth(font, &c, 1);
-  int ascent =
-      g_korrin.fontKanji ? std::max(font->ascent, g_korrin.fontKanji->ascent) : font->ascent;
-  Pixmap ref = XCreatePixmap(Dpy(), ed->win, w, h, g_korrin.depth);
-  GC gc = XCreateGC(Dpy(), ref, 0, nullptr);
-  XSetForeground(Dpy(), gc, ed->backColor);
-  XFillRectangle(Dpy(), ref, gc, 0, 0, w, h);
-  XSetForeground(Dpy(), gc, ed->foreFontColor);
-  XSetFont(Dpy(), gc, font->fid);
-  XDrawString(Dpy(), ref, gc, 0, ascent, &c, 1);
-  XSync(Dpy(), False);
-  std::vector<unsigned long> pixels = Pixels(ref, 0, 0, w, h);
-  XFreeGC(Dpy(), gc);
-  XFreePixmap(Dpy(), ref);
-  return pixels;
+  return krntest::GlyphPixels(ed->win, c, ed->foreFontColor, ed->backColor, h);
 }
 
 // Tab stops every eight space widths from the left edge of each row: the
@@ -311,10 +294,10 @@ TEST_F(Editor, TypingInAWrappedParagraphRepaintsOnlyFromTheCaretLineDown) {
   for (int i = 0; i < 60; i++) para += "word ";
   Make("first\nsecond\n" + para + "\nlast\n", 200, 300);
   ASSERT_GT(D()->lines, 6);
-  ASSERT_EQ(mlt::Line(D(), 3)->hard, 0);
+  ASSERT_EQ(mlt::Line(D(), 3).hard, 0);
   int line = 4;
   int start = 0;
-  for (int i = 0; i < line; i++) start += mlt::Line(D(), i)->length;
+  for (int i = 0; i < line; i++) start += mlt::Line(D(), i).length;
   krnSetCaretPos_InputMltWnd(ed, start + 3);
   Pump();
   unsigned long red = g_korrin.colors[KRN_RED];
@@ -391,12 +374,12 @@ TEST_F(Editor, TypingAtTheStartOfAWrappedLineShowsWhatMovesUpALine) {
   ASSERT_GT(kw, sw + 1);
   int limit = 10 * sw + 1;
   Make("abcdefghi" + K + "jk\nend\n", limit + 9, 100);
-  ASSERT_EQ(mlt::Line(D(), 0)->length, 9);
+  ASSERT_EQ(mlt::Line(D(), 0).length, 9);
   krnSetCaretPos_InputMltWnd(ed, 9);  // column 0 of the wrapped line
   XSync(Dpy(), False);
   Send(XK_x);
   XSync(Dpy(), False);
-  ASSERT_EQ(mlt::Line(D(), 0)->length, 10);  // x moved up
+  ASSERT_EQ(mlt::Line(D(), 0).length, 10);  // x moved up
   std::vector<unsigned long> partial = Screen();
   EXPECT_EQ(partial, FullRepaint());
 }

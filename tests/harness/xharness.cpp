@@ -184,6 +184,27 @@ std::vector<unsigned long> Pixels(Drawable d, int x, int y, int w, int h) {
   return out;
 }
 
+std::vector<unsigned long> GlyphPixels(Drawable like, char c, unsigned long fg, unsigned long bg,
+                                       int rowHeight) {
+  XFontStruct* font = g_korrin.font;
+  int w = XTextWidth(font, &c, 1);
+  int ascent = font->ascent;
+  if (g_korrin.fontKanji && g_korrin.fontKanji->ascent > ascent)
+    ascent = g_korrin.fontKanji->ascent;
+  Pixmap ref = XCreatePixmap(g_display, like, w, rowHeight, g_korrin.depth);
+  GC gc = XCreateGC(g_display, ref, 0, nullptr);
+  XSetForeground(g_display, gc, bg);
+  XFillRectangle(g_display, ref, gc, 0, 0, w, rowHeight);
+  XSetForeground(g_display, gc, fg);
+  XSetFont(g_display, gc, font->fid);
+  XDrawString(g_display, ref, gc, 0, ascent, &c, 1);
+  XSync(g_display, False);
+  std::vector<unsigned long> pixels = Pixels(ref, 0, 0, w, rowHeight);
+  XFreeGC(g_display, gc);
+  XFreePixmap(g_display, ref);
+  return pixels;
+}
+
 namespace {
 Bool AnyEventFor(Display*, XEvent* ev, XPointer arg) {
   Window w = *(Window*)arg;

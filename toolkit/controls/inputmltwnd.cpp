@@ -88,7 +88,8 @@ struct Painter {
   KrnCell selFirst = {}, selLast = {};            // the selection's cells in text order
   bool selecting = false;
 
-  const TextLine* Line(int i) const { return mlt::Line(d, i); }
+  bool Has(int i) const { return i >= 0 && i < d->lines; }
+  TextLine Line(int i) const { return mlt::Line(d, i); }
 
   void DrawCaret(int x, int y) {
     int h = e.view.lineHeight;
@@ -111,33 +112,33 @@ struct Painter {
 
   // The selected part of line i drawn over its text in reverse colours.
   void DrawSelect(int i) {
-    const TextLine* l = Line(i);
-    if (!l) return;
+    if (!Has(i)) return;
+    TextLine l = Line(i);
     int y = RowTop(e, i), from = 0, to = 0;
     if (i == selFirst.line) {
       from = selFirst.column;
-      to = selLast.line == selFirst.line ? selLast.column : l->length;
+      to = selLast.line == selFirst.line ? selLast.column : l.length;
     } else if (i == selLast.line) {
       to = selLast.column;
     } else if (i > selFirst.line && i < selLast.line) {
-      to = l->length;
+      to = l.length;
     } else {
       return;
     }
-    from = from < 0 ? 0 : (from > l->length ? l->length : from);
-    to = to > l->length ? l->length : to;
+    from = from < 0 ? 0 : (from > l.length ? l.length : from);
+    to = to > l.length ? l.length : to;
     DrawText(mlt::ColumnX(e, i, from), y, mlt::LineText(d, i) + from, to - from, true);
   }
 
   // Text of line i, then its caret or its part of the selection.
   void PaintLine(int i, bool clearFirst) {
-    const TextLine* l = Line(i);
-    if (!l) return;
+    if (!Has(i)) return;
+    TextLine l = Line(i);
     int y = RowTop(e, i);
     if (clearFirst)
       krnClearRectWindowRRg(display, window, clip,
                             krnSetRect(mlt::kTextLeft, y, e.view.width, e.view.lineHeight), 0);
-    DrawText(mlt::kTextLeft, y, mlt::LineText(d, i), l->length, false);
+    DrawText(mlt::kTextLeft, y, mlt::LineText(d, i), l.length, false);
     if (selecting)
       DrawSelect(i);
     else if (i == d->caretCell.line)
@@ -172,7 +173,7 @@ struct Painter {
     int nl = g_korrin.font ? XTextWidth(g_korrin.font, &newline, 1) : 0;
     int first = up ? d->topLine : d->drawnTopLine, widest = 0;
     for (int i = first; i < first + rows + dist && i < d->lines; i++) {
-      int w = Line(i)->width + Line(i)->hard * nl;
+      int w = Line(i).width + Line(i).hard * nl;
       if (w > widest) widest = w;
     }
     // The caret bar may stand right of the last glyph of a line without a
@@ -212,12 +213,12 @@ struct Painter {
   // Rows that an edit or a caret move without a selection can have changed.
   int ChangedWithoutSelection() {
     int caretLine = d->caretCell.line, run = 0;
-    for (int j = caretLine; j < d->lines && !Line(j)->hard && run < rows + 1; j++) run++;
+    for (int j = caretLine; j < d->lines && !Line(j).hard && run < rows + 1; j++) run++;
     bool scrolled = d->topLine != d->drawnTopLine, countChanged = d->lines != d->drawnLines;
     // Text typed at the start of a wrapped line may fit at the end of the
     // wrapped line above it, which then changes too.
     int above = d->drawnCaretCell.line - 1;
-    bool pulledUp = d->drawnCaretCell.column == 0 && Line(above) && !Line(above)->hard;
+    bool pulledUp = d->drawnCaretCell.column == 0 && Has(above) && !Line(above).hard;
     int i = d->topLine;
     for (; i < d->lines; i++) {
       bool below = i > caretLine;
@@ -526,9 +527,11 @@ int krnGetLength_InputMltWnd(KrnWindow* window) {
   return d ? d->length : 0;
 }
 
+// The whole text in one terminated buffer: the gap the edits work in is
+// closed for it, so the pointer holds until the next edit.
 char* krnGetText_InputMltWnd(KrnWindow* window) {
   InputMltWndData* d = Data(window);
-  return d ? d->text : nullptr;
+  return d ? mlt::CloseGap(d) : nullptr;
 }
 
 // Replaces the whole text; the new length, or -1 (the old text stays) when

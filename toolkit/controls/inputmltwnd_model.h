@@ -9,14 +9,15 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "controls/inputmltwnd_store.h"
 #include "support/charcode.h"
 
 namespace undo {
 struct History;
 }
 
-// One display line: where its bytes lie in the text buffer, not a copy of
-// them, so the lines of a large text cost a few bytes each.
+// One display line: where its bytes lie in the text, not a copy of them, so
+// the lines of a large text cost a few bytes each.
 typedef struct TextLine {
   int start;   // offset of the line's first byte in the text
   int length;  // bytes, the newline counted
@@ -33,15 +34,19 @@ typedef struct KrnCell {
 
 // The editor's private record (the window record's option).
 typedef struct InputMltWndData {
-  char* text;               // owned buffer: length bytes and a NUL, room for capacity + 1
+  char* text;               // owned gap buffer: room for capacity bytes and a NUL
   char* selectText;         // owned copy of the selected bytes; null until first needed
   char* copyText;           // owned copy buffer of Copy and Cut; null until the first Copy
-  TextLine* lineList;       // owned array of the display lines, in text order
-  int lineRoom;             // lines lineList has room for
+  TextLine* lineList;       // owned slots of the display lines, in text order
+  int lineRoom;             // slots in lineList
   int wrapWidth;            // wrap limit in pixels the lines were built for
   int capacity;             // bytes the buffer holds without the terminator
   int length;               // bytes of text, the final newline included
+  int gapStart;             // text offset where the gap of capacity - length bytes begins
   int lines;                // display lines in lineList
+  int lineGap;              // index where lineRoom - lines free slots lie
+  int stepLine;             // lines from this index on start stepDelta bytes later
+  int stepDelta;            // than their stored start says
   int drawnLines;           // lines at the last drawing
   int buttonDown;           // 1 while the primary button pressed here is held
   int topLine;              // display line shown at the top
@@ -101,15 +106,6 @@ struct Editor {
   Metrics metrics;
 };
 
-// Allocation used for everything the model owns (malloc-compatible: the
-// line array and the window record free with free()).  Tests install a
-// failing one; null restores malloc and realloc.
-struct Allocator {
-  void* (*alloc)(size_t size);
-  void* (*resize)(void* block, size_t size);
-};
-void SetAllocator(const Allocator* allocator);
-
 /* ---- text and lines ---------------------------------------------------- */
 
 // A new NUL-terminated copy of size bytes without carriage returns, its
@@ -121,10 +117,10 @@ char* ConvertCharCode(const char* data, int size, int* outLength);
 // count, or -1 (nothing allocated) on failure.
 int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, TextLine** outList);
 int FreeTextList(TextLine* list);
-const TextLine* Line(const InputMltWndData* d, int index);  // null outside
-// The first byte of a display line in the text (not terminated: the line
-// has `length` bytes); null outside.
-const char* LineText(const InputMltWndData* d, int index);
+// The bytes of a display line, contiguous (not terminated: the line has
+// `length` bytes), valid until the next edit; null outside.  The text's gap
+// may move out of the line for it.
+const char* LineText(InputMltWndData* d, int index);
 
 // Rebuilds all of d's lines for its text; -1 leaves the old list and count.
 int GetTextList(Editor& e);
@@ -144,7 +140,6 @@ void FreeData(InputMltWndData* d);
 
 /* ---- positions ---------------------------------------------------------- */
 
-int LineStart(const InputMltWndData* d, int line);
 // Position class (KRN_CHAR_*) of the byte at pos under the code setting.
 int CharClass(const Editor& e, int pos);
 // Largest caret position: before the final newline, or the end of a text

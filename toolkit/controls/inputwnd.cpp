@@ -10,6 +10,7 @@
 
 #include "controls/inputwnd_model.h"
 #include "controls/textentry.h"
+#include "support/xmeasure.h"
 
 namespace {
 
@@ -40,12 +41,15 @@ int Draw(Display* display, KrnWindow* window) {
   int length = iw::Length(d);
   krnClearWindow(display, window, 1);
   Pixmap buffer = krnGetDraw(window);
+  KrnRect all = krnSetRect(0, 0, window->rect.width, window->rect.height);
+  int origin = iw::TextOriginX(f);  // tab stops count from the text's start
   if (d->firstVisible < length)
-    krnDrawText(display, buffer, nullptr, nullptr, window->foreFontColor, KRN_TRANSPARENT, m, y,
-                U(d->text + d->firstVisible));
+    krnx::DrawTabbedText(display, buffer, all, window->foreFontColor, KRN_TRANSPARENT, m, y,
+                         U(d->text + d->firstVisible), length - d->firstVisible, origin);
   if (d->selectLen != 0) {
-    krnDrawText(display, buffer, nullptr, nullptr, window->backFontColor, window->foreFontColor,
-                iw::SelectX(f), y, U(d->selectText));
+    krnx::DrawTabbedText(display, buffer, all, window->backFontColor, window->foreFontColor,
+                         iw::SelectX(f), y, U(d->selectText),
+                         static_cast<int>(strlen(d->selectText)), origin);
   } else {
     int x = iw::CaretX(f);
     unsigned long pixel = textentry::CaretColor(display, window);

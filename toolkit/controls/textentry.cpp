@@ -1,6 +1,8 @@
 // textentry.cpp - helpers shared by the text-entry controls; see textentry.h.
 #include "controls/textentry.h"
 
+#include "support/xmeasure.h"
+
 namespace textentry {
 
 KeySym KeySymOf(XEvent* event) {
@@ -28,8 +30,8 @@ unsigned long CaretColor(Display* display, KrnWindow* window) {
   return caret;
 }
 
-int TextWidth(void*, const unsigned char* bytes, int length) {
-  return krnTextNWidth(bytes, length);
+int TextWidth(void*, const unsigned char* bytes, int length, int x) {
+  return krnx::TabbedWidth(bytes, length, x);
 }
 
 }  // namespace textentry

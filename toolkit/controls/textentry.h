@@ -19,9 +19,10 @@ bool ButtonShift(const XButtonEvent& button);
 // The caret colour: the contrast shade of a window's background colour.
 unsigned long CaretColor(Display* display, KrnWindow* window);
 
-// Width of a byte range in the session's fonts (krnTextNWidth), in the
+// Width of a byte range in the session's fonts (krnTextNWidth, tabs to
+// their stops when it starts x pixels right of its row's edge), in the
 // shape the models' measuring callbacks take.
-int TextWidth(void* context, const unsigned char* bytes, int length);
+int TextWidth(void* context, const unsigned char* bytes, int length, int x);
 
 }  // namespace textentry
 

@@ -125,10 +125,10 @@ struct Painter {
                                       {-1, 0},  {1, 0},  {0, -1}, {0, 1}};
     if (d->outLine)
       for (const auto& o : kAround)
-        krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, outlineColor, KRN_TRANSPARENT,
-                        kLeft + o[0], y + o[1], U(l->lineText), n);
-    krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, window->foreFontColor,
-                    KRN_TRANSPARENT, kLeft, y, U(l->lineText), n);
+        krnx::DrawTabbedText(display, window->win, clip, outlineColor, KRN_TRANSPARENT,
+                             kLeft + o[0], y + o[1], U(l->lineText), n, kLeft + o[0]);
+    krnx::DrawTabbedText(display, window->win, clip, window->foreFontColor, KRN_TRANSPARENT, kLeft,
+                         y, U(l->lineText), n, kLeft);
   }
 
   int Width(int i) const {
