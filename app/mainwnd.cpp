@@ -4,6 +4,8 @@
 // confirmed close answers quit, and tears it down.
 #include <stdlib.h>
 
+#include <algorithm>
+
 #include "quelmo.h"
 
 char* g_pText = nullptr;
@@ -76,11 +78,13 @@ int BarsHeight() {
   return krnGetHeight_MenuBar() + krnGetHeight_ToolBar();
 }
 
-// The input box's rectangle for a main window of the given size.
+// The input box's rectangle for a main window of the given size; at least
+// one pixel each way in a window too small for the margins and bars, never
+// a size that went negative.
 KrnRect BoxRect(int width, int height) {
   int top = BarsHeight() + kMarginLeft;
-  return krnSetRect(kMarginLeft, top, width - kMarginLeft - kMarginRight,
-                    height - top - kMarginBottom);
+  return krnSetRect(kMarginLeft, top, std::max(width - kMarginLeft - kMarginRight, 1),
+                    std::max(height - top - kMarginBottom, 1));
 }
 
 #define JA_QUIT_OK                                                                               \

@@ -11,7 +11,7 @@ check() {
   total=$((total + 1))
   if ! eval "$2"; then echo "FAIL: $1"; fail=$((fail + 1)); else echo "ok: $1"; fi
 }
-tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+tmp=$(mktemp -d); krn_at_exit 'rm -rf "$tmp"'
 
 for page in man/quelmo.1 man/korrin.3; do
   warn=$(MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$src/$page" 2>&1 >/dev/null)

@@ -10,7 +10,11 @@
 
 #include <string.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 KRN_X_ENVIRONMENT(24, false);
@@ -121,6 +125,20 @@ struct Keyboard : Session {
                     [&](const std::string& t) { return t.compare(0, prefix.size(), prefix) == 0; });
   }
   std::vector<unsigned long> Top() { return drv.Pixels(editor, 0, 0, 200, 30); }
+  // The top once drawing has settled: two reads 50 ms apart agree and show
+  // something (on a loaded machine the window may show before its text, and
+  // a read may fall between the steps of a repaint).
+  std::vector<unsigned long> SettledTop() {
+    std::vector<unsigned long> now = Top(), before;
+    drv.Until([&] {
+      before = now;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      now = Top();
+      return now == before &&
+             std::adjacent_find(now.begin(), now.end(), std::not_equal_to<>()) != now.end();
+    });
+    return now;
+  }
 };
 
 TEST(Quelmo, ControlSTypedNameAndReturnSaveExactlyTheText) {
@@ -181,12 +199,12 @@ TEST(Quelmo, LockModeScrollsWithLettersAndKeepsTheText) {
   Quelmo q(dir, {"long.txt"});
   Keyboard k;
   ASSERT_TRUE(k.OpenEditor());
-  std::vector<unsigned long> first = k.Top();
+  std::vector<unsigned long> first = k.SettledTop();
   k.Ctrl(XK_c);                 // lock
   k.drv.Type(k.editor, "bmz");  // letters that are no command
   k.drv.Key(k.editor, XK_j);
   ASSERT_TRUE(k.drv.Until([&] { return k.Top() != first; })) << "j did not scroll";
-  std::vector<unsigned long> second = k.Top();
+  std::vector<unsigned long> second = k.SettledTop();
   k.drv.Key(k.editor, XK_J, {XK_Shift_L});  // Shift+J does nothing
   k.drv.Key(k.editor, XK_k);
   ASSERT_TRUE(k.drv.Until([&] { return k.Top() == first; })) << "k did not scroll back";

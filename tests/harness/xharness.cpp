@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,10 +33,15 @@ long NowMs() {
 XServer::XServer(int depth, int width, int height) {
   int fds[2];
   if (pipe(fds) != 0) return;
+  pid_t parent = getpid();
   pid_ = fork();
   if (pid_ == 0) {
     close(fds[0]);
     setpgid(0, 0);
+    // The server ends with the test program, even one that crashed or was
+    // killed before the destructor below could run.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent) _exit(126);
     int devnull = open("/dev/null", O_RDWR);
     if (devnull >= 0) {
       dup2(devnull, 1);

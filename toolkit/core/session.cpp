@@ -142,7 +142,9 @@ Display* krnOpenDisplay(int argc, char** argv) {
     fprintf(stderr, "Error: [%s] can't open display.\n", g_korrin.displayName);
     exit(1);
   }
+  krnInstallXErrorHandler();
   krnLocale_XIM("");
+  krnInitKeyRepeat(display);
 
   Window root = RootWindow(display, 0);
   Window rootRet;
