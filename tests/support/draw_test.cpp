@@ -212,6 +212,38 @@ TEST_F(Draw, TwoByteCharactersUseTheDoubleByteFont) {
       << "nothing past the measured width";
 }
 
+// Transparent text goes out in runs of one font; a long line (runs longer
+// than one request's text item, single bytes and pairs alternating) lands
+// glyph for glyph where the server puts each character drawn on its own,
+// seen through the pixmap at every stretch of the line, and also where a
+// lone character's x is cut to 16 bits.
+TEST_F(Draw, LongMixedLinesMatchCharacterByCharacter) {
+  Bytes text;
+  std::vector<Ref> pieces;
+  auto single = [&](unsigned char c) {
+    text.push_back(c);
+    pieces.push_back({false, c, 0});
+  };
+  auto pair = [&](unsigned char row, unsigned char cell) {
+    text.insert(text.end(),
+                {static_cast<unsigned char>(row | 0x80), static_cast<unsigned char>(cell | 0x80)});
+    pieces.push_back({true, row, cell});
+  };
+  for (int i = 0; i < 300; i++) single(static_cast<unsigned char>('a' + i % 26));
+  for (int i = 0; i < 60; i++) {
+    pair(0x24, static_cast<unsigned char>(0x22 + i % 80));
+    if (i % 3) pair(0x34, 0x41);
+    single(i % 2 ? ' ' : 'Q');
+  }
+  for (int i = 0; i < 270; i++) pair(static_cast<unsigned char>(0x30 + i % 16), 0x21 + i % 90);
+  const int width = Width(text);
+  std::vector<int> starts = {65536 - 100, 32768 - 100};
+  for (int x = 4; x + width > 0; x -= kW - 20) starts.push_back(x);
+  for (int x : starts) {
+    ASSERT_EQ(All(Reference(pieces, x, 7, kInk)), All(Drawn(text, x, 7))) << "from x " << x;
+  }
+}
+
 TEST_F(Draw, CarriageReturnAndControlBytesByCode) {
   // ASCII: a carriage return takes no room.
   EXPECT_EQ(All(Drawn({'a', 'b'}, 3, 3)), All(Drawn({'a', '\r', 'b'}, 3, 3)));
