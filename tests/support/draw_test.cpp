@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/xmeasure.h"
 #include "xharness.h"
 
 KRN_X_ENVIRONMENT(24, true);
@@ -241,6 +242,43 @@ TEST_F(Draw, LongMixedLinesMatchCharacterByCharacter) {
   for (int x = 4; x + width > 0; x -= kW - 20) starts.push_back(x);
   for (int x : starts) {
     ASSERT_EQ(All(Reference(pieces, x, 7, kInk)), All(Drawn(text, x, 7))) << "from x " << x;
+  }
+}
+
+// Rows drawn through one set-up of the text GCs show what the same rows
+// drawn one call each show (tabs, both fonts, the clip), and the shared
+// GCs are left reset.
+TEST_F(Draw, TextRowsMatchOneCallPerRow) {
+  const Bytes rows[] = {{'a', '\t', 0xA4, 0xA2, 'b', 0xB4, 0xC1},
+                        {'\t', 'x', 'y', 'z'},
+                        {0xB4, 0xC1, 0xB4, 0xC1, 'W', 'W', 'W', 'W', 'W', 'W', 'W', 'W', 'W'}};
+  const KrnRect clip = krnSetRect(4, 2, 90, 40);
+  Pixmap one = NewPixmap(), batched = NewPixmap();
+  Fill(one, kPaper);
+  Fill(batched, kPaper);
+  XFontStruct *savedFont = g_korrin.font, *savedKanji = g_korrin.fontKanji;
+  g_korrin.font = font_;
+  g_korrin.fontKanji = kanji_;
+  for (int i = 0; i < 3; i++)
+    EXPECT_EQ(1, krnx::DrawTabbedText(dpy_, one, clip, kInk, KRN_TRANSPARENT, 4 + 3 * i,
+                                      2 + i * RowHeight(), rows[i].data(), int(rows[i].size()), 4));
+  {
+    krnx::TextRows text(dpy_, batched, clip, kInk);
+    for (int i = 0; i < 3; i++)
+      EXPECT_EQ(1,
+                text.Draw(4 + 3 * i, 2 + i * RowHeight(), rows[i].data(), int(rows[i].size()), 4));
+  }
+  g_korrin.font = savedFont;
+  g_korrin.fontKanji = savedKanji;
+  EXPECT_EQ(All(one), All(batched));
+  EXPECT_GT(Count(batched, kInk, 0, 0, kW, kH), 0);
+  EXPECT_EQ(0, Count(batched, kInk, 94, 0, kW - 94, kH)) << "clipped";
+  for (GC shared : {g_korrin.gcText, g_korrin.gcTextKanji}) {
+    Fill(pix_, kPaper);
+    XSetForeground(dpy_, shared, kImg);
+    XFillRectangle(dpy_, pix_, shared, 0, 0, kW, kH);
+    krnResetGC(shared);
+    EXPECT_EQ(kW * kH, Count(pix_, kImg, 0, 0, kW, kH)) << "no clip left";
   }
 }
 

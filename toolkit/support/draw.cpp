@@ -111,6 +111,35 @@ void DrawRun(Display* display, Drawable d, const std::vector<drawlayout::PlacedG
   }
 }
 
+// Places length bytes from x, the row's top at y, and draws them with the
+// text GCs as they are set up: transparent text in runs of one font,
+// opaque text cell by cell after filling each cell with gcFill.
+void DrawRow(Display* display, Drawable d, const krnx::FontPair& fonts, bool transparent, int x,
+             int y, const unsigned char* bytes, int length, int tabOrigin) {
+  const drawlayout::TextRow row = drawlayout::RowOf({fonts.single->ascent, fonts.single->descent},
+                                                    {fonts.kanji->ascent, fonts.kanji->descent});
+  krnx::FontPair measured = fonts;
+  const charcode::CharMeter meter{krnx::SingleWidth, krnx::PairWidth, &measured};
+  const int baseline = y + row.baseline;
+  const std::vector<drawlayout::PlacedGlyph> placed =
+      drawlayout::PlaceGlyphs(meter, bytes, length, krnCheckCharCode(bytes, length), x, tabOrigin);
+  for (size_t k = 0; k < placed.size();) {
+    size_t end = k + 1;
+    if (!transparent) {
+      // Each cell is filled right before its glyph, so a glyph reaching
+      // into the next cell is covered there by that cell's fill: opaque
+      // text stays one character per request.
+      if (placed[k].width > 0)
+        XFillRectangle(display, d, g_korrin.gcFill, placed[k].x, y, placed[k].width, row.height);
+    } else if (!placed[k].blank) {
+      while (end < placed.size() && end - k < kMaxRun && Continues(placed[end - 1], placed[end]))
+        end++;
+    }
+    if (!placed[k].blank) DrawRun(display, d, placed, k, end, baseline);
+    k = end;
+  }
+}
+
 // The common body of the text wrappers: colours and clip on gcFill, then
 // the worker; gcFill is reset afterwards even when nothing was drawn.
 int DrawGlyphs(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStruct* fontKanji,
@@ -337,27 +366,7 @@ int DrawGlyphs(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStru
   if (!fonts.kanji) fonts.kanji = fonts.single;
 
   const bool transparent = PrepareTextGCs(display, gc, fonts);
-  const drawlayout::TextRow row = drawlayout::RowOf({fonts.single->ascent, fonts.single->descent},
-                                                    {fonts.kanji->ascent, fonts.kanji->descent});
-  const charcode::CharMeter meter{krnx::SingleWidth, krnx::PairWidth, &fonts};
-  const int baseline = y + row.baseline;
-  const std::vector<drawlayout::PlacedGlyph> placed =
-      drawlayout::PlaceGlyphs(meter, bytes, length, krnCheckCharCode(bytes, length), x, tabOrigin);
-  for (size_t k = 0; k < placed.size();) {
-    size_t end = k + 1;
-    if (!transparent) {
-      // Each cell is filled right before its glyph, so a glyph reaching
-      // into the next cell is covered there by that cell's fill: opaque
-      // text stays one character per request.
-      if (placed[k].width > 0)
-        XFillRectangle(display, d, g_korrin.gcFill, placed[k].x, y, placed[k].width, row.height);
-    } else if (!placed[k].blank) {
-      while (end < placed.size() && end - k < kMaxRun && Continues(placed[end - 1], placed[end]))
-        end++;
-    }
-    if (!placed[k].blank) DrawRun(display, d, placed, k, end, baseline);
-    k = end;
-  }
+  DrawRow(display, d, fonts, transparent, x, y, bytes, length, tabOrigin);
   krnResetGC(g_korrin.gcText);
   krnResetGC(g_korrin.gcTextKanji);
   return 1;
@@ -388,6 +397,39 @@ int DrawTabbedText(Display* display, Drawable d, KrnRect clip, unsigned long for
                             bytes, length, tabOrigin);
   XDestroyRegion(region);
   return result;
+}
+
+// The text GCs take the state DrawTabbedText gives them for transparent
+// text (the base state, the clip, the colour, graphics exposures on and
+// the session's fonts) when the first row is drawn, and keep it until the
+// end, where they are reset as after any text drawing.
+TextRows::TextRows(Display* display, Drawable d, KrnRect clip, unsigned long foreground)
+    : display_(display), d_(d), clip_(clip), foreground_(foreground) {}
+
+TextRows::~TextRows() {
+  if (!ready_) return;
+  krnResetGC(g_korrin.gcText);
+  krnResetGC(g_korrin.gcTextKanji);
+}
+
+int TextRows::Draw(int x, int y, const unsigned char* bytes, int length, int tabOrigin) {
+  FontPair fonts{g_korrin.font, g_korrin.fontKanji ? g_korrin.fontKanji : g_korrin.font};
+  if (!CanDraw(display_, d_) || !fonts.single || !bytes || length <= 0) return 0;
+  if (!ready_) {
+    Region region = RectRegion(clip_);
+    if (!region) return 0;
+    {
+      FillGCScope scope;
+      XSetRegion(display_, scope.gc(), region);
+      XSetForeground(display_, scope.gc(), foreground_);
+      XSetGraphicsExposures(display_, scope.gc(), True);
+      PrepareTextGCs(display_, scope.gc(), fonts);
+    }
+    XDestroyRegion(region);
+    ready_ = true;
+  }
+  DrawRow(display_, d_, fonts, true, x, y, bytes, length, tabOrigin);
+  return 1;
 }
 
 int TabbedWidth(const unsigned char* bytes, int length, int x) {
