@@ -386,6 +386,34 @@ KrnRect krnGetScreenCoordinate(KrnWindow* window, KrnRect rect);
 int krnFixWindow(Display* display, KrnWindow* window, int fix);
 
 /* ------------------------------------------------------------------------ */
+/* X selections: the clipboard and the primary selection                    */
+/* ------------------------------------------------------------------------ */
+
+/* The two selections the controls use: PRIMARY follows the last selected
+ * text, CLIPBOARD the last Copy or Cut.  Texts cross in the working code
+ * (the CharCode setting); other programs see UTF8_STRING, COMPOUND_TEXT,
+ * STRING or TEXT. */
+#define KRN_SEL_PRIMARY 0
+#define KRN_SEL_CLIPBOARD 1
+
+/* Takes ownership with a copy of text (length -1: up to the NUL); time is
+ * the server time of the causing event, 0 for the last input event's.
+ * 1 when owned. */
+int krnSetSelectionText(int selection, const char* text, int length, Time time);
+int krnIsSelectionOwner(int selection);
+/* The text in the working code, a new NUL-terminated buffer to free(), its
+ * length in *length: our own text when we own it, else the owner's answer
+ * (waited for at most about 2 seconds while paint events are served).
+ * Null when nobody owns it, the owner refuses or does not answer. */
+char* krnGetSelectionText(int selection, int* length);
+int krnClearSelection(int selection);
+/* The server time of the last key, button, motion or crossing event. */
+Time krnGetEventTime(void);
+/* Hands CLIPBOARD to a running clipboard manager (SAVE_TARGETS); called by
+ * krnCloseDisplay.  1 when the manager confirmed. */
+int krnSaveClipboard(Display* display);
+
+/* ------------------------------------------------------------------------ */
 /* Default window procedure and redraw buffer                               */
 /* ------------------------------------------------------------------------ */
 

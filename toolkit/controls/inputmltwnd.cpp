@@ -313,6 +313,22 @@ int Report(KrnWindow* window, int code, int result) {
   return answer == KRN_QUIT ? KRN_QUIT : result;
 }
 
+// A selection made by the user becomes the primary selection.
+void OwnPrimary(InputMltWndData* d) {
+  if (d->selectLen != 0 && d->selectText)
+    krnSetSelectionText(KRN_SEL_PRIMARY, d->selectText, -1, 0);
+}
+
+// Runs a key or mouse handler; a selection it made or changed becomes the
+// primary selection.
+template <typename Handler>
+int Selecting(KrnWindow* window, InputMltWndData* d, Handler handle) {
+  int caret = d->caret, length = d->selectLen;
+  int result = handle();
+  if (CheckKrnPointer(window) && (d->caret != caret || d->selectLen != length)) OwnPrimary(d);
+  return result;
+}
+
 // Draws, moves the pre-edit spot and reports what a key or mouse action did.
 int Finish(Display* display, KrnWindow* window, const Outcome& out, int result) {
   InputMltWndData* d = Data(window);
@@ -385,13 +401,32 @@ bool LockedOut(InputMltWndData* d, XEvent* event) {
 
 /* ---- mouse ------------------------------------------------------------------------ */
 
-unsigned int PrimaryButton() {
-  if (g_korrin.mouseRightHand || g_korrin.mouseButtons == 1) return Button1;
-  return g_korrin.mouseButtons == 2 ? Button2 : Button3;
+// The paste button puts the caret under the pointer and inserts the
+// primary selection there, as an edit the owner hears of.  Nothing in lock
+// mode.
+int PastePrimary(KrnWindow* window, XEvent* event, int result) {
+  InputMltWndData* d = Data(window);
+  if (d->lock) return result;
+  char* text = textentry::PasteText(KRN_SEL_PRIMARY, nullptr);
+  if (!text) return result;
+  if (!CheckKrnPointer(window)) {  // gone while the owner was asked
+    free(text);
+    return result;
+  }
+  Editor e = EditorOf(window, d);
+  mlt::SetCaretPos(e, mlt::ClickByte(e, event->xbutton.x, event->xbutton.y));
+  int added = krnPasteText_InputMltWnd(window, text);
+  free(text);
+  if (!added || !CheckKrnPointer(window)) return result;
+  return Report(window, KRN_EDITED, result);
 }
 
 int OnButtonPress(Display* display, KrnWindow* window, XEvent* event, int result) {
-  if (event->xbutton.button != PrimaryButton()) return result;
+  unsigned int button = event->xbutton.button;
+  if (button == textentry::PasteButton(g_korrin.mouseRightHand, g_korrin.mouseButtons))
+    return PastePrimary(window, event, result);
+  if (button != textentry::PrimaryButton(g_korrin.mouseRightHand, g_korrin.mouseButtons))
+    return result;
   InputMltWndData* d = Data(window);
   Editor e = EditorOf(window, d);
   Outcome out = mlt::PressButton(e, event->xbutton.x, event->xbutton.y,
@@ -447,18 +482,18 @@ int WndProc_InputMltWnd(Display* display, KrnWindow* window, XEvent* event) {
   int result = krnWndProc_Default(display, window, event);
   switch (event->type) {
     case KeyPress:
-      return OnKeyPress(display, window, event, result);
+      return Selecting(window, d, [&] { return OnKeyPress(display, window, event, result); });
     case KeyRelease:
       d->shift = krnGetShiftKey(event->xkey);
       return result;
     case ButtonPress:
-      return event->xany.window == window->win ? OnButtonPress(display, window, event, result)
-                                               : result;
+      if (event->xany.window != window->win) return result;
+      return Selecting(window, d, [&] { return OnButtonPress(display, window, event, result); });
     case ButtonRelease:
       d->buttonDown = 0;
       return result;
     case MotionNotify:
-      return OnMotion(display, window, event, result);
+      return Selecting(window, d, [&] { return OnMotion(display, window, event, result); });
     case EnterNotify:
     case FocusIn:
       krnSetFocusIC_XIM(window);
@@ -576,6 +611,7 @@ int krnSetSelectText_InputMltWnd(KrnWindow* window, int start, int end) {
   if (!d) return 0;
   Editor e = EditorOf(window, d);
   if (!mlt::SetSelectRange(e, start, end)) return 0;
+  OwnPrimary(d);
   Refresh(window, d, KRN_EV_UPDATE);
   return 1;
 }
@@ -600,7 +636,9 @@ int krnCopyText_InputMltWnd(KrnWindow* window) {
   d->copyText = nullptr;
   if (!d->selectText) return 1;
   d->copyText = strdup(d->selectText);
-  return d->copyText ? 1 : 0;
+  if (!d->copyText) return 0;
+  krnSetSelectionText(KRN_SEL_CLIPBOARD, d->copyText, -1, 0);
+  return 1;
 }
 
 int krnCutText_InputMltWnd(KrnWindow* window) {
@@ -613,14 +651,20 @@ int krnCutText_InputMltWnd(KrnWindow* window) {
   return copied;
 }
 
-// Inserts the string, or the copy buffer for null, at the caret.
+// Inserts the string at the caret; for null the clipboard's text (our own
+// kept text when we own it, else the owner's answer).
 int krnPasteText_InputMltWnd(KrnWindow* window, const char* string) {
   InputMltWndData* d = Data(window);
   if (!d) return 0;
-  if (!string) string = d->copyText;
-  if (!string) return 1;
-  d->update = 1;
-  krnAddText_InputMltWnd(window, string);
+  if (string) {
+    d->update = 1;
+    krnAddText_InputMltWnd(window, string);
+    return 1;
+  }
+  char* pasted = textentry::PasteText(KRN_SEL_CLIPBOARD, d->copyText);
+  // The owner was asked while paint events were served: the editor may be gone.
+  if (pasted && CheckKrnPointer(window)) krnPasteText_InputMltWnd(window, pasted);
+  free(pasted);
   return 1;
 }
 

@@ -24,6 +24,19 @@ unsigned long CaretColor(Display* display, KrnWindow* window);
 // shape the models' measuring callbacks take.
 int TextWidth(void* context, const unsigned char* bytes, int length, int x);
 
+// The mouse buttons by the MouseRightHand and MouseButton settings: the one
+// that places the caret and selects, and the one that pastes the primary
+// selection at the pointer.  The paste button is the middle one unless the
+// settings give it to selecting or to the context menu; then it is the
+// button neither uses.
+unsigned int PrimaryButton(int rightHand, int mouseButtons);
+unsigned int PasteButton(int rightHand, int mouseButtons);
+
+// The text a paste inserts, in a new buffer to free(): the selection
+// owner's text (our own kept text when we own it); null when there is
+// none.  Without a display the control's own copy buffer serves.
+char* PasteText(int selection, const char* own);
+
 }  // namespace textentry
 
 #endif

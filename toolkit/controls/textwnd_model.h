@@ -27,6 +27,10 @@ typedef struct TextWndData {
   int outLine;     // 1: every line is drawn with an outline
   int hiDraw;      // 1: view moves are painted by copying the screen
   int frameStyle;  // krnDrawFrame type round the window
+  int selAnchor;   // byte offset where the mouse selection began
+  int selStart;    // selected bytes: selStart up to selEnd (none when equal)
+  int selEnd;
+  int buttonDown;  // 1 while the selecting button is held
 } TextWndData;
 
 namespace twnd {

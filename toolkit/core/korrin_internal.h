@@ -27,6 +27,14 @@ void krnSetSizeHints(Display* display, Window win, int minW, int minH, int maxW,
 // behind it stay queued in order.
 int krnServePaintEvents(Display* display);
 
+// The selection protocol (selection.cpp).  krnCheckEvent notes the time of
+// every input event and hands the protocol's events to krnSelectionEvent
+// (1 when it took one); krnCloseDisplay releases the protocol's window.
+void krnNoteEventTime(const XEvent* event);
+int krnIsSelectionEvent(const XEvent* event);
+int krnSelectionEvent(Display* display, XEvent* event);
+void krnCloseSelections(Display* display);
+
 // The key-repeat filter of krnGetKey: krnInitKeyRepeat asks the server for
 // detectable auto-repeat when the display opens; krnNoteKeyEvent tells the
 // filter of every key release taken off the queue, wherever it goes.

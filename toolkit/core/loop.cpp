@@ -184,6 +184,13 @@ int krnSendEvent(KrnWindow* window, int code) {
 int krnCheckEvent(Display* display, KrnWindow* window) {
   XEvent event;
   XPeekEvent(display, &event);
+  // Requests for our selections are answered whichever loop runs.
+  krnNoteEventTime(&event);
+  if (krnIsSelectionEvent(&event)) {
+    XNextEvent(display, &event);
+    krnSelectionEvent(display, &event);
+    return 1;
+  }
   if (window) {
     if (CheckChildWindow(window, event.xany.window)) return 0;
     XNextEvent(display, &event);
@@ -216,6 +223,8 @@ int krnHookEvent(Display* display, KrnWindow* window) {
   XEvent event;
   XNextEvent(display, &event);
   krnNoteKeyEvent(&event);
+  krnNoteEventTime(&event);
+  if (krnSelectionEvent(display, &event)) return 1;
   if (window) {
     if (CheckChildWindow(window, event.xany.window))
       return krnCallWndProc(display, window, &event, 1);

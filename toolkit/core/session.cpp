@@ -193,6 +193,9 @@ Display* krnOpenDisplay(int argc, char** argv) {
 // Destroys every window and releases what krnOpenDisplay built.
 int krnCloseDisplay(Display* display) {
   if (!display) return 0;
+  // The clipboard outlives us in a clipboard manager, when one runs; the
+  // windows are still there to be painted while it takes the text.
+  krnSaveClipboard(display);
   FreeGC(display, g_korrin.gc);
   FreeGC(display, g_korrin.gcFill);
   FreeGC(display, g_korrin.gcText);
@@ -227,6 +230,7 @@ int krnCloseDisplay(Display* display) {
     free(g_korrin.selectedNames);
     g_korrin.selectedNames = nullptr;
   }
+  krnCloseSelections(display);
   XFlush(display);
   krnCloseIM_XIM(g_korrin.im);
   g_korrin.im = nullptr;
