@@ -87,6 +87,7 @@ struct Painter {
   KrnCell selEnd = {mlt::kNoCell, mlt::kNoCell};  // selection-end cell, or none
   KrnCell selFirst = {}, selLast = {};            // the selection's cells in text order
   bool selecting = false;
+  krnx::TextRows* plainRows = nullptr;  // unselected rows, when nothing else draws text
 
   bool Has(int i) const { return i >= 0 && i < d->lines; }
   TextLine Line(int i) const { return mlt::Line(d, i); }
@@ -105,6 +106,8 @@ struct Painter {
     if (selected)
       krnx::DrawTabbedText(display, window->win, clip, window->backFontColor, window->foreFontColor,
                            x, y, b, n, mlt::kTextLeft);
+    else if (plainRows)
+      plainRows->Draw(x, y, b, n, mlt::kTextLeft);
     else
       krnx::DrawTabbedText(display, window->win, clip, window->foreFontColor, KRN_TRANSPARENT, x, y,
                            b, n, mlt::kTextLeft);
@@ -286,6 +289,10 @@ int Draw_InputMltWnd(Display* display, KrnWindow* window, int mode) {
     p.selFirst = d->selectLen < 0 ? p.selEnd : d->caretCell;
     p.selLast = d->selectLen < 0 ? d->caretCell : p.selEnd;
   }
+  // Without a selection every row is plain text of one colour: the text
+  // GCs are set up once for the whole repaint.
+  krnx::TextRows plainRows(display, window->win, p.clip, window->foreFontColor);
+  if (!p.selecting) p.plainRows = &plainRows;
   if (mode == 1) {
     p.Whole();
   } else if (p.CanScroll()) {
