@@ -757,12 +757,15 @@ void Changed(KrnWindow* window, InputMltWndData* d, int event, int code) {
   if (CheckKrnPointer(window)) krnCallEventCallback(window, code, d->caret, 0);
 }
 
-int UndoOrRedo(KrnWindow* window, int (*step)(Editor&)) {
+// A step within the caret's line is painted like the key that made it
+// (the changed lines); any other repaints the whole editor.
+int UndoOrRedo(KrnWindow* window, int (*step)(Editor&, bool*)) {
   InputMltWndData* d = Data(window);
   if (!d) return 0;
   Editor e = EditorOf(window, d);
-  if (!step(e)) return 0;
-  Changed(window, d, KRN_EV_REDRAW, KRN_EDITED);
+  bool onCaretLine = false;
+  if (!step(e, &onCaretLine)) return 0;
+  Changed(window, d, onCaretLine ? KRN_EV_UPDATE : KRN_EV_REDRAW, KRN_EDITED);
   return 1;
 }
 
