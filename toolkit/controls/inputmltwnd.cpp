@@ -94,9 +94,10 @@ struct Painter {
 
   void DrawCaret(int x, int y) {
     int h = e.view.lineHeight;
-    unsigned long pixel = textentry::CaretColor(display, window);
-    for (int dx = 0; dx < kCaretWidth; dx++)
-      krnDrawLineRRg(display, window->win, clip, pixel, krnSetRect(x + dx, y, 0, h - 1));
+    KrnRect bar[kCaretWidth];
+    for (int dx = 0; dx < kCaretWidth; dx++) bar[dx] = krnSetRect(x + dx, y, 0, h - 1);
+    krnx::DrawLinesRRg(display, window->win, clip, textentry::CaretColor(display, window), bar,
+                       kCaretWidth);
   }
 
   // Bytes of a row from x on; tabs reach the stops the model measured.

@@ -8,7 +8,6 @@
 
 #include <climits>
 #include <cstring>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -92,22 +91,21 @@ bool Continues(const drawlayout::PlacedGlyph& before, const drawlayout::PlacedGl
 // out as several requests, keeping each request small.
 constexpr size_t kMaxRun = 254;
 
-// Draws the glyphs of placed[first, last), which Continues joins, with one
-// XDrawString or XDrawString16 from the first one's x.
+// Draws the glyphs of placed[first, last), at most kMaxRun of them joined
+// by Continues, with one XDrawString or XDrawString16 from the first one's
+// x.
 void DrawRun(Display* display, Drawable d, const std::vector<drawlayout::PlacedGlyph>& placed,
              size_t first, size_t last, int baseline) {
   const int x = placed[first].x, n = static_cast<int>(last - first);
   if (placed[first].glyph.kind == charcode::kGlyphPair) {
-    std::vector<XChar2b> pairs;
-    pairs.reserve(last - first);
-    for (size_t k = first; k < last; k++)
-      pairs.push_back(XChar2b{placed[k].glyph.first, placed[k].glyph.second});
-    XDrawString16(display, d, g_korrin.gcTextKanji, x, baseline, pairs.data(), n);
+    XChar2b pairs[kMaxRun];
+    for (int k = 0; k < n; k++)
+      pairs[k] = {placed[first + k].glyph.first, placed[first + k].glyph.second};
+    XDrawString16(display, d, g_korrin.gcTextKanji, x, baseline, pairs, n);
   } else {
-    std::string bytes;
-    bytes.reserve(last - first);
-    for (size_t k = first; k < last; k++) bytes.push_back(static_cast<char>(placed[k].glyph.first));
-    XDrawString(display, d, g_korrin.gcText, x, baseline, bytes.data(), n);
+    char bytes[kMaxRun];
+    for (int k = 0; k < n; k++) bytes[k] = static_cast<char>(placed[first + k].glyph.first);
+    XDrawString(display, d, g_korrin.gcText, x, baseline, bytes, n);
   }
 }
 
@@ -241,13 +239,31 @@ int krnDrawLineRg(Display* display, Drawable d, Region region, unsigned long pix
 // rectangle would tilt a slanted line, and the empty intersection of a
 // line outside the rectangle would come out as a dot at the origin.
 int krnDrawLineRRg(Display* display, Drawable d, KrnRect clip, unsigned long pixel, KrnRect line) {
-  if (!CanDraw(display, d)) return 0;
-  Region region = krnx::RectRegion(clip);
-  if (!region) return 0;
-  int result = krnDrawLineRg(display, d, region, pixel, line);
-  XDestroyRegion(region);
-  return result;
+  return krnx::DrawLinesRRg(display, d, clip, pixel, &line, 1);
 }
+
+namespace krnx {
+
+// The lines drawn as krnDrawLineRRg draws each, with one clip and one
+// colour set up for all of them.
+int DrawLinesRRg(Display* display, Drawable d, KrnRect clip, unsigned long pixel,
+                 const KrnRect* lines, int count) {
+  if (!CanDraw(display, d)) return 0;
+  Region region = RectRegion(clip);
+  if (!region) return 0;
+  GC gc = g_korrin.gcFill;
+  krnResetGC(gc);
+  XSetRegion(display, gc, region);
+  XSetForeground(display, gc, pixel);
+  for (int i = 0; i < count; i++)
+    XDrawLine(display, d, gc, lines[i].x, lines[i].y, lines[i].x + lines[i].width,
+              lines[i].y + lines[i].height);
+  krnResetGC(gc);
+  XDestroyRegion(region);
+  return 1;
+}
+
+}  // namespace krnx
 
 // A push-button face: image and caption centred side by side, the face
 // filled and the content shifted by one pixel when pressed is 1, the frame

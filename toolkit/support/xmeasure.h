@@ -32,6 +32,11 @@ inline int PairWidth(void* context, unsigned char row, unsigned char cell) {
 int DrawTabbedText(Display* display, Drawable d, KrnRect clip, unsigned long foreground,
                    unsigned long background, int x, int y, const unsigned char* bytes, int length,
                    int tabOrigin);
+// count lines in one colour, each drawn as krnDrawLineRRg draws it, under
+// one clip set up once.  1, or 0 when there is nowhere to draw.
+int DrawLinesRRg(Display* display, Drawable d, KrnRect clip, unsigned long pixel,
+                 const KrnRect* lines, int count);
+
 // Rows of transparent text in one colour under one clip, drawn as
 // DrawTabbedText with KRN_TRANSPARENT draws them, with the shared text GCs
 // set up once for all rows (a repaint of several lines) instead of once
