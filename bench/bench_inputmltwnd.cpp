@@ -252,23 +252,20 @@ BENCHMARK(BM_PageDown)->Unit(benchmark::kMicrosecond);
 
 // ---- undo, redo, find and replace ----
 
-// The benchmark text with `word` at the start of `count` lines spread over
+// The benchmark text with `word` after `count` of its spaces, spread over
 // it, and `tail` before the final newline.
 std::string WithWords(const std::string& text, const std::string& word, int count,
                       const std::string& tail) {
-  int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-  int every = count > 0 && lines / count > 0 ? lines / count : 1, line = 0, placed = 0;
+  int spaces = static_cast<int>(std::count(text.begin(), text.end(), ' '));
+  int every = count > 0 && spaces / count > 0 ? spaces / count : 1, seen = 0, placed = 0;
   std::string out;
   out.reserve(text.size() + word.size() * static_cast<size_t>(count) + tail.size());
-  bool start = true;
   for (size_t i = 0; i + 1 < text.size(); i++) {
-    if (start && placed < count && line % every == 0) {
+    out += text[i];
+    if (text[i] == ' ' && seen++ % every == 0 && placed < count) {
       out += word;
       placed++;
     }
-    out += text[i];
-    start = text[i] == '\n';
-    if (start) line++;
   }
   return out + tail + "\n";
 }
