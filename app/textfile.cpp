@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -98,15 +99,6 @@ void ShowError(const char* format, const char* path) {
   krnMessageDialog(g_korrin.display, krnGetWindow("Quelmo"), "Error", message, kErrorStyle);
 }
 
-// Status line: byte count, path and the code label of the text.
-void SetStatus(const char* text, long size, const char* path) {
-  const char* label = CodeLabel(
-      krnCheckCharCode(reinterpret_cast<const unsigned char*>(text), static_cast<int>(size)));
-  char status[256];
-  snprintf(status, sizeof status, "%ld bytes [%s] - %s", size, path, label);
-  krnSetStatus_MenuBar(krnGetWindow("MenuBar"), status);
-}
-
 // The path as seen from the current directory, made absolute; as given
 // when the current directory cannot be told.
 std::string AbsolutePath(const char* path) {
@@ -188,25 +180,30 @@ LoadResult Load(const char* path) {
     ShowError(kNotExist, path);
     return kRefused;
   }
-  std::string text = TextFromFile(bytes.data(), bytes.size());
+  std::string lines = TextFromFile(bytes.data(), bytes.size());
+  KrnTextCode decoded;
+  if (!krnDecodeText(lines.data(), static_cast<int>(lines.size()), g_korrin.charCode, &decoded)) {
+    ShowError(kNoMemory, path);
+    return kOutOfMemory;
+  }
+  std::unique_ptr<char, decltype(&free)> text(decoded.text, free);
   // The limit is on the text less its final newline, which the editor
   // adds when it is missing: every text saved within it opens again.
-  size_t body = text.size() - (!text.empty() && text.back() == '\n' ? 1 : 0);
-  if (body > static_cast<size_t>(kMaxTextBytes)) {
+  int body = decoded.length - (decoded.length > 0 && decoded.text[decoded.length - 1] == '\n');
+  if (body > kMaxTextBytes) {
     ShowError(kTooLarge, path);
     return kRefusedLarge;
   }
   char* raw = CopyOf(bytes);
-  if (!raw || krnSetText_InputBox(krnGetWindow("InputBox"), text.data(),
-                                  static_cast<int>(text.size())) < 0) {
+  if (!raw || krnSetText_InputBox(krnGetWindow("InputBox"), decoded.text, decoded.length) < 0) {
     free(raw);
     ShowError(kNoMemory, path);
     return kOutOfMemory;
   }
-  SetStatus(bytes.data(), static_cast<long>(bytes.size()), path);
   free(g_pText);
   g_pText = raw;
   SetFileName(path);
+  TakeFileCode(decoded, static_cast<long>(bytes.size()), path);
   return kLoaded;
 }
 
@@ -221,15 +218,17 @@ const char* CodeLabel(int code) {
       return "ShiftJIS";
     case KRN_CODE_EUC:
       return "EUC";
+    case KRN_CODE_UTF8:
+      return "UTF-8";
     default:
       return "ASCII";
   }
 }
 
-// The text the editor gets from a file's bytes: every line end becomes a
-// line feed (a carriage return before a line feed is dropped, a lone one
-// becomes a line feed, so that lines never merge); all other bytes, NULs
-// included, are kept.
+// A file's bytes with every line end made a line feed (a carriage return
+// before a line feed is dropped, a lone one becomes a line feed, so that
+// lines never merge); all other bytes, NULs included, are kept.  The code
+// conversion to the working code comes after.
 std::string TextFromFile(const char* bytes, size_t size) {
   std::string text;
   text.reserve(size);
@@ -243,9 +242,18 @@ std::string TextFromFile(const char* bytes, size_t size) {
   return text;
 }
 
-// The bytes a save writes for the editor's text: exactly its bytes.
+// The bytes of the editor's text in its file's code, without any X call
+// or dialog (the emergency save uses it too): when that code cannot hold
+// every character, the text's own bytes, so that none is lost.
 std::string FileFromText(const char* text, size_t length) {
-  return std::string(text, length);
+  char* bytes = nullptr;
+  int n = 0;
+  int lost = krnEncodeText(text, static_cast<int>(length), g_korrin.charCode, g_fileCode.save,
+                           g_fileCode.bom, &bytes, &n);
+  std::string out =
+      lost == 0 ? std::string(bytes, static_cast<size_t>(n)) : std::string(text, length);
+  free(bytes);
+  return out;
 }
 
 // The name Save as proposes: the current name as the user gave it while it
@@ -282,21 +290,27 @@ int TakeInFirstText(const char* path) {
 // status stay as they were), 1 otherwise.
 int TakeOutText(const char* path) {
   if (!path || !*path) return 0;
+  if (!MaySave(path)) return 0;
   KrnWindow* box = krnGetWindow("InputBox");
   const char* text = krnGetText_InputBox(box);
-  if (!text) {
+  char* bytes = nullptr;
+  long length = 0;
+  int encoded =
+      text ? EncodeForSaving(text, krnGetLength_InputBox(box), path, &bytes, &length) : -1;
+  if (encoded == 0) return 0;
+  if (encoded < 0) {
     ShowError(kCantSave, path);
     return 1;
   }
+  std::unique_ptr<char, decltype(&free)> owned(bytes, free);
   std::string name = AbsolutePath(path);
   if (!MayWriteOver(name, path)) return 0;
   WaitCursor wait(krnGetWindow("Quelmo"));
-  std::string bytes = FileFromText(text, static_cast<size_t>(krnGetLength_InputBox(box)));
-  if (!krnReplaceFile(name.c_str(), bytes.data(), static_cast<long>(bytes.size()))) {
+  if (!krnReplaceFile(name.c_str(), bytes, length)) {
     ShowError(kCantWrite, path);
     return 0;
   }
-  SetStatus(bytes.data(), static_cast<long>(bytes.size()), path);
+  TakeSavedCode(bytes, length, path);
   krnSetUpdateFlag_InputBox(box, 0);
   SetFileName(path);
   return 1;

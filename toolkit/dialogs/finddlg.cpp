@@ -244,6 +244,8 @@ KrnWindow* krnFindDialog(Display* display, KrnWindow* owner, KrnWindow* target,
     return nullptr;
   }
   g_dialog = dialog;
+  // A window manager keeps the dialog above its owner's window.
+  if (owner) XSetTransientForHint(display, dialog->win, krnGetTopWindow(owner)->win);
   krnCenteringWnd(display, owner, dialog);
   krnShowWindow(dialog, 1);
   krnRaiseWindow(dialog);
