@@ -121,7 +121,7 @@ struct LoadTexts {
     krnConvToUTF8(text.data(), static_cast<int>(text.size()), KRN_CODE_EUC, &out, &n);
     utf8.assign(out ? out : "", static_cast<size_t>(n));
     free(out);
-    utf8.resize(std::min(utf8.size(), kTextSize));
+    utf8.resize(std::min(utf8.size(), benchtext::kTextSize));
     utf8.resize(utf8.rfind('\n') + 1);
     krnConvFromUTF8(utf8.data(), static_cast<int>(utf8.size()), KRN_CODE_EUC, &out, &n);
     euc.assign(out ? out : "", static_cast<size_t>(n));
