@@ -128,21 +128,31 @@ void SetFileName(const char* given) {
   g_givenName = length ? given : "";
 }
 
-// Reads a whole open file; false when a read fails.
-bool ReadWhole(FILE* f, std::string* bytes) {
-  char chunk[65536];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes->append(chunk, n);
-  return !ferror(f);
-}
-
-// A copy of the raw bytes for g_pText, or null when no memory is left.
-char* CopyOf(const std::string& bytes) {
-  char* copy = static_cast<char*>(malloc(bytes.size() + 1));
-  if (!copy) return nullptr;
-  memcpy(copy, bytes.data(), bytes.size());
-  copy[bytes.size()] = '\0';
-  return copy;
+// A whole open file of about `expected` bytes, read into one malloc'd,
+// NUL-terminated buffer (it becomes g_pText, so the file's bytes are never
+// held twice); *size gets its length.  Null when a read fails (*failed) or
+// memory runs out.
+char* ReadWhole(FILE* f, size_t expected, size_t* size, bool* failed) {
+  size_t capacity = expected + 1, n = 0;
+  char* bytes = static_cast<char*>(malloc(capacity + 1));
+  *failed = false;
+  while (bytes) {
+    n += fread(bytes + n, 1, capacity - n, f);
+    if (n < capacity) break;
+    char* grown = static_cast<char*>(realloc(bytes, 2 * capacity + 1));
+    if (!grown) free(bytes);
+    bytes = grown;
+    capacity *= 2;
+  }
+  if (bytes && ferror(f)) {
+    free(bytes);
+    bytes = nullptr;
+    *failed = true;
+  }
+  if (!bytes) return nullptr;
+  bytes[n] = '\0';
+  *size = n;
+  return bytes;
 }
 
 // True when the save may go on: a name that is not the current file's, or
@@ -175,35 +185,52 @@ LoadResult Load(const char* path) {
     ShowError(kTooLarge, path);
     return kRefusedLarge;
   }
-  std::string bytes;
-  if (!ReadWhole(f, &bytes)) {
-    ShowError(kNotExist, path);
-    return kRefused;
+  size_t size = 0;
+  bool failed;
+  std::unique_ptr<char, decltype(&free)> raw(
+      ReadWhole(f, static_cast<size_t>(st.st_size), &size, &failed), free);
+  if (!raw) {
+    ShowError(failed ? kNotExist : kNoMemory, path);
+    return failed ? kRefused : kOutOfMemory;
   }
-  std::string lines = TextFromFile(bytes.data(), bytes.size());
+  // Line ends are mended in a copy only when the file has carriage returns.
+  std::string lines;
+  const char* view = raw.get();
+  size_t viewSize = size;
+  if (memchr(view, '\r', size)) {
+    lines = TextFromFile(view, size);
+    view = lines.data();
+    viewSize = lines.size();
+  }
   KrnTextCode decoded;
-  if (!krnDecodeText(lines.data(), static_cast<int>(lines.size()), g_korrin.charCode, &decoded)) {
+  if (!krnDecodeText(view, static_cast<int>(viewSize), g_korrin.charCode, &decoded)) {
     ShowError(kNoMemory, path);
     return kOutOfMemory;
   }
-  std::unique_ptr<char, decltype(&free)> text(decoded.text, free);
+  std::unique_ptr<char, decltype(&free)> converted(decoded.text, free);
+  // A text that needed no conversion goes to the editor from the bytes
+  // already held, so that loading keeps the text in memory twice at most.
+  const char* text = decoded.text;
+  if (static_cast<size_t>(decoded.length) == viewSize && memcmp(text, view, viewSize) == 0) {
+    converted.reset();
+    decoded.text = nullptr;
+    text = view;
+  }
   // The limit is on the text less its final newline, which the editor
   // adds when it is missing: every text saved within it opens again.
-  int body = decoded.length - (decoded.length > 0 && decoded.text[decoded.length - 1] == '\n');
+  int body = decoded.length - (decoded.length > 0 && text[decoded.length - 1] == '\n');
   if (body > kMaxTextBytes) {
     ShowError(kTooLarge, path);
     return kRefusedLarge;
   }
-  char* raw = CopyOf(bytes);
-  if (!raw || krnSetText_InputBox(krnGetWindow("InputBox"), decoded.text, decoded.length) < 0) {
-    free(raw);
+  if (krnSetText_InputBox(krnGetWindow("InputBox"), text, decoded.length) < 0) {
     ShowError(kNoMemory, path);
     return kOutOfMemory;
   }
   free(g_pText);
-  g_pText = raw;
+  g_pText = raw.release();
   SetFileName(path);
-  TakeFileCode(decoded, static_cast<long>(bytes.size()), path);
+  TakeFileCode(decoded, static_cast<long>(size), path);
   return kLoaded;
 }
 
