@@ -245,6 +245,8 @@ typedef struct KrnWindow {
   long linkWindow;                              /* kept for the application */
   void* option;                                 /* owned private data of a control */
   KrnDestructCallback destructCallBack;         /* called while destroyed */
+  struct KrnWindow* focusWindow; /* top level: the control its keys go to; null = none */
+  int takeFocus;                 /* top level: ask for the input focus once viewable */
 } KrnWindow;
 
 /* The global toolkit record. */
@@ -383,6 +385,25 @@ int krnFlush(Display* display);
 int krnCenteringWnd(Display* display, KrnWindow* reference, KrnWindow* window);
 KrnRect krnGetScreenCoordinate(KrnWindow* window, KrnRect rect);
 int krnFixWindow(Display* display, KrnWindow* window, int fix);
+
+/* ------------------------------------------------------------------------ */
+/* Keyboard focus and dialogs under a window manager                        */
+/* ------------------------------------------------------------------------ */
+
+/* The focused control of a top-level window receives every key event that
+   reaches the window's tree, wherever the pointer is.  Controls that take
+   text make themselves focused when clicked, and the first one created in a
+   top-level window is focused from the start. */
+int krnSetFocusWindow(KrnWindow* window);
+KrnWindow* krnGetFocusWindow(KrnWindow* window);
+/* Shows a dialog for its owner: transient for the owner's top-level window,
+   given the input focus once mapped, centred over the owner (place null, or
+   x or y KRN_PLACE_CENTRED) or put at *place (screen position and size). */
+#define KRN_PLACE_CENTRED (-10)
+int krnShowDialog(Display* display, KrnWindow* dialog, KrnWindow* owner, const KrnRect* place);
+/* Destroys a dialog (if still there), keeping its screen place in *place
+   when place is not null, and gives the keyboard back to the owner. */
+int krnCloseDialog(Display* display, KrnWindow* dialog, KrnWindow* owner, KrnRect* place);
 
 /* ------------------------------------------------------------------------ */
 /* Default window procedure and redraw buffer                               */

@@ -446,8 +446,9 @@ int WndProc_InputMltWnd(Display* display, KrnWindow* window, XEvent* event) {
       d->shift = krnGetShiftKey(event->xkey);
       return result;
     case ButtonPress:
-      return event->xany.window == window->win ? OnButtonPress(display, window, event, result)
-                                               : result;
+      if (event->xany.window != window->win) return result;
+      krnSetFocusWindow(window);
+      return OnButtonPress(display, window, event, result);
     case ButtonRelease:
       d->buttonDown = 0;
       return result;
@@ -504,6 +505,7 @@ KrnWindow* krnCreateWindow_InputMltWnd(Display* display, KrnWindow* parent, KrnR
   krnSetBackColor(display, window, g_korrin.setColors[KRN_SC_PAPER]);
   krnAttachIM(window, nullptr);
   krnSetDefaultCursor(window, g_korrin.cursors[KRN_CURSOR_IBEAM]);
+  if (!krnGetFocusWindow(window)) krnSetFocusWindow(window);
   return window;
 }
 

@@ -117,6 +117,7 @@ int krnMainLoop(Display* display, KrnWindow* window) {
       if (krnCheckEvent(display, window) == 1) continue;
       XEvent event;
       XNextEvent(display, &event);
+      krnRouteKeyEvent(&event);
       if (XFilterEvent(&event, None)) continue;
       if (window) {
         if (!DispatchToTop(display, window, &event)) running = 0;
@@ -204,6 +205,7 @@ int krnHookEvent(Display* display, KrnWindow* window) {
   if (!display || !XPending(display)) return 1;
   XEvent event;
   XNextEvent(display, &event);
+  krnRouteKeyEvent(&event);
   if (window) {
     if (CheckChildWindow(window, event.xany.window))
       return krnCallWndProc(display, window, &event, 1);

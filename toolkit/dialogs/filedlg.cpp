@@ -28,7 +28,7 @@ const char kCancelCaption[] = "Cancel";
 const char kFilterLabel[] = "Expansion:";
 const char* const kFilterCaptions[] = {"all", "normal", "select"};
 constexpr int kMinWidth = 280, kMinHeight = 350;
-constexpr int kCentred = -10;  // a remembered x or y of this value: centre the dialog
+constexpr int kCentred = KRN_PLACE_CENTRED;  // a remembered x or y of this value: centre the dialog
 constexpr int kNarrow = 250, kLow = 120;
 constexpr int kWarningOk = KRN_MB_WARNING | KRN_MB_OK;
 constexpr int kQuestionOkCancel = KRN_MB_QUESTION | KRN_MB_OK | KRN_MB_CANCEL;
@@ -347,10 +347,7 @@ void SetSelectFileList(KrnWindow* list, int result) {
 
 // Puts the dialog where the last one closed, or centres it.
 void Place(Display* display, KrnWindow* parent, KrnWindow* dialog) {
-  if (parent) XSetTransientForHint(display, dialog->win, krnGetTopWindow(parent)->win);
-  if (g_last.geometry.x == kCentred || g_last.geometry.y == kCentred)
-    krnCenteringWnd(display, parent, dialog);
-  XMapRaised(display, dialog->win);
+  krnShowDialog(display, dialog, parent, &g_last.geometry);
 }
 
 // Ends the call: the parent's size released, the state remembered, the
@@ -359,10 +356,9 @@ int Finish(Display* display, KrnWindow* parent, int result) {
   if (parent) krnFixWindow(display, parent, 0);
   if (g_dlg.dialog && CheckKrnPointer(g_dlg.dialog)) {
     KrnWindow* list = ListBox();
-    g_last.geometry = g_dlg.dialog->rect;
     g_last.listPos = krnGetPos_ListBox(list);
     g_last.filter = g_dlg.filter;
-    krnDestroyWindow(display, g_dlg.dialog);
+    krnCloseDialog(display, g_dlg.dialog, parent, &g_last.geometry);
   }
   g_dlg.entries.clear();
   g_dlg.entries.shrink_to_fit();

@@ -116,9 +116,7 @@ bool Build(Display* display, KrnWindow* parent, const char* title, const char* m
     p->cancel =
         krnCreateWindow_Button(display, p->dialog, button, kCancelCaption, nullptr, nullptr);
   }
-  if (parent) XSetTransientForHint(display, p->dialog->win, krnGetTopWindow(parent)->win);
-  krnCenteringWnd(display, parent, p->dialog);
-  XMapRaised(display, p->dialog->win);
+  krnShowDialog(display, p->dialog, parent, nullptr);
   return true;
 }
 
@@ -200,6 +198,6 @@ int krnMessageDialog(Display* display, KrnWindow* parent, const char* title, con
     if (a) answer = a;
     return a != 0;
   });
-  if (CheckKrnPointer(p.dialog)) krnDestroyWindow(display, p.dialog);
+  krnCloseDialog(display, p.dialog, parent, nullptr);
   return answer;
 }
