@@ -132,6 +132,7 @@ KrnWindow* CreateMainWindow(Display* display) {
   krnSetMinMaxSize(main, kWidth / 2, (kHeight + bars) / 2, 2 * g_korrin.screenWidth,
                    2 * g_korrin.screenHeight);
   krnSetKeyEventCallback(main, OnKeyEvent);
+  krnSetIdolingCallback(main, OnIdle_Main);
   krnSetDebugCallback(OnDebug);
 
   KrnWindow* box = krnCreateWindow_InputBox(
@@ -157,7 +158,7 @@ int MainLoop(Display* display) {
   g_pText = nullptr;
   KrnWindow* main = CreateMainWindow(display);
   if (!main) return 1;
-  TakeInText(g_cFileName);
+  if (!StartNewFile(g_cFileName)) TakeInText(g_cFileName);
   krnMainLoop(display, main);
   free(g_pText);
   g_pText = nullptr;

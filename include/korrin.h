@@ -300,6 +300,7 @@ extern KrnWindow** g_krnKorrinManager;
 Display* krnOpenDisplay(int argc, char** argv);
 int krnCloseDisplay(Display* display);
 int ArgInit(int argc, char** argv);
+int krnUsage(int flag);
 int AddKorrinManager(KrnWindow* window);
 int DeleteKorrinManager(KrnWindow* window);
 int CheckKrnPointer(KrnWindow* window);
@@ -395,6 +396,9 @@ int krnFixWindow(Display* display, KrnWindow* window, int fix);
    text make themselves focused when clicked, and the first one created in a
    top-level window is focused from the start. */
 int krnSetFocusWindow(KrnWindow* window);
+/* Sets only the title the window manager shows (in the locale's code); the
+   window's name, under which krnGetWindow finds it, stays. */
+int krnSetTitle(KrnWindow* window, const char* title);
 KrnWindow* krnGetFocusWindow(KrnWindow* window);
 /* Shows a dialog for its owner: transient for the owner's top-level window,
    given the input focus once mapped, centred over the owner (place null, or
@@ -836,6 +840,7 @@ int WndProc_MenuBar(Display* display, KrnWindow* bar, XEvent* event);
 KrnWindow* krnGetMenuItem_MenuBar(KrnWindow* bar, int which);
 int krnSetMenuItem_MenuBar(KrnWindow* bar, KrnWindow* menu, int which);
 int krnSetStatus_MenuBar(KrnWindow* bar, const char* text);
+const char* krnGetStatus_MenuBar(KrnWindow* bar);
 /* The bar's height, the same for every bar (usable before one exists). */
 int krnGetHeight_MenuBar(void);
 /* Follows the parent's width; the core calls it on the parent's resize. */

@@ -71,10 +71,22 @@ void SetPlaceHints(Display* display, KrnWindow* w, int x, int y) {
 void GiveFocus(Display* display, KrnWindow* owner) {
   if (!owner || !CheckKrnPointer(owner)) return;
   KrnWindow* top = krnGetTopWindow(owner);
-  if (ShownOnScreen(display, top->win)) XSetInputFocus(display, top->win, RevertToParent, CurrentTime);
+  if (ShownOnScreen(display, top->win))
+    XSetInputFocus(display, top->win, RevertToParent, CurrentTime);
 }
 
 }  // namespace
+
+int krnSetTitle(KrnWindow* window, const char* title) {
+  if (!window || !title) return 0;
+  char* list[] = {const_cast<char*>(title)};
+  XTextProperty text;
+  if (XmbTextListToTextProperty(g_korrin.display, list, 1, XStdICCTextStyle, &text) < Success)
+    return 0;
+  XSetWMName(g_korrin.display, window->win, &text);
+  XFree(text.value);
+  return 1;
+}
 
 // Makes the window the focused control of its top-level window; the
 // top-level window itself clears the choice (keys then go to the window
