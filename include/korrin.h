@@ -381,6 +381,10 @@ int krnCheckEvent(Display* display, KrnWindow* window);
 int krnTimerEvent(void);
 int krnHookEvent(Display* display, KrnWindow* window);
 long krnGetKey(KrnWindow* window, XEvent* event);
+/* Lines one notch of the mouse wheel scrolls: -3 for a press of button 4
+   (up), 3 for button 5 (down), 0 for any other event. */
+#define KRN_WHEEL_LINES 3
+int krnGetWheelLines(const XEvent* event);
 char* krnGetString(KrnWindow* window, XEvent* event, int* length);
 int krnFlush(Display* display);
 int krnCenteringWnd(Display* display, KrnWindow* reference, KrnWindow* window);
@@ -931,6 +935,7 @@ int krnChangeItem_ListWnd(Display* display, KrnWindow* list, const char* name, K
 int krnRedraw_ListWnd(KrnWindow* list);
 int krnGetPos_ListWnd(KrnWindow* list);
 int krnSetPos_ListWnd(KrnWindow* list, int position);
+int krnKeySelect_ListWnd(KrnWindow* list, KeySym key);
 int krnIsSelect_ListWnd(KrnWindow* list, int index);
 int krnGetSelect_ListWnd(KrnWindow* list);
 int krnSetSelect_ListWnd(KrnWindow* list, int index, int state);
@@ -955,6 +960,7 @@ int krnDeleteItem_ListBox(KrnWindow* box, int index);
 int krnChangeItem_ListBox(Display* display, KrnWindow* box, const char* name, KrnImage* icon,
                           int index);
 int krnRedraw_ListBox(KrnWindow* box);
+int krnKeySelect_ListBox(KrnWindow* box, KeySym key);
 int krnIsSelect_ListBox(KrnWindow* box, int index);
 int krnGetSelect_ListBox(KrnWindow* box);
 int krnSetSelect_ListBox(KrnWindow* box, int index, int state);

@@ -239,6 +239,13 @@ int krnServePaintEvents(Display* display) {
   return 1;
 }
 
+int krnGetWheelLines(const XEvent* event) {
+  if (!event || event->type != ButtonPress) return 0;
+  if (event->xbutton.button == Button4) return -KRN_WHEEL_LINES;
+  if (event->xbutton.button == Button5) return KRN_WHEEL_LINES;
+  return 0;
+}
+
 // The key of a key event, or -1: repeats closer than Interval are dropped.
 long krnGetKey(KrnWindow* window, XEvent* event) {
   if (!window || !event || !IsKeyEvent(event)) return -1;

@@ -62,7 +62,7 @@ void Relayout(KrnWindow* dialog) {
 }
 
 int OnKeyEvent(KrnWindow*, XEvent*, KeySym key) {
-  return key == XK_space || key == XK_Return ? KRN_QUIT : 1;
+  return key == XK_space || key == XK_Return || key == XK_Escape ? KRN_QUIT : 1;
 }
 
 int OnOKButton(KrnWindow*, int code, long, long) {

@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <X11/keysym.h>
@@ -177,12 +178,18 @@ void SetNameBuffer(const char* name) {
   krnCopyFixed(g_dlg.nameBuffer, KRN_FILE_NAME_SIZE, name ? name : "");
 }
 
-// The path field's name confirmed: the empty name is refused, an existing
-// one in save mode needs the user's yes.  130 ends the dialog with 110.
+int EnterDirectory(KrnWindow* list, const std::string& name);
+
+// The path field's name confirmed: the empty name is refused, the name of a
+// directory (with or without a final "/") enters it, an existing file in
+// save mode needs the user's yes.  130 ends the dialog with 110.
 int Confirm() {
   Display* display = g_korrin.display;
   const char* text = krnGetText_InputWnd(PathField());
   SetNameBuffer(text);
+  struct stat st;
+  if (text && text[0] && stat(text, &st) == 0 && S_ISDIR(st.st_mode))
+    return EnterDirectory(ListBox(), text);
   if (!text || !text[0]) {
     krnMessageDialog(display, g_dlg.dialog, "File Dialog",
                      "No file name.\nSelect or input file name.", kWarningOk);
@@ -200,20 +207,30 @@ int Confirm() {
   return KRN_QUIT;
 }
 
+int Cancel() {
+  SetNameBuffer("");
+  g_dlg.result = KRN_CANCEL;
+  return KRN_QUIT;
+}
+
 int OnButton(KrnWindow* button, int, long, long) {
   const char* caption = krnGetCaption_Button(button);
   if (!caption) return 1;
   if (strcmp(caption, kOkCaption) == 0) return Confirm();
-  if (strcmp(caption, kCancelCaption) == 0) {
-    SetNameBuffer("");
-    g_dlg.result = KRN_CANCEL;
-    return KRN_QUIT;
-  }
+  if (strcmp(caption, kCancelCaption) == 0) return Cancel();
   return 1;
 }
 
+// Return confirms the name, Escape cancels, and the list's keys (Up, Down,
+// Prior, Next, Home, End) walk the rows, showing each name in the field:
+// Return then opens a file or enters a directory, as a double click would.
 int OnKeyEvent(KrnWindow*, XEvent*, KeySym key) {
-  return key == XK_Return ? Confirm() : 1;
+  if (key == XK_Return || key == XK_KP_Enter) return Confirm();
+  if (key == XK_Escape) return Cancel();
+  int row = krnKeySelect_ListBox(ListBox(), key);
+  if (row >= 0 && row < static_cast<int>(g_dlg.entries.size()))
+    krnSetText_InputWnd(PathField(), g_dlg.entries[row].name.c_str());
+  return 1;
 }
 
 /* ---- the list and the filter -------------------------------------------------- */

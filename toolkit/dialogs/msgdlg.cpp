@@ -122,7 +122,8 @@ bool Build(Display* display, KrnWindow* parent, const char* title, const char* m
 
 // The answer one event gives, or 0; every step runs and a later step's
 // answer replaces an earlier one.  Space or Return answers OK (presses
-// closer together than Interval count once); no key means Cancel.
+// closer together than Interval count once); Escape means Cancel, or OK
+// in a dialog without one, as its close does.
 int Handle(Display* display, const Parts& p, dlg::KeyGate& keys, XEvent* event) {
   int answer = 0;
   if (dlg::Offer(display, p.dialog, event) == KRN_QUIT) answer = p.cancel ? KRN_CANCEL : KRN_OK;
@@ -131,6 +132,7 @@ int Handle(Display* display, const Parts& p, dlg::KeyGate& keys, XEvent* event) 
   if (p.cancel && dlg::Offer(display, p.cancel, event) == KRN_OK) answer = KRN_CANCEL;
   KeySym key = dlg::AcceptedKey(keys, *event);
   if (key == XK_space || key == XK_Return) answer = KRN_OK;
+  if (key == XK_Escape) answer = p.cancel ? KRN_CANCEL : KRN_OK;
   return answer;
 }
 

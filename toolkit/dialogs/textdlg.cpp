@@ -36,13 +36,14 @@ void Layout(KrnWindow* dialog) {
   }
 }
 
-// The single-letter keys: space and Return close, f/j/Down and d/k/Up move
+// The single-letter keys: space, Return and Escape close, f/j/Down and d/k/Up move
 // the text one line (the same home-row keys for either hand).
 bool OnKey(KrnWindow* box, KeySym key) {
   int pos = krnGetPos_TextBox(box);
   switch (key) {
     case XK_space:
     case XK_Return:
+    case XK_Escape:
       return true;
     case XK_f:
     case XK_j:
