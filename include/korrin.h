@@ -406,7 +406,8 @@ int krnSetTitle(KrnWindow* window, const char* title);
 KrnWindow* krnGetFocusWindow(KrnWindow* window);
 /* Shows a dialog for its owner: transient for the owner's top-level window,
    given the input focus once mapped, centred over the owner (place null, or
-   x or y KRN_PLACE_CENTRED) or put at *place (screen position and size). */
+   x or y KRN_PLACE_CENTRED) or put at *place (the screen position of its
+   client area, and its size, as krnCloseDialog keeps them). */
 #define KRN_PLACE_CENTRED (-10)
 int krnShowDialog(Display* display, KrnWindow* dialog, KrnWindow* owner, const KrnRect* place);
 /* Destroys a dialog (if still there), keeping its screen place in *place

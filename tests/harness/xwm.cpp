@@ -28,10 +28,24 @@ bool WindowManagerRuns(Display* d) {
 WindowManager::WindowManager(const std::string& name) {
   std::vector<std::string> args;
   if (name == "openbox") args = {"--sm-disable"};
-  process_.reset(new Process(dir_.path(), "/usr/bin/" + name, args));
+  if (name == "twm") {
+    // twm asks the user to place every new window unless told otherwise.
+    WriteFile(dir_.file("twmrc"), "RandomPlacement\nUsePPosition \"on\"\nNoGrabServer\n");
+    args = {"-f", dir_.file("twmrc")};
+  }
   Display* d = XOpenDisplay(DisplayName().c_str());
   if (!d) return;
+  WaitFor([&] { return !WindowManagerRuns(d); }, 10000);  // the last test's is gone
+  process_.reset(new Process(dir_.path(), "/usr/bin/" + name, args));
   running_ = WaitFor([&] { return process_->ExitStatus(0) == -2 && WindowManagerRuns(d); }, 20000);
+  XCloseDisplay(d);
+}
+
+WindowManager::~WindowManager() {
+  process_.reset();
+  Display* d = XOpenDisplay(DisplayName().c_str());
+  if (!d) return;
+  WaitFor([&] { return !WindowManagerRuns(d); }, 10000);
   XCloseDisplay(d);
 }
 

@@ -17,6 +17,11 @@ class WindowManager {
   // Starts /usr/bin/<name> on DisplayName() and waits until it manages the
   // screen; ok() tells whether it did.
   explicit WindowManager(const std::string& name = "openbox");
+  // Ends it and waits until the server has let it go, so that the next
+  // test's window manager can take the screen.
+  ~WindowManager();
+  WindowManager(const WindowManager&) = delete;
+  WindowManager& operator=(const WindowManager&) = delete;
   bool ok() const { return running_; }
 
  private:

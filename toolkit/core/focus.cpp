@@ -150,9 +150,14 @@ int krnShowDialog(Display* display, KrnWindow* dialog, KrnWindow* owner, const K
   else
     owner = nullptr;
   if (place && place->x != KRN_PLACE_CENTRED && place->y != KRN_PLACE_CENTRED) {
-    dialog->rect.x = place->x;
-    dialog->rect.y = place->y;
-    krnMoveResizeWindow(dialog, *place);
+    // The place is the client area's origin; the window's position is
+    // that of its border's outer corner.
+    XWindowAttributes attrs;
+    int border = XGetWindowAttributes(display, dialog->win, &attrs) ? attrs.border_width : 0;
+    KrnRect at = krnSetRect(place->x - border, place->y - border, place->width, place->height);
+    dialog->rect.x = at.x;
+    dialog->rect.y = at.y;
+    krnMoveResizeWindow(dialog, at);
   } else {
     krnCenteringWnd(display, owner, dialog);
   }
@@ -168,13 +173,9 @@ int krnCloseDialog(Display* display, KrnWindow* dialog, KrnWindow* owner, KrnRec
     if (place) {
       int x = dialog->rect.x, y = dialog->rect.y;
       Window child;
+      // The client area's own origin: a window manager may have taken the
+      // border away meanwhile; krnShowDialog accounts for it again.
       XTranslateCoordinates(display, dialog->win, RootWindow(display, 0), 0, 0, &x, &y, &child);
-      // The position of a window is that of its border's outer corner.
-      XWindowAttributes attrs;
-      if (XGetWindowAttributes(display, dialog->win, &attrs)) {
-        x -= attrs.border_width;
-        y -= attrs.border_width;
-      }
       *place = krnSetRect(x, y, dialog->rect.width, dialog->rect.height);
     }
     krnDestroyWindow(display, dialog);
