@@ -33,15 +33,24 @@ run: build
 
 test: deps format-check test-plain test-asan
 
+# Each suite run marks what it starts with KRN_TEST_RUN (the harness's X
+# servers and the programs under test inherit it); an X server or quelmo of
+# the run still running once the suite has ended fails the run.
+LEAKCHECK := $(CURDIR)/tests/harness/leakcheck.sh
+
 test-plain: build
-	cd $(BUILD) && ctest -j$(JOBS) --output-on-failure
+	run=plain-$$$$-$$(date +%s%N); \
+	(cd $(BUILD) && KRN_TEST_RUN=$$run ctest -j$(JOBS) --output-on-failure); st=$$?; \
+	$(LEAKCHECK) $$run || st=1; exit $$st
 
 test-asan: build-asan
-	cd $(ASAN_BUILD) && \
+	run=asan-$$$$-$$(date +%s%N); \
+	(cd $(ASAN_BUILD) && KRN_TEST_RUN=$$run \
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	ctest -j$(JOBS) --output-on-failure
+	ctest -j$(JOBS) --output-on-failure); st=$$?; \
+	$(LEAKCHECK) $$run || st=1; exit $$st
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
@@ -51,10 +60,12 @@ format-check: deps
 	if [ -n "$$files" ] && ! clang-format --dry-run --Werror $$files; then \
 	  echo "Formatting differs: run 'make format'." >&2; exit 1; fi
 
-bench: deps
+# The editor's benchmarks, then the whole memo pad typed into through XTEST.
+bench: deps build
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKRN_BENCH=ON -DKRN_TESTS=OFF
 	cmake --build build-bench -j$(JOBS)
-	for b in build-bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	build-bench/bench_inputmltwnd
+	bench/quelmo-keys.sh $(BUILD)/quelmo build-bench/bench_quelmo
 
 # The fuzz targets need clang and its libFuzzer runtime; only they do.
 fuzz-build:

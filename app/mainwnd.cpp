@@ -4,6 +4,8 @@
 // confirmed close answers quit, and tears it down.
 #include <stdlib.h>
 
+#include <algorithm>
+
 #include "quelmo.h"
 
 char* g_pText = nullptr;
@@ -39,6 +41,10 @@ const Item kMainMenu[] = {
     {"", nullptr, -1},
     {"Lock (ctrl+c)", OnMenuLock, -1},
     {"", nullptr, -1},
+    {"Undo (ctrl+z)", OnMenuUndo, -1},
+    {"Redo (ctrl+shift+z)", OnMenuRedo, -1},
+    {"Find... (ctrl+f)", OnMenuFind, -1},
+    {"", nullptr, -1},
     {"Quit (ctrl+q)", OnMenuQuit, KRN_IMG_QUIT},
 };
 
@@ -72,11 +78,13 @@ int BarsHeight() {
   return krnGetHeight_MenuBar() + krnGetHeight_ToolBar();
 }
 
-// The input box's rectangle for a main window of the given size.
+// The input box's rectangle for a main window of the given size; at least
+// one pixel each way in a window too small for the margins and bars, never
+// a size that went negative.
 KrnRect BoxRect(int width, int height) {
   int top = BarsHeight() + kMarginLeft;
-  return krnSetRect(kMarginLeft, top, width - kMarginLeft - kMarginRight,
-                    height - top - kMarginBottom);
+  return krnSetRect(kMarginLeft, top, std::max(width - kMarginLeft - kMarginRight, 1),
+                    std::max(height - top - kMarginBottom, 1));
 }
 
 #define JA_QUIT_OK                                                                               \
@@ -159,9 +167,11 @@ int MainLoop(Display* display) {
   KrnWindow* main = CreateMainWindow(display);
   if (!main) return 1;
   if (!StartNewFile(g_cFileName)) TakeInText(g_cFileName);
-  krnMainLoop(display, main);
+  // Every top-level window takes part: the find dialog is one of them.
+  krnMainLoop(display, nullptr);
   free(g_pText);
   g_pText = nullptr;
+  krnCloseFindDialog(nullptr);
   krnDestroyWindow(display, main);
   return 1;
 }

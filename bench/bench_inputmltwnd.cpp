@@ -1,13 +1,15 @@
 // Timings of the multi-line editor on a 1.9 MB EUC-JP text of short lines
 // and long paragraphs that wrap: setting the whole text; one character, one
-// BackSpace and one Return inside an 8 KB paragraph in the middle, each with
-// its drawing (the display is synced every time so the server's work
-// counts too); one PageDown; the editor's heap for the text; and the time
+// BackSpace and one Return inside an 8 KB paragraph in the middle, and one
+// character at the top, the middle and the end, each with its drawing (the display is synced every
+// time so the server's work counts too); one PageDown; the editor's heap for the text; and the time
 // from a key press sent through XTEST to the first change of the editor's
 // pixels, with the event loop running in a separate process at Interval 35.
 // Runs on a private Xvfb with a private HOME, never on the caller's display.
 #include <benchmark/benchmark.h>
 #include <korrin.h>
+
+#include "bench_text.h"
 
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xdamage.h>
@@ -26,118 +28,15 @@
 #include <string>
 #include <vector>
 
+#include "controls/inputmltwnd_model.h"
+
 namespace {
 
-// A private X server for the run, killed at exit.
-class PrivateServer {
- public:
-  PrivateServer() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(fds[0]);
-      int devnull = open("/dev/null", O_RDWR);
-      if (devnull >= 0) {
-        dup2(devnull, 1);
-        dup2(devnull, 2);
-      }
-      std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
-             "tcp", (char*)nullptr);
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string digits;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') digits += c;
-    close(fds[0]);
-    if (!digits.empty()) name_ = ":" + digits;
-  }
-  ~PrivateServer() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& name() const { return name_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string name_;
-};
-
-// A deterministic pseudo-random source (the same text on every run).
-struct Lcg {
-  unsigned seed = 1;
-  unsigned Next(unsigned n) {
-    seed = seed * 1103515245u + 12345u;
-    return (seed >> 8) % n;
-  }
-};
-
-// One piece of running text: an ASCII word with its space, or a run of
-// one to four first-level kanji (EUC-JP).
-std::string Piece(Lcg& r) {
-  std::string p;
-  if (r.Next(3) == 0) {
-    int n = 3 + static_cast<int>(r.Next(6));
-    for (int k = 0; k < n; k++) p += static_cast<char>('a' + r.Next(26));
-    p += ' ';
-  } else {
-    int n = 1 + static_cast<int>(r.Next(4));
-    for (int k = 0; k < n; k++) {
-      p += static_cast<char>(0xB0 + r.Next(20));
-      p += static_cast<char>(0xA1 + r.Next(90));
-    }
-  }
-  return p;
-}
-
-// Appends about `size` bytes of running text (never more) and a newline.
-void AppendLine(std::string& text, Lcg& r, size_t size) {
-  size_t end = text.size() + size;
-  for (;;) {
-    std::string p = Piece(r);
-    if (text.size() + p.size() > end) break;
-    text += p;
-  }
-  while (text.size() < end) text += 'z';
-  text += '\n';
-}
-
-constexpr size_t kTextSize = 1900000;
-constexpr size_t kBigParagraph = 8192;
-
-// The benchmark text: lines of 20 to 200 bytes and, every 20 to 60 lines, a
-// paragraph of 2 to 8 KB without a line feed; the paragraph that crosses
-// the middle is exactly 8 KB.  *middle is a character start half-way
-// through that paragraph.
-std::string MakeText(int* middle) {
-  std::string text;
-  Lcg r;
-  bool placed = false;
-  while (text.size() < kTextSize) {
-    int lines = 20 + static_cast<int>(r.Next(41));
-    for (int i = 0; i < lines; i++) AppendLine(text, r, 20 + r.Next(181));
-    if (!placed && text.size() >= kTextSize / 2) {
-      size_t start = text.size();
-      AppendLine(text, r, kBigParagraph - 1);
-      size_t m = start;  // pieces are ASCII bytes and kanji pairs
-      while (m < start + kBigParagraph / 2)
-        m += static_cast<unsigned char>(text[m]) >= 0xA1 ? 2 : 1;
-      *middle = static_cast<int>(m);
-      placed = true;
-    } else {
-      AppendLine(text, r, 2048 + r.Next(6145));
-    }
-  }
-  text.resize(kTextSize);
-  // the cut may split a kanji: end the text with a plain byte and a newline
-  text[kTextSize - 2] = 'z';
-  text.back() = '\n';
-  return text;
-}
+using benchtext::Lcg;
+using benchtext::MakeText;
+using benchtext::Now;
+using benchtext::PrivateServer;
+using benchtext::WaitDamage;
 
 struct Session {
   PrivateServer server;
@@ -234,6 +133,22 @@ void BM_ReturnInTheParagraph(benchmark::State& state) {
 }
 BENCHMARK(BM_ReturnInTheParagraph)->Unit(benchmark::kMillisecond)->Iterations(200);
 
+// One typed character at the top, in the middle (the 8 KB paragraph) and
+// at the end of the text, 300 times each from a fresh text: the editor's
+// CPU per key, drawing and syncing included.  An edit at the top moves
+// the most text after it.
+void BM_TypeAt(benchmark::State& state) {
+  if (!Ready(state)) return;
+  Session& s = *g_session;
+  s.Reset();
+  const int places[] = {0, s.middle, static_cast<int>(s.text.size()) - 1};
+  krnSetCaretPos_InputMltWnd(s.editor, places[state.range(0)]);
+  XSync(s.display, False);
+  for (auto _ : state) s.Key(XK_x);
+  state.SetLabel(state.range(0) == 0 ? "top" : state.range(0) == 1 ? "middle" : "end");
+}
+BENCHMARK(BM_TypeAt)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(300);
+
 // Bytes the process has taken from the heap (small blocks and mapped ones).
 size_t HeapInUse() {
   struct mallinfo2 m = mallinfo2();
@@ -280,30 +195,103 @@ void BM_PageDown(benchmark::State& state) {
 }
 BENCHMARK(BM_PageDown)->Unit(benchmark::kMicrosecond);
 
-double Now() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+// ---- undo, redo, find and replace ----
+
+// The benchmark text with `word` at the start of `count` lines spread over
+// it, and `tail` before the final newline.
+std::string WithWords(const std::string& text, const std::string& word, int count,
+                      const std::string& tail) {
+  int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+  int every = count > 0 && lines / count > 0 ? lines / count : 1, line = 0, placed = 0;
+  std::string out;
+  out.reserve(text.size() + word.size() * static_cast<size_t>(count) + tail.size());
+  bool start = true;
+  for (size_t i = 0; i + 1 < text.size(); i++) {
+    if (start && placed < count && line % every == 0) {
+      out += word;
+      placed++;
+    }
+    out += text[i];
+    start = text[i] == '\n';
+    if (start) line++;
+  }
+  return out + tail + "\n";
 }
 
-// Waits up to `seconds` for a DamageNotify; true when one came.
-bool WaitDamage(Display* dpy, int damageEvent, double seconds) {
-  double end = Now() + seconds;
-  for (;;) {
-    while (XPending(dpy)) {
-      XEvent ev;
-      XNextEvent(dpy, &ev);
-      if (ev.type == damageEvent + XDamageNotify) return true;
-    }
-    double left = end - Now();
-    if (left <= 0) return false;
-    fd_set fds;
-    FD_ZERO(&fds);
-    FD_SET(ConnectionNumber(dpy), &fds);
-    timeval tv{static_cast<time_t>(left), static_cast<suseconds_t>((left - (long)left) * 1e6)};
-    select(ConnectionNumber(dpy) + 1, &fds, nullptr, nullptr, &tv);
+// A string found only at the very end, searched from the start.
+void BM_FindAtTheEnd(benchmark::State& state) {
+  if (!Ready(state)) return;
+  Session& s = *g_session;
+  std::string text = WithWords(s.text, "", 0, "QuelmoNeedle");
+  krnSetText_InputMltWnd(s.editor, text.data(), static_cast<int>(text.size()));
+  for (auto _ : state) {
+    state.PauseTiming();
+    krnSetCaretPos_InputMltWnd(s.editor, 0);
+    XSync(s.display, False);
+    state.ResumeTiming();
+    if (krnFind_InputMltWnd(s.editor, "quelmoneedle", 0) != KRN_FOUND)
+      return state.SkipWithError("not found");
+    XSync(s.display, False);
   }
 }
+BENCHMARK(BM_FindAtTheEnd)->Unit(benchmark::kMillisecond)->Iterations(50);
+
+// Replace all of a 3-byte word that occurs 10,000 times, with the
+// re-wrapping and the drawing; undone again between the runs.
+void BM_ReplaceAll10000(benchmark::State& state) {
+  if (!Ready(state)) return;
+  Session& s = *g_session;
+  std::string text = WithWords(s.text, "QQQ", 10000, "");
+  krnSetText_InputMltWnd(s.editor, text.data(), static_cast<int>(text.size()));
+  for (auto _ : state) {
+    int n = krnReplaceAll_InputMltWnd(s.editor, "QQQ", "xyz", KRN_FIND_MATCHCASE);
+    XSync(s.display, False);
+    if (n != 10000) return state.SkipWithError("not 10000 matches");
+    state.PauseTiming();
+    krnUndo_InputMltWnd(s.editor);
+    XSync(s.display, False);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_ReplaceAll10000)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// One undo or redo of a typed word in the 8 KB paragraph (CPU time).
+void BM_UndoRedoStep(benchmark::State& state) {
+  if (!Ready(state)) return;
+  Session& s = *g_session;
+  s.Reset();
+  for (KeySym k : {XK_w, XK_o, XK_r, XK_d}) s.Key(k);
+  bool undo = true;
+  for (auto _ : state) {
+    if (!(undo ? krnUndo_InputMltWnd(s.editor) : krnRedo_InputMltWnd(s.editor)))
+      return state.SkipWithError("no step");
+    undo = !undo;
+  }
+  XSync(s.display, False);
+}
+BENCHMARK(BM_UndoRedoStep)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+
+// The history's own memory after 10,000 typed characters, the caret put
+// elsewhere every 100 characters (100 steps), and the heap it took.
+void BM_HistoryAfterTypedChars(benchmark::State& state) {
+  if (!Ready(state)) return;
+  Session& s = *g_session;
+  size_t history = 0, heap = 0;
+  for (auto _ : state) {
+    s.Reset();
+    malloc_trim(0);
+    size_t before = HeapInUse();
+    for (int i = 0; i < 10000; i++) {
+      if (i % 100 == 0) krnSetCaretPos_InputMltWnd(s.editor, s.middle + i);
+      s.Key(i % 7 == 6 ? XK_space : XK_x);
+    }
+    history = mlt::UndoBytes(static_cast<InputMltWndData*>(s.editor->option));
+    heap = HeapInUse() - before;
+  }
+  state.counters["history_KB"] = static_cast<double>(history) / 1024;
+  state.counters["heap_KB"] = static_cast<double>(heap) / 1024;
+}
+BENCHMARK(BM_HistoryAfterTypedChars)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // The editor in a process of its own (this program run again with
 // --editor-process FD) running the event loop at Interval 35; its X window

@@ -54,11 +54,6 @@ int SingleWidth(void* context, unsigned char b) {
 int PairWidth(void* context, unsigned char, unsigned char) {
   return static_cast<const Widths*>(context)->pair;
 }
-// Byte ranges are measured like the fonts do it: by the code detected in them.
-int TextWidth(void* context, const unsigned char* bytes, int length) {
-  charcode::CharMeter meter{SingleWidth, PairWidth, context};
-  return charcode::MeasureBytes(meter, bytes, length, krnCheckCharCode(bytes, length));
-}
 
 /* ---- the record as seen from outside --------------------------------------------- */
 
@@ -81,8 +76,7 @@ class Model {
     memset(&widths_, 0, sizeof widths_);
     e_.d = &d_;
     e_.view = mlt::View{width, height, lineHeight};
-    e_.metrics = mlt::Metrics{code, charcode::CharMeter{SingleWidth, PairWidth, &widths_},
-                              TextWidth, &widths_};
+    e_.metrics = mlt::Metrics{code, charcode::CharMeter{SingleWidth, PairWidth, &widths_}};
     text_ = text;
   }
   ~Model() { mlt::FreeData(&d_); }
@@ -90,13 +84,21 @@ class Model {
   bool Init() { return mlt::InitText(e_, text_.data(), int(text_.size())) == 1; }
 
   State Snapshot() const {
-    State s{std::string(d_.text ? d_.text : "", size_t(d_.length)), {}, d_.caret, d_.selectLen};
+    State s{Range(0, d_.text ? d_.length : 0), {}, d_.caret, d_.selectLen};
     for (int i = 0; i < d_.lines; i++) {
-      const TextLine* l = mlt::Line(&d_, i);
-      s.lines.push_back(l ? std::string(d_.text + l->start, size_t(l->length)) : "<null>");
+      TextLine l = mlt::Line(&d_, i);
+      s.lines.push_back(Range(l.start, l.length));
     }
     return s;
   }
+  // n bytes of the text from start, read across its gap.
+  std::string Range(int start, int n) const {
+    std::string bytes(size_t(n > 0 ? n : 0), '\0');
+    mlt::CopyText(&d_, start, n, &bytes[0]);
+    return bytes;
+  }
+  // The text in one piece, as the owner gets it.
+  std::string Closed() { return std::string(mlt::CloseGap(&d_), size_t(d_.length)); }
 
   Result Type(const std::string& s) { return Ending(mlt::TypeText(e_, s.data(), int(s.size()))); }
   Result Key(int key, bool shift) { return Ending(mlt::PressKey(e_, mlt::Key(key), shift)); }
@@ -133,6 +135,21 @@ class Model {
   const InputMltWndData& d() const { return d_; }
   const mlt::Editor& e() const { return e_; }
   int ColumnX(int line, int column) const { return mlt::ColumnX(e_, line, column); }
+  // True when the lines (re-wrapped only where edits touched them) are what
+  // wrapping the whole text at the same width gives.
+  bool SameAsWholeRebuild() const {
+    TextLine* list = nullptr;
+    std::string text = Range(0, d_.length);
+    int n = mlt::BuildLines(text.data(), d_.length, d_.wrapWidth, e_.metrics, &list);
+    if (n < 0) return true;  // no memory to compare with
+    bool same = n == d_.lines;
+    for (int i = 0; same && i < n; i++) {
+      TextLine l = mlt::Line(&d_, i);
+      same = memcmp(&list[i], &l, sizeof l) == 0;
+    }
+    mlt::FreeTextList(list);
+    return same;
+  }
 
  private:
   static Result Ending(const mlt::Outcome& out) {
@@ -192,19 +209,20 @@ std::string CheckState(const Model& m, int code) {
   const InputMltWndData& d = m.d();
   State s = m.Snapshot();
   int length = d.length;
-  FUZZ_CHECK(d.text && d.text[length] == '\0', "text not terminated");
+  FUZZ_CHECK(d.text && d.gapStart >= 0 && d.gapStart <= length, "no text, or the gap outside");
   FUZZ_CHECK(d.capacity >= length, "capacity below length");
   std::string joined;
   FUZZ_CHECK(d.lines >= 0 && d.lineRoom >= d.lines && (d.lines == 0 || d.lineList),
              "line count " + std::to_string(d.lines) + ", room " + std::to_string(d.lineRoom));
   std::vector<bool> inside = Inside(s.text, code);
   for (int i = 0; i < d.lines; i++) {
-    const TextLine* l = mlt::Line(&d, i);
-    FUZZ_CHECK(l->length > 0 && l->start == int(joined.size()), "line " + std::to_string(i));
+    TextLine l = mlt::Line(&d, i);
+    FUZZ_CHECK(l.length > 0 && l.start == int(joined.size()), "line " + std::to_string(i));
     FUZZ_CHECK(!inside[joined.size()], "line " + std::to_string(i) + " starts inside a character");
-    joined.append(d.text + l->start, size_t(l->length));
+    joined += m.Range(l.start, l.length);
   }
   FUZZ_CHECK(joined == s.text, "lines " + Show(joined) + " differ from the text " + Show(s.text));
+  FUZZ_CHECK(m.SameAsWholeRebuild(), "lines differ from a whole re-wrap");
   FUZZ_CHECK(d.caret >= 0 && d.caret <= length, "caret " + std::to_string(d.caret));
   FUZZ_CHECK(!inside[size_t(d.caret)], "caret inside a character");
   int end = d.caret + d.selectLen;
@@ -270,7 +288,10 @@ std::string CheckEditor(const uint8_t* data, size_t size) {
     switch (op % 16) {
       case 0: {  // typing ASCII, a tab among it
         std::string s;
-        for (int n = 1 + in.Byte() % 3; n > 0; n--) s += char(0x20 + in.Byte() % 96 % 95);
+        for (int n = 1 + in.Byte() % 3; n > 0; n--) {
+          int c = in.Byte() % 96;
+          s += c == 95 ? '\t' : char(0x20 + c);
+        }
         if (s.back() == 0x20 && (op & 0x10)) s.back() = '\t';
         inserted = s;
         result = m.Type(s);
@@ -386,6 +407,9 @@ std::string CheckEditor(const uint8_t* data, size_t size) {
     failure = CheckState(m, code);
     if (!failure.empty()) return where + ": " + failure;
     State after = m.Snapshot();
+    // Copy also hands the owner the whole text in one piece (the gap closed).
+    if (op % 16 == 8)
+      FUZZ_CHECK(m.Closed() == after.text, where + ": the text in one piece differs");
     if (result == kRefused && (edit || op % 16 == 14)) {
       FUZZ_CHECK(after == before, where + ": a refused edit changed the record");
     }

@@ -288,6 +288,7 @@ typedef struct KrnKorrin {
   GC gcFill;
   GC gcText;
   GC gcTextKanji;
+  int undoSize; /* UndoSize: KB of undo history per editor */
 } KrnKorrin;
 
 extern KrnKorrin g_korrin;
@@ -415,6 +416,34 @@ int krnShowDialog(Display* display, KrnWindow* dialog, KrnWindow* owner, const K
 int krnCloseDialog(Display* display, KrnWindow* dialog, KrnWindow* owner, KrnRect* place);
 
 /* ------------------------------------------------------------------------ */
+/* X selections: the clipboard and the primary selection                    */
+/* ------------------------------------------------------------------------ */
+
+/* The two selections the controls use: PRIMARY follows the last selected
+ * text, CLIPBOARD the last Copy or Cut.  Texts cross in the working code
+ * (the CharCode setting); other programs see UTF8_STRING, COMPOUND_TEXT,
+ * STRING or TEXT. */
+#define KRN_SEL_PRIMARY 0
+#define KRN_SEL_CLIPBOARD 1
+
+/* Takes ownership with a copy of text (length -1: up to the NUL); time is
+ * the server time of the causing event, 0 for the last input event's.
+ * 1 when owned. */
+int krnSetSelectionText(int selection, const char* text, int length, Time time);
+int krnIsSelectionOwner(int selection);
+/* The text in the working code, a new NUL-terminated buffer to free(), its
+ * length in *length: our own text when we own it, else the owner's answer
+ * (waited for at most about 2 seconds while paint events are served).
+ * Null when nobody owns it, the owner refuses or does not answer. */
+char* krnGetSelectionText(int selection, int* length);
+int krnClearSelection(int selection);
+/* The server time of the last key, button, motion or crossing event. */
+Time krnGetEventTime(void);
+/* Hands CLIPBOARD to a running clipboard manager (SAVE_TARGETS); called by
+ * krnCloseDisplay.  1 when the manager confirmed. */
+int krnSaveClipboard(Display* display);
+
+/* ------------------------------------------------------------------------ */
 /* Default window procedure and redraw buffer                               */
 /* ------------------------------------------------------------------------ */
 
@@ -493,6 +522,14 @@ int krnCheckCharCode(const unsigned char* bytes, int length);
 int krnToConvCharCode(unsigned char* buffer, int length, int source, int destination);
 int krnCheckChar(const unsigned char* string, int position);
 int krnIsWideCharCode(unsigned char first, unsigned char second);
+/* UTF-8 and the working codes (KRN_CODE_EUC, KRN_CODE_SJIS): a new
+ * NUL-terminated buffer from krnAlloc in *result (free it with free()), its
+ * length in *resultLength; length -1 reads up to the NUL.  Bytes below 0x80
+ * stay ASCII; a character without a counterpart becomes one U+3013 (〓).
+ * Returns how many did, or -1 (and *result null) when memory runs out or,
+ * for krnConvFromUTF8, the code is neither EUC-JP nor Shift_JIS. */
+int krnConvToUTF8(const char* text, int length, int code, char** result, int* resultLength);
+int krnConvFromUTF8(const char* text, int length, int code, char** result, int* resultLength);
 int krnFontNWidth(XFontStruct* font, XFontStruct* fontKanji, const unsigned char* bytes,
                   int length);
 int krnTextNWidth(const unsigned char* bytes, int length);
@@ -719,6 +756,31 @@ int krnSetEventCallback_InputMltWnd(KrnWindow* window, KrnEventCallback callback
 int krnIsUpdate_InputMltWnd(KrnWindow* window);
 int krnSetUpdateFlag_InputMltWnd(KrnWindow* window, int flag);
 
+/* Undo and redo: every change of the text is kept as a step (typed text,
+ * BackSpace and Delete runs merge until the caret moves) in a history capped
+ * by the UndoSize setting; krnSetText_InputMltWnd empties it, and
+ * krnSetUpdateFlag_InputMltWnd(window, 0) marks the saved state, at which an
+ * undo or redo clears the modified flag again.  1 when a step was undone or
+ * redone (the callback then hears KRN_EDITED), 0 when there was none. */
+int krnUndo_InputMltWnd(KrnWindow* window);
+int krnRedo_InputMltWnd(KrnWindow* window);
+int krnCanUndo_InputMltWnd(KrnWindow* window);
+int krnCanRedo_InputMltWnd(KrnWindow* window);
+
+/* Search flags and results.  A match never starts or ends inside a two-byte
+ * character; without KRN_FIND_MATCHCASE ASCII letters match either case. */
+enum { KRN_FIND_BACKWARD = 1, KRN_FIND_MATCHCASE = 2 };
+enum { KRN_NOT_FOUND = 0, KRN_FOUND = 1, KRN_FOUND_WRAPPED = 2 };
+
+/* Selects the next match (from the selection's end; backwards from its
+ * start), wrapping around the text once, and scrolls it into view:
+ * KRN_FOUND, KRN_FOUND_WRAPPED or KRN_NOT_FOUND. */
+int krnFind_InputMltWnd(KrnWindow* window, const char* text, int flags);
+/* Replaces the selection with `with` when it is a match of text: 1, else 0. */
+int krnReplace_InputMltWnd(KrnWindow* window, const char* text, const char* with, int flags);
+/* Replaces every match as one undo step: the count, or -1 on failure. */
+int krnReplaceAll_InputMltWnd(KrnWindow* window, const char* text, const char* with, int flags);
+
 /* ------------------------------------------------------------------------ */
 /* Scroll bar                                                               */
 /* ------------------------------------------------------------------------ */
@@ -781,6 +843,13 @@ int krnSetEventCallback_InputBox(KrnWindow* box, KrnEventCallback callback);
 int krnIsUpdate_InputBox(KrnWindow* box);
 int krnSetUpdateFlag_InputBox(KrnWindow* box, int flag);
 KrnWindow* krnGetAttachInputWnd_InputBox(KrnWindow* box);
+int krnUndo_InputBox(KrnWindow* box);
+int krnRedo_InputBox(KrnWindow* box);
+int krnCanUndo_InputBox(KrnWindow* box);
+int krnCanRedo_InputBox(KrnWindow* box);
+int krnFind_InputBox(KrnWindow* box, const char* text, int flags);
+int krnReplace_InputBox(KrnWindow* box, const char* text, const char* with, int flags);
+int krnReplaceAll_InputBox(KrnWindow* box, const char* text, const char* with, int flags);
 
 /* ------------------------------------------------------------------------ */
 /* Single-line input window (InputWnd)                                      */
@@ -1062,6 +1131,32 @@ char* krnGetSelectFileName_FileDialog(int index);
 int krnAboutDialog(Display* display, KrnWindow* parent, const char* title, const char* text,
                    KrnImage* picture, KrnImage* wallpaper, unsigned long textColor);
 int WndProc_AboutDlg(Display* display, KrnWindow* dialog, XEvent* event);
+
+/* ------------------------------------------------------------------------ */
+/* Find dialog                                                              */
+/* ------------------------------------------------------------------------ */
+
+/* Codes the find dialog's callback hears: KRN_SEARCHED with the search's
+ * result (KRN_FOUND, KRN_FOUND_WRAPPED, KRN_NOT_FOUND), KRN_REPLACED with
+ * the number of matches replaced (-1: the text is locked). */
+enum { KRN_SEARCHED = 610, KRN_REPLACED = 611 };
+
+/* Opens the modeless find dialog over owner for target (a multi-line editor
+ * or an input box), or raises the open one: a field for the text, one for
+ * the replacement, Next, Previous, "Match case", Replace, Replace all (one
+ * undo step) and Close; Return finds the next match, Shift+Return the one
+ * before, Escape closes.  The dialog has no loop of its own: the
+ * application's krnMainLoop must run over all top-level windows (null).
+ * Returns the dialog, or null. */
+KrnWindow* krnFindDialog(Display* display, KrnWindow* owner, KrnWindow* target,
+                         KrnEventCallback callback);
+int WndProc_FindDlg(Display* display, KrnWindow* dialog, XEvent* event);
+/* Closes the dialog (null: whichever is open); 1, or 0 when none was. */
+int krnCloseFindDialog(KrnWindow* dialog);
+/* Repeats the last search made in the dialog (also after it was closed) on
+ * target, forwards or with KRN_FIND_BACKWARD: its result, or -1 when there
+ * was none. */
+int krnFindAgain_FindDialog(KrnWindow* target, int flags);
 
 /* ------------------------------------------------------------------------ */
 /* Text dialog                                                              */

@@ -11,7 +11,7 @@ check() {
   total=$((total + 1))
   if ! eval "$2"; then echo "FAIL: $1"; fail=$((fail + 1)); else echo "ok: $1"; fi
 }
-tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+tmp=$(mktemp -d); krn_at_exit 'rm -rf "$tmp"'
 
 for page in man/quelmo.1 man/korrin.3; do
   warn=$(MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$src/$page" 2>&1 >/dev/null)
@@ -28,7 +28,7 @@ settings=$src/toolkit/core/settings.cpp
 const() { sed -n "s/^const char $1\[\] = \"\(.*\)\";/\1/p" "$settings"; }
 keys=$(grep -o '{"[A-Za-z]*", [^}]*}' "$settings" |
   sed 's/{"\(.*\)", "\{0,1\}\([^"]*\)"\{0,1\}}/\1 \2/' | sort -u)
-check "the settings table was found" '[ $(printf "%s\n" "$keys" | wc -l) -eq 15 ]'
+check "the settings table was found" '[ $(printf "%s\n" "$keys" | wc -l) -eq 16 ]'
 while read -r key value; do
   case $value in kDefault*) value=$(const "$value") ;; esac
   check "quelmo(1) lists $key=$value" \

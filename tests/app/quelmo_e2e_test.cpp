@@ -10,7 +10,11 @@
 
 #include <string.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 KRN_X_ENVIRONMENT(24, false);
@@ -121,6 +125,20 @@ struct Keyboard : Session {
                     [&](const std::string& t) { return t.compare(0, prefix.size(), prefix) == 0; });
   }
   std::vector<unsigned long> Top() { return drv.Pixels(editor, 0, 0, 200, 30); }
+  // The top once drawing has settled: two reads 50 ms apart agree and show
+  // something (on a loaded machine the window may show before its text, and
+  // a read may fall between the steps of a repaint).
+  std::vector<unsigned long> SettledTop() {
+    std::vector<unsigned long> now = Top(), before;
+    drv.Until([&] {
+      before = now;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      now = Top();
+      return now == before &&
+             std::adjacent_find(now.begin(), now.end(), std::not_equal_to<>()) != now.end();
+    });
+    return now;
+  }
 };
 
 TEST(Quelmo, ControlSTypedNameAndReturnSaveExactlyTheText) {
@@ -181,12 +199,12 @@ TEST(Quelmo, LockModeScrollsWithLettersAndKeepsTheText) {
   Quelmo q(dir, {"long.txt"});
   Keyboard k;
   ASSERT_TRUE(k.OpenEditor());
-  std::vector<unsigned long> first = k.Top();
+  std::vector<unsigned long> first = k.SettledTop();
   k.Ctrl(XK_c);                 // lock
   k.drv.Type(k.editor, "bmz");  // letters that are no command
   k.drv.Key(k.editor, XK_j);
   ASSERT_TRUE(k.drv.Until([&] { return k.Top() != first; })) << "j did not scroll";
-  std::vector<unsigned long> second = k.Top();
+  std::vector<unsigned long> second = k.SettledTop();
   k.drv.Key(k.editor, XK_J, {XK_Shift_L});  // Shift+J does nothing
   k.drv.Key(k.editor, XK_k);
   ASSERT_TRUE(k.drv.Until([&] { return k.Top() == first; })) << "k did not scroll back";
@@ -235,6 +253,72 @@ TEST(Quelmo, OpenHelpAndAboutFromTheKeyboard) {
   k.drv.Key(k.drv.target, XK_Return);
   ASSERT_TRUE(k.drv.WaitGone("Quelmo About"));
   k.Ctrl(XK_q);  // nothing modified: Quit asks nothing
+  EXPECT_EQ(q.ExitStatus(10000), 0);
+}
+
+// Saves the text as name through Control+S (erasing the proposed name, the
+// current one, first) and waits for the file.
+bool SaveAs(Keyboard& k, const krntest::TempDir& dir, const std::string& name,
+            const std::string& expect) {
+  k.Ctrl(XK_s);
+  Window dialog = k.Starting("Save Dialog - ");
+  if (!dialog) return false;
+  k.drv.Key(dialog, XK_End);
+  for (int i = 0; i < 12; i++) k.drv.Key(dialog, XK_BackSpace);
+  k.drv.Type(dialog, name);
+  k.drv.Key(dialog, XK_Return);
+  return k.drv.Until([&] { return krntest::ReadFile(dir.file(name)) == expect; });
+}
+
+TEST(Quelmo, ControlZAfterSelectAllAndALetterBringsTheTextBack) {
+  krntest::TempDir dir;
+  krntest::WriteFile(dir.file("memo.txt"), "keep me\n\xc6\xfc\xcb\xdc\n");
+  Quelmo q(dir, {"memo.txt"});
+  Keyboard k;
+  ASSERT_TRUE(k.OpenEditor());
+  k.Ctrl(XK_x);  // Select All
+  k.drv.Type(k.editor, "q");
+  ASSERT_TRUE(SaveAs(k, dir, "typed.txt", "q")) << krntest::ReadFile(dir.file("typed.txt"));
+  k.Ctrl(XK_z);
+  ASSERT_TRUE(SaveAs(k, dir, "undone.txt", "keep me\n\xc6\xfc\xcb\xdc\n"))
+      << krntest::ReadFile(dir.file("undone.txt"));
+  k.drv.Key(k.editor, XK_z, {XK_Control_L, XK_Shift_L});  // Redo
+  ASSERT_TRUE(SaveAs(k, dir, "redone.txt", "q")) << krntest::ReadFile(dir.file("redone.txt"));
+  k.Ctrl(XK_slash);  // the mirror keys: Undo leaves the saved "q" ...
+  k.drv.Key(k.editor, XK_slash, {XK_Control_L, XK_Shift_L});  // ... and Redo comes back to it
+  k.Ctrl(XK_q);                                               // unmodified again: Quit asks nothing
+  EXPECT_EQ(q.ExitStatus(10000), 0);
+  EXPECT_EQ(krntest::ReadFile(dir.file("memo.txt")), "keep me\n\xc6\xfc\xcb\xdc\n");
+}
+
+TEST(Quelmo, ControlFFindsAndLockModeSlashAndNSearchLikeAPager) {
+  krntest::TempDir dir;
+  krntest::WriteFile(dir.file("memo.txt"), "one Alpha two alpha three\n");
+  Quelmo q(dir, {"memo.txt"});
+  Keyboard k;
+  ASSERT_TRUE(k.OpenEditor());
+  k.Ctrl(XK_f);
+  ASSERT_TRUE(k.drv.FindTarget("Find"));
+  Window field = k.drv.Child(k.drv.target, "_krnFind_FindDlg");
+  ASSERT_NE(field, 0u);
+  k.drv.Type(field, "alpha");
+  k.drv.Key(field, XK_Return);  // selects "Alpha" (either case)
+  k.drv.Key(field, XK_Escape);
+  ASSERT_TRUE(k.drv.WaitGone("Find"));
+  k.drv.Type(k.editor, "X");  // typed over the selected match
+  ASSERT_TRUE(SaveAs(k, dir, "first.txt", "one X two alpha three\n"));
+
+  k.Ctrl(XK_c);  // lock: / opens the dialog, n repeats the search
+  k.drv.Key(k.editor, XK_slash);
+  ASSERT_TRUE(k.drv.FindTarget("Find"));
+  field = k.drv.Child(k.drv.target, "_krnFind_FindDlg");
+  k.drv.Key(field, XK_Escape);
+  ASSERT_TRUE(k.drv.WaitGone("Find"));
+  k.drv.Key(k.editor, XK_n);  // the last search: the second "alpha"
+  k.Ctrl(XK_c);               // unlock
+  k.drv.Type(k.editor, "Y");
+  ASSERT_TRUE(SaveAs(k, dir, "second.txt", "one X two Y three\n"));
+  k.Ctrl(XK_q);
   EXPECT_EQ(q.ExitStatus(10000), 0);
 }
 

@@ -230,6 +230,30 @@ TEST_F(Controls, ToolBarRowsMakeRoomCloseGapsAndResizeOnChange) {
   EXPECT_EQ(krnCreateWindow_ToolBar(Dpy(), nullptr, "none"), nullptr);
 }
 
+// Operations by index name no button with an index outside the row; only
+// the attach lookup takes -1 for the last and other negatives for the first.
+TEST_F(Controls, ToolBarIndexesOutsideTheRowNameNoButton) {
+  KrnWindow* bar = krnCreateWindow_ToolBar(Dpy(), frame, "tools");
+  for (const char* caption : {"New", "Open", "Lock"})
+    krnAddButton_ToolBar(Dpy(), bar, caption, Record, nullptr, -1);
+  for (int index : {-1, -2, 3, 100}) {
+    SCOPED_TRACE(index);
+    EXPECT_EQ(krnGetButton_ToolBar(bar, index), 0);
+    EXPECT_EQ(krnSetButton_ToolBar(bar, index, 1), 0);
+    EXPECT_EQ(krnSetToggle_ToolBar(bar, index, 1), 0);
+  }
+  for (int i = 0; i < 3; i++) {
+    EXPECT_EQ(krnGetButton_ToolBar(bar, i), 0) << i;  // none was pressed by the above
+    EXPECT_EQ(krnSetToggle_ToolBar(bar, i, 0), 1) << i;
+  }
+  EXPECT_EQ(krnSetButton_ToolBar(bar, 2, 1), KRN_OK);
+  EXPECT_EQ(krnGetButton_ToolBar(bar, 2), 1);
+  EXPECT_EQ(krnGetAttachButtonWnd_ToolBar(bar, -1), krnGetChildWindowFromIndex(bar, 2));
+  EXPECT_EQ(krnGetAttachButtonWnd_ToolBar(bar, -7), krnGetChildWindowFromIndex(bar, 0));
+  EXPECT_EQ(krnGetAttachButtonWnd_ToolBar(bar, 3), nullptr);
+  EXPECT_TRUE(g_calls.empty());
+}
+
 TEST_F(Controls, ToolBarsStackUnderTheMenuBarAndFollowTheirParentsWidth) {
   REQUIRE_XTEST();
   ASSERT_NE(krnCreateWindow_MenuBar(Dpy(), frame, "menu", nullptr, nullptr, "status"), nullptr);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "controls/inputmltwnd_model.h"
+#include "controls/inputmltwnd_undo.h"
 
 namespace {
 
@@ -31,11 +32,6 @@ int PairWidth(void*, unsigned char, unsigned char) {
 charcode::CharMeter Meter() {
   return charcode::CharMeter{SingleWidth, PairWidth, nullptr};
 }
-// Measures a byte range like krnTextNWidth: the code is detected from the
-// bytes themselves.
-int TextWidth(void*, const unsigned char* bytes, int length) {
-  return charcode::MeasureBytes(Meter(), bytes, length, krnCheckCharCode(bytes, length));
-}
 
 // EUC-JP characters used below (two bytes each).
 const std::string A = "\xA4\xA2";  // hiragana a
@@ -43,27 +39,34 @@ const std::string I = "\xA4\xA4";  // hiragana i
 const std::string K = "\xB4\xC1";  // kanji
 const std::string J = "\xBB\xFA";  // kanji
 
+// n bytes of the text from start, read across the gap.
+std::string Range(const InputMltWndData& d, int start, int n) {
+  std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  CopyText(&d, start, n, &bytes[0]);
+  return bytes;
+}
+
 // An editor record of a given window size over a text.
 class Ed {
  public:
   explicit Ed(const std::string& text, int width = 200, int height = 140, int code = 4) {
     e.d = &d;
     e.view = View{width, height, 14};
-    e.metrics = Metrics{code, Meter(), TextWidth, nullptr};
+    e.metrics = Metrics{code, Meter()};
     EXPECT_EQ(InitText(e, text.data(), static_cast<int>(text.size())), 1);
     SetSelectText(&d);
   }
   ~Ed() { FreeData(&d); }
-  std::string Text() const { return std::string(d.text, static_cast<size_t>(d.length)); }
+  std::string Text() const { return Range(d, 0, d.length); }
   std::vector<std::string> Lines() const {
     std::vector<std::string> out;
     for (int i = 0; i < d.lines; i++)
-      out.push_back(std::string(LineText(&d, i), Line(&d, i)->length));
+      out.push_back(Range(d, Line(&d, i).start, Line(&d, i).length));
     return out;
   }
   std::vector<int> Hard() const {
     std::vector<int> out;
-    for (int i = 0; i < d.lines; i++) out.push_back(Line(&d, i)->hard);
+    for (int i = 0; i < d.lines; i++) out.push_back(Line(&d, i).hard);
     return out;
   }
   // What a refused edit must leave as it was.
@@ -85,21 +88,35 @@ class Ed {
 };
 
 // The lines must tile the text exactly, each starting where the one before
-// it ended, within the array's room.
+// it ended, within the array's room, and the gap lie inside the text.
 ::testing::AssertionResult Consistent(const Ed& ed) {
   const InputMltWndData& d = ed.d;
   std::string joined;
   if (d.lines > d.lineRoom) return ::testing::AssertionFailure() << "more lines than room";
+  if (d.capacity < d.length) return ::testing::AssertionFailure() << "capacity below length";
+  if (d.gapStart < 0 || d.gapStart > d.length)
+    return ::testing::AssertionFailure() << "gap at " << d.gapStart << " of " << d.length;
   for (int n = 0; n < d.lines; n++) {
-    const TextLine* l = Line(&d, n);
-    if (l->start != static_cast<int>(joined.size()) || l->length < 1)
+    TextLine l = Line(&d, n);
+    if (l.start != static_cast<int>(joined.size()) || l.length < 1)
       return ::testing::AssertionFailure() << "line " << n << " does not follow the one before";
-    joined.append(LineText(&d, n), static_cast<size_t>(l->length));
+    joined += Range(d, l.start, l.length);
   }
   if (joined != ed.Text()) return ::testing::AssertionFailure() << "lines differ from the text";
-  if (d.text[d.length] != '\0') return ::testing::AssertionFailure() << "text not terminated";
-  if (d.capacity < d.length) return ::testing::AssertionFailure() << "capacity below length";
   return ::testing::AssertionSuccess();
+}
+
+// What hands the text out in one piece (moving the gap): each line's bytes,
+// and the whole text closed up and terminated.
+::testing::AssertionResult InOnePiece(Ed& ed) {
+  InputMltWndData& d = ed.d;
+  std::string text = ed.Text(), spans;
+  for (int n = 0; n < d.lines; n++) spans.append(LineText(&d, n), Line(&d, n).length);
+  if (spans != text) return ::testing::AssertionFailure() << "line spans differ from the text";
+  const char* closed = CloseGap(&d);
+  if (std::string(closed, d.length) != text || closed[d.length] != '\0')
+    return ::testing::AssertionFailure() << "closed text differs or is not terminated";
+  return Consistent(ed);
 }
 
 /* ---- wrapping ------------------------------------------------------------ */
@@ -131,10 +148,8 @@ TEST(InputMltWndModel, WrapsAtTheWidthWithoutSplittingCharacters) {
   for (const WrapCase& c : cases) {
     SCOPED_TRACE(c.name);
     Ed ed("x", c.width);
-    ed.d.length = 0;  // replace the text directly to wrap even an unterminated one
-    free(ed.d.text);
-    ed.d.text = strdup(c.text.c_str());
-    ed.d.length = ed.d.capacity = static_cast<int>(c.text.size());
+    // replace the text directly to wrap even an unterminated one
+    AdoptText(&ed.d, strdup(c.text.c_str()), static_cast<int>(c.text.size()));
     ASSERT_EQ(GetTextList(ed.e), static_cast<int>(c.lines.size()));
     EXPECT_EQ(ed.Lines(), c.lines);
     EXPECT_EQ(ed.Hard(), c.hard);
@@ -144,8 +159,8 @@ TEST(InputMltWndModel, WrapsAtTheWidthWithoutSplittingCharacters) {
 
 TEST(InputMltWndModel, WrappedLineWidthIsTheLimitAndHardLinesTheirOwn) {
   Ed ed("abcd\n", 30);
-  EXPECT_EQ(Line(&ed.d, 0)->width, 21);
-  EXPECT_EQ(Line(&ed.d, 1)->width, 14);  // "cd", the newline adds nothing
+  EXPECT_EQ(Line(&ed.d, 0).width, 21);
+  EXPECT_EQ(Line(&ed.d, 1).width, 14);  // "cd", the newline adds nothing
 }
 
 TEST(InputMltWndModel, ShiftJisPairsAndHalfWidthKatakanaWrapByTheCodeSetting) {
@@ -153,6 +168,94 @@ TEST(InputMltWndModel, ShiftJisPairsAndHalfWidthKatakanaWrapByTheCodeSetting) {
   std::string sjis = "\x82\xA0\xB1\x82\xA0\n";
   Ed ed(sjis, 9 + 30, 140, 3);
   EXPECT_EQ(ed.Lines(), (std::vector<std::string>{"\x82\xA0\xB1", "\x82\xA0\n"}));
+}
+
+/* ---- tabs ----------------------------------------------------------------- */
+
+// Tab stops every 8 spaces, 56 pixels, counted from the left edge of each
+// display line: after a two-byte character, at a wrap point and at the
+// start of a wrapped row.  Columns are byte columns; x includes the 4-pixel
+// origin.
+TEST(InputMltWndModel, TabsReachTheNextStopOfTheirOwnRow) {
+  const struct {
+    const char* name;
+    std::string text;
+    int width, code;
+    std::vector<std::string> lines;
+    std::vector<int> widths;                // display line widths
+    std::vector<std::vector<int>> columnX;  // x of the byte columns 0, 1, ... of each line
+  } cases[] = {
+      {"tab first", "\tab\n", 200, 4, {"\tab\n"}, {70}, {{4, 60, 67, 74}}},
+      {"tab after a letter", "a\tb\n", 200, 4, {"a\tb\n"}, {63}, {{4, 11, 60, 67}}},
+      {"tab on a stop",
+       "abcdefgh\tx\n",
+       200,
+       4,
+       {"abcdefgh\tx\n"},
+       {119},
+       {{4, 11, 18, 25, 32, 39, 46, 53, 60, 116}}},
+      {"after a two-byte character",
+       A + "\t" + K + "\n",
+       200,
+       4,
+       {A + "\t" + K + "\n"},
+       {70},
+       {{4, 4, 18, 60, 60, 74}}},
+      {"after half-width katakana",
+       "\xB1\t" + std::string("\x82\xA0") + "\n",
+       200,
+       3,
+       {"\xB1\t\x82\xA0\n"},
+       {70},
+       {{4, 11, 60, 60, 74}}},
+      // limit 100: 13 letters end at 91, the tab would reach 112: it begins
+      // the next row, where it reaches 56
+      {"tab at a wrap point",
+       "abcdefghijklm\tz\n",
+       109,
+       4,
+       {"abcdefghijklm", "\tz\n"},
+       {100, 63},
+       {{4, 11}, {4, 60, 67}}},
+      // limit 60: the tab fits (49 + 7), "x" reaches 63
+      {"tab just fits", "abcdefg\tx\n", 69, 4, {"abcdefg\t", "x\n"}, {60, 7}, {{4}, {4, 11}}},
+      // limit 50, narrower than a stop: the tab keeps a row of its own
+      {"narrow window", "ab\tc\n", 59, 4, {"ab", "\t", "c\n"}, {50, 56, 7}, {{4}, {4, 60}, {4}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Ed ed(c.text, c.width, 140, c.code);
+    ASSERT_EQ(ed.Lines(), c.lines);
+    for (int i = 0; i < ed.d.lines; i++) {
+      EXPECT_EQ(Line(&ed.d, i).width, c.widths[i]) << "line " << i;
+      for (size_t col = 0; col < c.columnX[i].size(); col++)
+        EXPECT_EQ(ColumnX(ed.e, i, static_cast<int>(col)), c.columnX[i][col])
+            << "line " << i << " column " << col;
+    }
+  }
+}
+
+TEST(InputMltWndModel, ATabIsOneCharacterForKeysClicksAndWords) {
+  Ed ed("a\tb\n\tc\n");  // line 0: a 4..11, tab 11..60, b 60..67; line 1: tab 4..60
+  const struct {
+    int x, y, byte;
+  } clicks[] = {
+      {35, 0, 1},  {36, 0, 2},   // the tab's middle is at 35
+      {61, 0, 2},  {64, 0, 3},   // b
+      {32, 14, 4}, {33, 14, 5},  // a tab at a row start: middle at 32
+  };
+  for (const auto& c : clicks) EXPECT_EQ(ClickByte(ed.e, c.x, c.y), c.byte) << c.x << "," << c.y;
+  ed.Caret(1);
+  ed.Key(kRight);
+  EXPECT_EQ(ed.d.caret, 2);  // over the tab in one step
+  ed.Key(kLeft, true);
+  EXPECT_STREQ(ed.d.selectText, "\t");
+  ed.Key(kBackSpace);
+  EXPECT_EQ(ed.Text(), "ab\n\tc\n");
+  ed.Caret(3);
+  SelectWord(ed.e);  // a tab is a blank
+  EXPECT_EQ(ed.d.caret, 3);
+  EXPECT_EQ(ed.d.selectLen, 1);
 }
 
 TEST(InputMltWndModel, RandomTextsAlwaysTileAndNeverSplitAPair) {
@@ -167,7 +270,7 @@ TEST(InputMltWndModel, RandomTextsAlwaysTileAndNeverSplitAPair) {
     int start = 0;
     for (int i = 0; i < ed.d.lines; i++) {
       EXPECT_NE(CharClass(ed.e, start), charcode::kTrail) << "line " << i << " of " << text;
-      start += Line(&ed.d, i)->length;
+      start += Line(&ed.d, i).length;
     }
   }
 }
@@ -180,7 +283,7 @@ TEST(InputMltWndModel, CharClassAgreesWithAWalkFromTheStart) {
       for (int i = 0; i < 80; i++) text += static_cast<char>(rng() % 256 ? rng() % 256 : 'a');
       text += '\n';
       Ed ed(text, 200, 140, code);
-      const unsigned char* t = reinterpret_cast<const unsigned char*>(ed.d.text);
+      const unsigned char* t = reinterpret_cast<const unsigned char*>(CloseGap(&ed.d));
       for (int pos = 0; pos < ed.d.length; pos++)
         ASSERT_EQ(CharClass(ed.e, pos), charcode::CharClassAt(t, ed.d.length, pos, code))
             << "code " << code << " pos " << pos;
@@ -224,7 +327,7 @@ TEST(InputMltWndModel, TooLargeTextIsRefusedWhenSetAndEmptyAtCreation) {
 TEST(InputMltWndModel, AddingTheEditorsOwnTextInsertsACopy) {
   Ed ed("abc\n");
   ed.Caret(1);
-  EXPECT_EQ(AddText(ed.e, ed.d.text), 8);
+  EXPECT_EQ(AddText(ed.e, CloseGap(&ed.d)), 8);
   EXPECT_EQ(ed.Text(), "aabc\nbc\n");
   EXPECT_EQ(ed.d.update, 1);
   EXPECT_TRUE(Consistent(ed));
@@ -649,6 +752,31 @@ TEST_F(FailingAllocation, SettingAndAddingKeepTheOldText) {
   EXPECT_EQ(ed.Text(), "++new text\n");
 }
 
+// The text's gap at the very start, inside and at the very end, each time
+// too small for what is typed: a growth that fails keeps text and lines,
+// one that works keeps the bytes on both sides of the gap where they were.
+TEST_F(FailingAllocation, GrowingTheGapAtEitherEndOrInsideKeepsTheText) {
+  const std::string text = "first " + K + " line\nsecond line that wraps\nend\n";
+  const std::string big(300, 'g');  // more than any gap left after a growth
+  for (int at : {0, 12, static_cast<int>(text.size()) - 1}) {
+    SCOPED_TRACE("at " + std::to_string(at));
+    Ed ed(text, 60);
+    ASSERT_EQ(ed.d.capacity, ed.d.length);  // loaded without a gap
+    ed.Caret(at);
+    std::string expected = text;
+    for (const std::string& typed : {std::string("x"), big, big + "\n" + K}) {
+      expected.insert(static_cast<size_t>(ed.d.caret), typed);
+      EveryFailureKeepsTheOldState(
+          ed, [&](Ed& e) { return e.Type(typed); },
+          [&](Ed& e, Outcome) {
+            EXPECT_EQ(e.Text(), expected);
+            EXPECT_TRUE(Consistent(e));
+          });
+    }
+    EXPECT_TRUE(InOnePiece(ed));
+  }
+}
+
 TEST_F(FailingAllocation, AFailedResizeKeepsTheOldLines) {
   Ed ed("abcdefgh\n", 200);
   std::vector<std::string> lines = ed.Lines();
@@ -668,9 +796,12 @@ TEST_F(FailingAllocation, AFailedResizeKeepsTheOldLines) {
   const InputMltWndData &a = fast.d, &b = whole.d;
   KrnCell x = GetSelectCaret(&a, a.caret + a.selectLen);
   KrnCell y = GetSelectCaret(&b, b.caret + b.selectLen);
-  if (fast.Text() != whole.Text() || a.lines != b.lines ||
-      memcmp(a.lineList, b.lineList, sizeof(TextLine) * static_cast<size_t>(a.lines)) != 0)
-    return ::testing::AssertionFailure() << "texts or lines differ";
+  if (fast.Text() != whole.Text() || a.lines != b.lines)
+    return ::testing::AssertionFailure() << "texts or line counts differ";
+  for (int i = 0; i < a.lines; i++) {
+    TextLine p = Line(&a, i), q = Line(&b, i);
+    if (memcmp(&p, &q, sizeof p) != 0) return ::testing::AssertionFailure() << "line " << i;
+  }
   if (a.caret != b.caret || a.selectLen != b.selectLen || a.topLine != b.topLine ||
       memcmp(&a.caretCell, &b.caretCell, sizeof x) != 0 || memcmp(&x, &y, sizeof x) != 0 ||
       a.update != b.update || strcmp(a.selectText, b.selectText) != 0)
@@ -686,11 +817,16 @@ int VaryingPair(void*, unsigned char row, unsigned char cell) {
 }
 
 // Thousands of random edits (typing, Return, BackSpace, Delete, typing over
-// and deleting selections, pasting) at random places, line starts and the
+// and deleting selections, pasting, undo and redo) at random places, line
+// starts and the
 // ends of the text, in ASCII and two-byte text with tabs and long
 // paragraphs, at several widths down to narrower than one character: one
-// editor splices its lines, its twin rebuilds them whole every time.  Now
-// and then an allocation of the spliced edit fails: nothing may change.
+// editor splices its lines, its twin rebuilds them whole every time and
+// closes its text's gap after every edit, so the two keep their gaps in
+// different places.  Large texts also take edits at their very start and
+// end only, and long runs of edits at one place (the caret left where the
+// last edit put it) moving to a random place now and then.  Now and then
+// an allocation of the spliced edit fails: nothing may change.
 TEST(InputMltWndModel, SplicedLinesEqualAWholeRebuildAfterRandomEdits) {
   std::mt19937 rng(13);
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
@@ -707,11 +843,16 @@ TEST(InputMltWndModel, SplicedLinesEqualAWholeRebuildAfterRandomEdits) {
   };
   // The last run starts from a text large enough for a whole rebuild to
   // memorize character widths.
+  enum Places { kAnywhere, kEnds, kStay };
   const struct {
     int width, pieces, steps, limit;
-  } runs[] = {{4, 200, 2500, 3000},   {16, 200, 2500, 3000},  {23, 200, 2500, 3000},
-              {30, 200, 2500, 3000},  {47, 200, 2500, 3000},  {100, 200, 2500, 3000},
-              {200, 200, 2500, 3000}, {640, 200, 2500, 3000}, {300, 30000, 300, 200000}};
+    Places places;
+  } runs[] = {{4, 200, 2500, 3000, kAnywhere},      {16, 200, 2500, 3000, kAnywhere},
+              {23, 200, 2500, 3000, kAnywhere},     {30, 200, 2500, 3000, kAnywhere},
+              {47, 200, 2500, 3000, kAnywhere},     {100, 200, 2500, 3000, kAnywhere},
+              {200, 200, 2500, 3000, kAnywhere},    {640, 200, 2500, 3000, kAnywhere},
+              {300, 30000, 300, 200000, kAnywhere}, {47, 2000, 2500, 8000, kStay},
+              {300, 30000, 600, 200000, kEnds},     {300, 30000, 600, 200000, kStay}};
   const Key keys[] = {kReturn, kBackSpace, kDelete};
   for (const auto& run : runs) {
     SCOPED_TRACE("width " + std::to_string(run.width));
@@ -725,25 +866,35 @@ TEST(InputMltWndModel, SplicedLinesEqualAWholeRebuildAfterRandomEdits) {
     // A place: anywhere (also inside a pair), a line start (a wrap point)
     // or next to it, an end of the text.
     auto place = [&]() {
+      if (run.places == kEnds) return pick(2) ? pick(3) : d.length - pick(4);
       int kind = pick(5);
       if (kind == 0) return pick(d.length + 1);
       if (kind <= 2) return LineStart(&d, pick(d.lines + 1)) + pick(3) - 1;
       return kind == 3 ? 0 : d.length - pick(3);
     };
+    int stay = 0;  // edits left at the caret before the next jump
     for (int step = 0; step < run.steps; step++) {
-      // 0 type, 1..3 a key, 4 type over a selection, 5 delete it, 6 paste
-      int op = d.length > run.limit ? 5 : pick(7);
+      // 0 type, 1..3 a key, 4 type over a selection, 5 delete it, 6 paste,
+      // 7 undo, 8 redo (the history's steps go through the same buffer)
+      int op = d.length > run.limit ? 5 : pick(9);
       int at = place(), to = d.length > run.limit ? pick(d.length) : place();
       if (op >= 4 || d.length > run.limit) at = std::min(at, to), to = std::max(at, to);
       std::string typed = randomText(1 + pick(pick(4) ? 3 : 40), pick(2));
       Key key = op == 5 ? keys[1 + pick(2)] : keys[op % 3];
+      bool jump = true;
+      if (run.places == kStay && op != 5) {
+        if (op == 4) op = 0;
+        jump = stay-- <= 0;
+        if (jump) stay = pick(300);
+      }
       for (Ed* ed : {&fast, &whole}) {
-        if (op >= 4) SetSelectRange(ed->e, at, to);
-        if (op < 4) SetCaretPos(ed->e, at);
+        if (op >= 4 && op <= 6 && (op != 6 || jump)) SetSelectRange(ed->e, at, to);
+        if (op < 4 && jump) SetCaretPos(ed->e, at);
       }
       auto edit = [&](Ed& ed) {
         if (op == 0 || op == 4) return ed.Type(typed).ending == kEndEdit;
         if (op == 6) return AddText(ed.e, typed.c_str()) != -1;
+        if (op >= 7) return (op == 7 ? Undo(ed.e) : Redo(ed.e)) == 1;
         return ed.Key(key).ending == kEndEdit;
       };
       Ed::Snapshot before = fast.Snap();
@@ -757,11 +908,266 @@ TEST(InputMltWndModel, SplicedLinesEqualAWholeRebuildAfterRandomEdits) {
         EXPECT_EQ(fast.Snap(), before) << "step " << step;
         continue;
       }
+      // An edit that went through may have failed to copy the selection
+      // it left (an undo restores one): copied again, as the next move would.
+      if (failing) SetSelectText(&fast.d);
       whole.d.wrapWidth = INT_MIN;  // lines of no known width: rebuilt whole
       edit(whole);
+      CloseGap(&whole.d);
       ASSERT_TRUE(Same(fast, whole)) << "step " << step << " op " << op << " at " << at;
+      if (step % 97 == 96) {
+        ASSERT_TRUE(InOnePiece(fast)) << "step " << step;
+      }
     }
   }
 }
 
 }  // namespace
+
+/* ---- undo and redo -------------------------------------------------------- */
+
+namespace undotest {
+
+struct State {
+  std::string text;
+  int caret, selectLen;
+  bool operator==(const State& o) const {
+    return text == o.text && caret == o.caret && selectLen == o.selectLen;
+  }
+};
+
+State Of(const Ed& ed) {
+  return State{ed.Text(), ed.d.caret, ed.d.selectLen};
+}
+
+size_t Depth(const Ed& ed) {
+  return ed.d.undo->applied;
+}
+
+std::string RandomPiece(std::mt19937& rng) {
+  const std::string pieces[] = {"a", "B", "x y", "\n", A, K + J, "ab" + I, "\t"};
+  return pieces[rng() % std::size(pieces)];
+}
+
+// One random action: an edit of any kind, or a caret move or selection.
+void RandomAction(Ed& ed, std::mt19937& rng) {
+  int len = ed.d.length;
+  switch (rng() % 11) {
+    case 0:
+    case 1:
+      ed.Type(RandomPiece(rng));
+      break;
+    case 2:
+      ed.Key(kReturn);
+      break;
+    case 3:
+      ed.Key(kBackSpace);
+      break;
+    case 4:
+      ed.Key(kDelete);
+      break;
+    case 5:
+      ed.Key(rng() % 2 ? kLeft : kRight, rng() % 3 == 0);
+      break;
+    case 6:
+      ed.Caret(static_cast<int>(rng() % static_cast<unsigned>(len + 1)));
+      break;
+    case 7: {
+      int a = static_cast<int>(rng() % static_cast<unsigned>(len + 1));
+      int b = static_cast<int>(rng() % static_cast<unsigned>(len + 1));
+      SetSelectRange(ed.e, a < b ? a : b, a < b ? b : a);
+      break;
+    }
+    case 8:
+      AddText(ed.e, RandomPiece(rng).c_str());
+      break;
+    case 9: {  // the modified flag is the caller's here, as in the window
+      size_t depth = Depth(ed);
+      DelSelectText(ed.e);
+      if (Depth(ed) > depth) ed.d.update = 1;
+      break;
+    }
+    case 10:
+      ReplaceAll(ed.e, "a", 1, (K + "z").c_str(), 3, 0);
+      break;
+  }
+}
+
+}  // namespace undotest
+
+TEST(InputMltWndUndo, RandomEditsUndoAndRedoThroughEveryStateAndTheSavePoint) {
+  using namespace undotest;
+  std::mt19937 rng(21);
+  for (int round = 0; round < 40; round++) {
+    SCOPED_TRACE(round);
+    std::string start;
+    for (int i = 0; i < 12; i++) start += RandomPiece(rng);
+    Ed ed(start, 60 + static_cast<int>(rng() % 100));
+    std::vector<State> before, after;  // each step's states
+    long saved = 0;
+    for (int i = 0; i < 60; i++) {
+      State was = Of(ed);
+      size_t depth = Depth(ed);
+      RandomAction(ed, rng);
+      if (Depth(ed) > depth) before.push_back(was);
+      if (Depth(ed) > depth || !(Of(ed).text == was.text)) after.resize(Depth(ed), Of(ed));
+      if (Depth(ed) > 0 && !(Of(ed).text == was.text)) after[Depth(ed) - 1] = Of(ed);
+      if (rng() % 15 == 0) {
+        SetUpdateFlag(&ed.d, 0);
+        saved = static_cast<long>(Depth(ed));
+      }
+      ASSERT_EQ(ed.d.update, static_cast<long>(Depth(ed)) == saved ? 0 : 1);
+    }
+    ASSERT_EQ(before.size(), Depth(ed));
+    for (size_t k = before.size(); k > 0; k--) {
+      ASSERT_EQ(Undo(ed.e), 1);
+      ASSERT_TRUE(Of(ed) == before[k - 1]) << "undo to before step " << k;
+      ASSERT_EQ(ed.d.update, static_cast<long>(k - 1) == saved ? 0 : 1);
+      ASSERT_TRUE(Consistent(ed));
+    }
+    EXPECT_EQ(Undo(ed.e), 0);
+    for (size_t k = 1; k <= after.size(); k++) {
+      ASSERT_EQ(Redo(ed.e), 1);
+      ASSERT_TRUE(Of(ed) == after[k - 1]) << "redo of step " << k;
+      ASSERT_EQ(ed.d.update, static_cast<long>(k) == saved ? 0 : 1);
+      ASSERT_TRUE(Consistent(ed));
+    }
+    EXPECT_EQ(Redo(ed.e), 0);
+  }
+}
+
+TEST(InputMltWndUndo, TypingGroupsUntilTheCaretMovesOrTheKindChanges) {
+  Ed ed("hello world\n");
+  ed.Caret(5);
+  ed.Type(",");
+  ed.Type(" ");
+  ed.Type("my");       // one step: ", my"
+  ed.Key(kBackSpace);  // a new kind: BackSpace
+  ed.Key(kBackSpace);  // merges
+  ed.Caret(0);         // the caret moved
+  ed.Type(">");        // a new step
+  EXPECT_EQ(ed.Text(), ">hello,  world\n");
+  ASSERT_EQ(Undo(ed.e), 1);
+  EXPECT_EQ(ed.Text(), "hello,  world\n");
+  ASSERT_EQ(Undo(ed.e), 1);
+  EXPECT_EQ(ed.Text(), "hello, my world\n");
+  EXPECT_EQ(ed.d.caret, 9);
+  ASSERT_EQ(Undo(ed.e), 1);
+  EXPECT_EQ(ed.Text(), "hello world\n");
+  EXPECT_EQ(ed.d.update, 0);
+  EXPECT_EQ(CanUndo(&ed.d), 0);
+  EXPECT_EQ(CanRedo(&ed.d), 1);
+}
+
+TEST(InputMltWndUndo, SelectAllAndALetterComeBackInOneStep) {
+  std::string text = "line one\nline " + K + J + "\n";
+  Ed ed(text);
+  SetSelectRange(ed.e, 0, ed.d.length);
+  ed.Type("q");
+  ed.Type("w");
+  EXPECT_EQ(ed.Text(), "qw");
+  ASSERT_EQ(Undo(ed.e), 1);
+  EXPECT_EQ(ed.Text(), text);
+  EXPECT_EQ(ed.d.caret, 0);
+  EXPECT_EQ(ed.d.selectLen, static_cast<int>(text.size()));
+  EXPECT_STREQ(ed.d.selectText, text.c_str());
+  ASSERT_EQ(Redo(ed.e), 1);
+  EXPECT_EQ(ed.Text(), "qw");
+}
+
+TEST(InputMltWndUndo, NewTextClearsTheHistoryAndTheCapDropsTheOldestSteps) {
+  Ed ed("abc\n");
+  ed.Type("x");
+  SetText(ed.e, "new\n", 4);
+  EXPECT_EQ(CanUndo(&ed.d), 0);
+  SetUndoLimit(&ed.d, 2000);
+  for (int i = 0; i < 40; i++) {
+    ed.Caret(0);
+    ed.Type(std::string(100, 'z'));  // a step of its own each time
+  }
+  EXPECT_LE(UndoBytes(&ed.d), 2000u + 400u);
+  int steps = 0;
+  while (Undo(ed.e)) steps++;
+  EXPECT_GT(steps, 0);
+  EXPECT_LT(steps, 40);
+  // the saved state (the new text) was dropped with the oldest steps
+  EXPECT_EQ(ed.d.update, 1);
+  // a single step larger than the cap is still kept
+  SetUndoLimit(&ed.d, 10);
+  ed.Caret(0);
+  ed.Type(std::string(500, 'y'));
+  EXPECT_EQ(Undo(ed.e), 1);
+}
+
+/* ---- search and replace ---------------------------------------------------- */
+
+TEST(InputMltWndSearch, MatchesWholeCharactersFoldingOnlyAsciiLetters) {
+  const std::string ka = "\x83\x41";  // Shift_JIS katakana a: its second byte is 'A'
+  struct Case {
+    const char* name;
+    std::string text, pattern;
+    int code, flags, from, expect;
+  };
+  const Case cases[] = {
+      {"plain", "one two\n", "two", 4, 0, 0, 4},
+      {"case folded", "One TWO\n", "two", 4, 0, 0, 4},
+      {"match case", "One TWO two\n", "two", 4, kFindMatchCase, 0, 8},
+      {"across a character boundary", A + I + "\n", "\xA2\xA4", 4, 0, 0, -1},
+      {"ending inside a character", "x" + A + "\n", "x\xA4", 4, 0, 0, -1},
+      {"kanji exact", "a" + K + J + "\n", K + J, 4, 0, 0, 1},
+      {"second byte that looks like a letter", ka + "a\n", "A", 3, 0, 0, 2},
+      {"folding spares second bytes",
+       "\x83"
+       "a\n",
+       "\x83"
+       "A",
+       3, 0, 0, -1},
+      {"from after the first", "ab ab\n", "ab", 4, 0, 1, 3},
+      {"backward", "ab ab ab\n", "ab", 4, kFindBackward, 6, 3},
+      {"backward never inside", A + A + "\n", "\xA2\xA4", 4, kFindBackward, 5, -1},
+      {"not found", "abc\n", "abd", 4, 0, 0, -1},
+      {"longer than the text", "ab\n", "abcd", 4, 0, 0, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Ed ed(c.text, 200, 140, c.code);
+    EXPECT_EQ(Find(ed.e, c.pattern.data(), static_cast<int>(c.pattern.size()), c.from, c.flags),
+              c.expect);
+  }
+}
+
+TEST(InputMltWndSearch, FindNextSelectsWrapsAndLeavesTheSelectionWhenNotFound) {
+  Ed ed("cat dog cat\n");
+  EXPECT_EQ(FindNext(ed.e, "cat", 3, 0), 1);
+  EXPECT_EQ(ed.d.caret, 0);
+  EXPECT_EQ(ed.d.selectLen, 3);
+  EXPECT_EQ(FindNext(ed.e, "CAT", 3, 0), 1);
+  EXPECT_EQ(ed.d.caret, 8);
+  EXPECT_EQ(FindNext(ed.e, "cat", 3, 0), 2);  // round the end
+  EXPECT_EQ(ed.d.caret, 0);
+  EXPECT_EQ(FindNext(ed.e, "cat", 3, kFindBackward), 2);  // round the start
+  EXPECT_EQ(ed.d.caret, 8);
+  EXPECT_EQ(FindNext(ed.e, "cow", 3, 0), 0);
+  EXPECT_EQ(ed.d.caret, 8);
+  EXPECT_EQ(ed.d.selectLen, 3);
+  EXPECT_TRUE(SelectionMatches(ed.e, "Cat", 3, 0));
+  EXPECT_FALSE(SelectionMatches(ed.e, "Cat", 3, kFindMatchCase));
+}
+
+TEST(InputMltWndSearch, ReplaceAllCountsAndUndoesInOneStep) {
+  std::string text = "to " + A + I + " TO " + I + "to\n";
+  Ed ed(text);
+  ed.Caret(2);
+  EXPECT_EQ(ReplaceAll(ed.e, "to", 2, "from", 4, 0), 3);
+  EXPECT_EQ(ed.Text(), "from " + A + I + " from " + I + "from\n");
+  EXPECT_EQ(ed.d.update, 1);
+  EXPECT_TRUE(Consistent(ed));
+  // "\xA4\xA4" occurs inside A+I only across the boundary: nothing to do
+  EXPECT_EQ(ReplaceAll(ed.e, "\xA2\xA4", 2, "x", 1, 0), 0);
+  ASSERT_EQ(Undo(ed.e), 1);
+  EXPECT_EQ(ed.Text(), text);
+  EXPECT_EQ(ed.d.caret, 2);
+  EXPECT_EQ(ed.d.update, 0);
+  EXPECT_EQ(ReplaceAll(ed.e, "to", 2, "", 0, kFindMatchCase), 2);
+  EXPECT_EQ(ed.Text(), " " + A + I + " TO " + I + "\n");
+}

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "controls/inputmltwnd_model.h"
+#include "controls/textentry.h"
 
 KRN_X_ENVIRONMENT(24, true);
 
@@ -232,16 +233,72 @@ TEST_F(Editor, ASelectionIsAReverseBandAsWideAsItsCharacters) {
   EXPECT_EQ(Pixel(ed->win, x0 + 1, 2), ed->backColor);
 }
 
+std::vector<unsigned long> GlyphPixels(KrnWindow* ed, char c, int h) {
+  return krntest::GlyphPixels(ed->win, c, ed->foreFontColor, ed->backColor, h);
+}
+
+// Tab stops every eight space widths from the left edge of each row: the
+// glyph after a tab starts on the stop whatever stands before the tab (a
+// letter, nothing, a kanji), the tab itself shows nothing, a selected tab
+// is a band up to the stop, and a click and the caret agree with it.
+TEST_F(Editor, TabsAreBlankUpToTheNextStopOfTheirRow) {
+  Make("a\tb\n\tc\n" + K + "\td\n\n");
+  char space = ' ';
+  int stop = 8 * XTextWidth(g_korrin.font, &space, 1);
+  krnSetCaretPos_InputMltWnd(ed, static_cast<int>(Text().size()) - 1);
+  Pump();
+  const struct {
+    int line;
+    const char* before;
+    char glyph;
+  } rows[] = {{0, "a", 'b'}, {1, "", 'c'}, {2, K.c_str(), 'd'}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.line);
+    int x = 4 + stop, y = RowY(r.line);
+    std::vector<unsigned long> want = GlyphPixels(ed, r.glyph, h);
+    EXPECT_EQ(Pixels(ed->win, x, y, static_cast<int>(want.size()) / h, h), want);
+    int blank = 4 + krnTextWidth(reinterpret_cast<const unsigned char*>(r.before));
+    for (unsigned long p : Pixels(ed->win, blank, y, x - blank, h)) ASSERT_EQ(p, ed->backColor);
+  }
+  krnSetSelectText_InputMltWnd(ed, 1, 2);  // the tab of row 0
+  XSync(Dpy(), False);
+  int a = 4 + krnTextWidth(reinterpret_cast<const unsigned char*>("a"));
+  for (unsigned long p : Pixels(ed->win, a, RowY(0), 4 + stop - a, h))
+    ASSERT_EQ(p, ed->foreFontColor);
+  std::vector<unsigned long> b = GlyphPixels(ed, 'b', h);  // the band ends at the stop
+  EXPECT_EQ(Pixels(ed->win, 4 + stop, RowY(0), static_cast<int>(b.size()) / h, h), b);
+  XEvent click{};
+  click.xbutton.type = ButtonPress;
+  click.xbutton.window = ed->win;
+  click.xbutton.button = Button1;
+  click.xbutton.x = 4 + stop - 2;  // right of the middle of the tab of row 1
+  click.xbutton.y = RowY(1) + 3;
+  click.xbutton.time = 900000;
+  krnCallWndProc(Dpy(), ed, &click, 0);
+  XSync(Dpy(), False);
+  EXPECT_EQ(D()->caret, 5);
+  EXPECT_EQ(Pixel(ed->win, 4 + stop, RowY(1) + 1), CaretPixel());
+  // typing before a tab leaves what follows it on the stop
+  krnSetCaretPos_InputMltWnd(ed, 4);
+  Send(XK_x);
+  XSync(Dpy(), False);
+  EXPECT_EQ(Text().substr(4, 4), "x\tc\n");
+  std::vector<unsigned long> partial = Screen();
+  EXPECT_EQ(partial, FullRepaint());
+  std::vector<unsigned long> c = GlyphPixels(ed, 'c', h);
+  EXPECT_EQ(Pixels(ed->win, 4 + stop, RowY(1), static_cast<int>(c.size()) / h, h), c);
+}
+
 TEST_F(Editor, TypingInAWrappedParagraphRepaintsOnlyFromTheCaretLineDown) {
   REQUIRE_XTEST();
   std::string para;
   for (int i = 0; i < 60; i++) para += "word ";
   Make("first\nsecond\n" + para + "\nlast\n", 200, 300);
   ASSERT_GT(D()->lines, 6);
-  ASSERT_EQ(mlt::Line(D(), 3)->hard, 0);
+  ASSERT_EQ(mlt::Line(D(), 3).hard, 0);
   int line = 4;
   int start = 0;
-  for (int i = 0; i < line; i++) start += mlt::Line(D(), i)->length;
+  for (int i = 0; i < line; i++) start += mlt::Line(D(), i).length;
   krnSetCaretPos_InputMltWnd(ed, start + 3);
   Pump();
   unsigned long red = g_korrin.colors[KRN_RED];
@@ -318,12 +375,12 @@ TEST_F(Editor, TypingAtTheStartOfAWrappedLineShowsWhatMovesUpALine) {
   ASSERT_GT(kw, sw + 1);
   int limit = 10 * sw + 1;
   Make("abcdefghi" + K + "jk\nend\n", limit + 9, 100);
-  ASSERT_EQ(mlt::Line(D(), 0)->length, 9);
+  ASSERT_EQ(mlt::Line(D(), 0).length, 9);
   krnSetCaretPos_InputMltWnd(ed, 9);  // column 0 of the wrapped line
   XSync(Dpy(), False);
   Send(XK_x);
   XSync(Dpy(), False);
-  ASSERT_EQ(mlt::Line(D(), 0)->length, 10);  // x moved up
+  ASSERT_EQ(mlt::Line(D(), 0).length, 10);  // x moved up
   std::vector<unsigned long> partial = Screen();
   EXPECT_EQ(partial, FullRepaint());
 }
@@ -340,6 +397,8 @@ TEST_F(Editor, OnlyThePrimaryButtonOfTheSettingsClicksInTheEditor) {
     g_korrin.mouseRightHand = s.rightHand;
     g_korrin.mouseButtons = s.buttons;
     for (unsigned int button = Button1; button <= 5; button++) {
+      // the paste button inserts the primary selection (the clipboard tests)
+      if (button == textentry::PasteButton(s.rightHand, s.buttons)) continue;
       krnSetCaretPos_InputMltWnd(ed, 0);
       g_calls.clear();
       XEvent press{};

@@ -14,10 +14,13 @@ namespace {
 
 using namespace iw;
 
-int FixedWidth(void*, const unsigned char* bytes, int length) {
+// Tabs reach stops every 56 pixels from the text's start.
+int FixedWidth(void*, const unsigned char* bytes, int length, int x) {
   int w = 0;
-  for (int i = 0; i < length; i++, w += 7)
+  for (int i = 0; i < length; i++, w += 7) {
+    if (bytes[i] == '\t') w += 49 - (x + w) % 56;
     if (bytes[i] > 0xA0 && i + 1 < length) i++, w += 7;
+  }
   return w;
 }
 
@@ -175,6 +178,31 @@ TEST(InputWndModel, TheViewScrollsToKeepTheCaretVisible) {
   PressKey(k.f, kEnd, false);
   EXPECT_EQ(k.d.firstVisible % 2, 0);  // never inside a character
   EXPECT_LE(CaretX(k.f), 40 - 4);
+}
+
+// Tab stops count from the start of the text, scrolled or not: caret,
+// selection and clicks measure a tab where it stands.
+TEST(InputWndModel, TabsReachStopsCountedFromTheTextsStart) {
+  Fld x("a\tb");  // a 4..11, the tab 11..60, b 60..67
+  const struct { int caret, x; } carets[] = {{0, 4}, {1, 11}, {2, 60}, {3, 67}};
+  for (const auto& c : carets) {
+    SetCaretPos(x.f, c.caret);
+    EXPECT_EQ(CaretX(x.f), c.x) << c.caret;
+  }
+  const struct { int x, caret; } clicks[] = {{35, 1}, {36, 2}, {63, 2}, {64, 3}};
+  uint32_t time = 1000;
+  for (const auto& c : clicks) {
+    PressButton(x.f, c.x, time += 1000, false, 300);
+    EXPECT_EQ(x.d.caret, c.caret) << c.x;
+  }
+  Fld s("abcdefghij\tk", 80);
+  s.d.firstVisible = 3;  // "abc" (21 pixels) scrolled out, the margin now 2
+  EXPECT_EQ(TextOriginX(s.f), 2 - 21);
+  s.d.caret = 11;  // behind the tab: on the stop at 112 from the text's start
+  EXPECT_EQ(CaretX(s.f), 2 - 21 + 112);
+  s.d.caret = 10;
+  s.d.selectLen = 1;
+  EXPECT_EQ(SelectX(s.f), 2 - 21 + 70);
 }
 
 TEST(InputWndModel, ClicksDragsAndDoubleClicks) {

@@ -153,6 +153,32 @@ TEST_F(Field, TheSelectionIsDrawnReversed) {
     ASSERT_NE(p, CaretPixel());  // no caret with a selection
 }
 
+// A tab reaches the next stop of eight space widths counted from the start
+// of the text, also when the field is scrolled; the caret stands on it.
+TEST_F(Field, TabsReachTheStopsCountedFromTheTextsStart) {
+  Make("a\tb", 120);
+  char space = ' ';
+  int stop = 8 * XTextWidth(g_korrin.font, &space, 1), h = krnGetCharHeight(nullptr);
+  auto glyphAt = [&](char c, int x) {
+    std::vector<unsigned long> want =
+        krntest::GlyphPixels(w->win, c, w->foreFontColor, w->backColor, h);
+    EXPECT_EQ(krntest::Pixels(w->win, x, RowTop(), static_cast<int>(want.size()) / h, h), want)
+        << c;
+  };
+  glyphAt('b', 4 + stop);
+  EXPECT_EQ(Pixel(w->win, 4 + stop - 1, RowTop() + 2), w->backColor);  // the tab is blank
+  krnSetCaretPos_InputWnd(w, 2);
+  XSync(Dpy(), False);
+  EXPECT_EQ(Pixel(w->win, 4 + stop + 1, RowTop() + 2), CaretPixel());
+  std::string letters = "abcdefghijklmnopqrstuvwxyz";
+  krnSetText_InputWnd(w, (letters + "\tZ").c_str());
+  krnSetCaretPos_InputWnd(w, -1);  // at the end: scrolled
+  XSync(Dpy(), False);
+  ASSERT_GT(D()->firstVisible, 0);
+  int lettersWidth = Width(0, 26), tabEnd = (lettersWidth / stop + 1) * stop;
+  glyphAt('Z', 2 - Width(0, D()->firstVisible) + tabEnd);
+}
+
 TEST_F(Field, DraggingPastTheLeftEdgeScrollsBack) {
   REQUIRE_XTEST();
   Make("", 80);

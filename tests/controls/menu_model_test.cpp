@@ -59,6 +59,8 @@ TEST(MenuModel, BarLayoutAndStatusWidth) {
   EXPECT_EQ(l.status.width, 400 - 28 - 7 - 44);
   EXPECT_EQ(mm::StatusWidth(l, 400), 400 - 79);  // a = 48 + 27 + 4
   EXPECT_EQ(mm::StatusWidth(l, 158), 79);        // too narrow: keeps a
+  for (int narrow : {158, 79, 40, 0})            // as wide as the captions' band, never negative
+    EXPECT_EQ(mm::LayoutBar(narrow, 22, 28, 7).status.width, 79) << narrow;
   const struct {
     int x, y, caption;
   } cases[] = {{0, 10, -1}, {1, 10, 0},  {47, 10, 0},  {48, 10, -1},

@@ -273,6 +273,90 @@ TEST_F(Menus, CyclicLinksAndDestroyedMenusLeaveNothingDangling) {
   EXPECT_EQ(static_cast<MenuItem*>(static_cast<MenuData*>(menu0->option)->items[3])->link, nullptr);
 }
 
+// Every menu links its two neighbours in a ring twice each: exponentially
+// many paths, yet each walk visits every menu once.
+TEST_F(Menus, WalksAlongDenseLinkCyclesVisitEachMenuOnce) {
+  const int n = 30;
+  std::vector<KrnWindow*> ring;
+  for (int i = 0; i < n; i++)
+    ring.push_back(krnCreateWindow_Menu(Dpy(), frame, ("ring" + std::to_string(i)).c_str()));
+  for (int i = 0; i < n; i++)
+    for (int k : {1, n - 1, 1, n - 1})
+      krnAddItem_Menu(ring[i], "Link", nullptr, nullptr, ring[(i + k) % n], -1);
+  for (int i = 0; i < n; i++) krnAttach_Menu(Dpy(), ring[i], 5 * i, 40);
+  long before = MenuWalkSteps();
+  EXPECT_EQ(krnDetach_Menu(Dpy(), ring[0]), 1);
+  EXPECT_EQ(MenuWalkSteps() - before, n);
+  for (KrnWindow* m : ring) EXPECT_FALSE(Shown(m));
+
+  // A press on a context window asks every menu whether it runs from the
+  // context menu: one walk per menu at most.
+  for (int i = 0; i < n; i++) krnAttach_Menu(Dpy(), ring[i], 5 * i, 40);
+  krnSetContextMenu(frame, ring[0]);
+  XEvent press{};
+  press.xbutton.type = ButtonPress;
+  press.xbutton.window = frame->win;
+  press.xbutton.button = 1;
+  before = MenuWalkSteps();
+  krnCallWndProc(Dpy(), frame, &press, 1);
+  EXPECT_LE(MenuWalkSteps() - before, 2L * (n + 4) * (n + 4));
+  for (KrnWindow* m : ring) EXPECT_FALSE(Shown(m));
+  krnSetContextMenu(frame, nullptr);
+}
+
+TEST_F(Menus, AParentNarrowerThanTheCaptionsGetsAWorkingBar) {
+  KrnWindow* narrow =
+      krnCreateWindow(Dpy(), nullptr, krnSetRect(500, 0, 40, 200), 0, "narrow", nullptr);
+  KrnWindow* m = krnCreateWindow_Menu(Dpy(), narrow, "narrowMenu");
+  krnAddItem_Menu(m, "Open", Choose, nullptr, nullptr, -1);
+  KrnWindow* b = krnCreateWindow_MenuBar(Dpy(), narrow, "narrowBar", m, nullptr, "Welcome");
+  ASSERT_NE(b, nullptr);
+  ASSERT_TRUE(krntest::WaitMapped(b->win));
+  KrnWindow* status = static_cast<MenuBarData*>(b->option)->status;
+  EXPECT_GE(status->rect.width, 1);
+  EXPECT_LT(status->rect.width, 200);
+  Move(500 + 10, H / 2);
+  Button(1, true);
+  Button(1, false);
+  EXPECT_TRUE(PumpUntil([&] { return Shown(m); }));
+  krnDestroyWindow(Dpy(), narrow);
+}
+
+// A context menu closed by a key or by choosing an item leaves no trace:
+// what it covered, its frame included, is painted again.
+TEST_F(Menus, AClosedMenuLeavesNoTraceOfItsFrame) {
+  KrnWindow* pane =
+      krnCreateWindow(Dpy(), frame, krnSetRect(50, 100, 200, 150), 0, "pane", nullptr);
+  krnSetContextMenu(pane, menu1);
+  ASSERT_TRUE(krntest::WaitMapped(pane->win));
+  XSetForeground(Dpy(), pane->gc, g_korrin.colors[KRN_GREEN]);  // a picture in its buffer
+  XFillRectangle(Dpy(), krnGetDraw(pane), pane->gc, 10, 10, 180, 130);
+  krnRedrawWindow(Dpy(), pane);
+  auto shot = [&] { return Pixels(frame->win, 0, 0, 400, 300); };
+  ASSERT_TRUE(
+      PumpUntil([&] { return krntest::Pixel(pane->win, 100, 100) == g_korrin.colors[KRN_GREEN]; }));
+  std::vector<unsigned long> before = shot();
+  for (const char* way : {"key", "item"}) {
+    SCOPED_TRACE(way);
+    krnAttach_Menu(Dpy(), menu1, 60, 110);  // over the pane and its edge
+    ASSERT_TRUE(PumpUntil([&] { return shot() != before; }));
+    XEvent ev{};
+    if (std::string(way) == "key") {
+      ev = krntest::KeyEvent(pane->win, XK_Escape);
+      krnCallWndProc(Dpy(), frame, &ev, 1);
+    } else {
+      ev.xbutton.type = ButtonRelease;
+      ev.xbutton.window = menu1->win;
+      ev.xbutton.x = 30;
+      ev.xbutton.y = 5 + h / 2;  // "About"
+      krnCallWndProc(Dpy(), frame, &ev, 1);
+      EXPECT_EQ(g_chosen["About"], 1);
+    }
+    EXPECT_FALSE(Shown(menu1));
+    EXPECT_TRUE(PumpUntil([&] { return shot() == before; })) << "the menu left a trace";
+  }
+}
+
 TEST_F(Menus, AMenuOpenedRightAfterItsItemsChangedHasTheirSize) {
   KrnWindow* m = krnCreateWindow_Menu(Dpy(), frame, "fresh");
   krnAddItem_Menu(m, "A much longer caption", Choose, nullptr, nullptr, -1);

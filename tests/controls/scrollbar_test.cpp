@@ -140,6 +140,34 @@ TEST_F(ScrollBar, ADragEndsWhereTheButtonIsLetGo) {
   EXPECT_EQ(krnGetPos_ScrollBar(bar), 80);
 }
 
+TEST_F(ScrollBar, AClickOnTheThumbWithoutMotionChangesNothing) {
+  REQUIRE_XTEST();
+  struct Case {
+    int max, pos, offset;  // offset: where in the thumb the click lands
+  } cases[] = {
+      {100000, 5000, 5}, {100000, 9979, 3}, {100000, 1, 8},  // a short thumb (drawn 16 long)
+      {300, 7, 10},      {300, 3, 100},     {250, 1, 40},    // a long one
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "max " << c.max << " pos " << c.pos);
+    Make(c.max, 10);
+    krnSetPos_ScrollBar(bar, c.pos);
+    Pump();
+    g_calls.clear();
+    sb::Geometry g = sb::Measure(*D(), 200);
+    PointAt(8, g.thumbStart + c.offset);
+    Button(1, true);
+    Button(1, false);
+    ASSERT_TRUE(PumpUntil([&] { return D()->part == 0; }));
+    Pump();
+    EXPECT_EQ(krnGetPos_ScrollBar(bar), c.pos);
+    EXPECT_TRUE(g_calls.empty());
+    krnDestroyWindow(Dpy(), frame);
+    frame = nullptr;
+    krntest::DrainEvents();
+  }
+}
+
 TEST_F(ScrollBar, AHorizontalBarStepsAlongItsWidth) {
   REQUIRE_XTEST();
   Make(1000, 10);

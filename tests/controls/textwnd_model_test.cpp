@@ -66,6 +66,36 @@ TEST(TextWndModel, Wrapping) {
   }
 }
 
+// Lines break after blanks and beside two-byte characters; a word breaks
+// only when it alone is wider than the line; tabs reach the stops (56
+// pixels) of their own line.
+TEST(TextWndModel, WrapsAtBlanksAndTwoByteCharactersAndExpandsTabs) {
+  using V = std::vector<std::string>;
+  struct Case {
+    const char* name;
+    std::string text;
+    int wrap;
+    V lines;
+    std::vector<int> widths;
+  } cases[] = {
+      {"at the space", "hello world", 50, {"hello ", "world"}, {50, 35}},
+      {"a word longer than the line", "abcdefghij k", 35, {"abcd", "efgh", "ij k"}, {35, 35, 28}},
+      {"blanks hang at the edge", "abcd  ef", 35, {"abcd  ", "ef"}, {35, 14}},
+      {"with the line feed after them", "abcd \nef", 35, {"abcd \n", "ef"}, {35, 14}},
+      {"beside two-byte characters", "ab " + K + K + "cd", 49, {"ab " + K, K + "cd"}, {49, 28}},
+      {"a tab to the first stop", "ab\tc\n", 100, {"ab\tc\n"}, {70}},
+      {"a tab that fits", "abcdefg\tx", 60, {"abcdefg\t", "x"}, {60, 7}},
+      {"a tab that does not fit hangs", "abcdefghi\tx\ty", 100, {"abcdefghi\t", "x\ty"}, {100, 63}},
+      {"after a kanji", K + "\tz", 100, {K + "\tz"}, {63}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Wrapped w = Wrap(c.text, c.wrap);
+    EXPECT_EQ(w.lines, c.lines);
+    EXPECT_EQ(w.widths, c.widths);
+  }
+}
+
 TEST(TextWndModel, ControlBytesOfABinaryTextBecomeQuestionMarks) {
   Wrapped w = Wrap(std::string("a\x01\tb\n\x1f", 6), 100);
   EXPECT_EQ(w.text, "a?\tb\n?");

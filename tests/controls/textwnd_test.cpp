@@ -98,6 +98,40 @@ TEST_F(TextWnd, WrapsAtItsWidthAndAgainAfterAResize) {
             nullptr);
 }
 
+// With the real fonts: lines break after a blank, never inside a word that
+// fits on a line, and a tab moves what follows it to the next stop of eight
+// space widths (the tab itself shows nothing).
+TEST_F(TextWnd, WrapsAtSpacesAndPutsTabbedTextOnTheStops) {
+  char space = ' ';
+  int cw = XTextWidth(g_korrin.font, &space, 1), stop = 8 * cw;
+  KrnWindow* w = Make("hello world\na\tb\n" + K + "\tc", 5 + 2 * stop, 100);
+  TextWndData* d = DataOf(w);
+  ASSERT_EQ(d->nLines, 3);
+  EXPECT_STREQ(twnd::Line(d, 0)->lineText, "hello world\n");
+  KrnWindow* narrow = Make("hello world", 5 + 8 * cw, 100);  // "hello wo" would fill it
+  ASSERT_EQ(DataOf(narrow)->nLines, 2);
+  EXPECT_STREQ(twnd::Line(DataOf(narrow), 0)->lineText, "hello ");
+  EXPECT_STREQ(twnd::Line(DataOf(narrow), 1)->lineText, "world");
+  krnDestroyWindow(Dpy(), narrow);
+  Pump();
+  XSync(Dpy(), False);
+  const struct {
+    int row;
+    int blankFrom;  // where the tab's blank starts
+    char glyph;
+  } rows[] = {{1, 4 + cw, 'b'},
+              {2, 4 + krnTextWidth(reinterpret_cast<const unsigned char*>(K.c_str())), 'c'}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.row);
+    int y = 2 + r.row * h;
+    std::vector<unsigned long> want =
+        krntest::GlyphPixels(w->win, r.glyph, w->foreFontColor, w->backColor, h);
+    EXPECT_EQ(Pixels(w->win, 4 + stop, y, static_cast<int>(want.size()) / h, h), want);
+    std::vector<unsigned long> blank = Pixels(w->win, r.blankFrom, y, 4 + stop - r.blankFrom, h);
+    EXPECT_EQ(std::count(blank.begin(), blank.end(), w->foreFontColor), 0);
+  }
+}
+
 TEST_F(TextWnd, PublicOperations) {
   KrnWindow* w = Make("one\ntwo\nthree\n", 200, 100);
   EXPECT_EQ(krnSetPos_TextWnd(w, 3), 0);  // past the last line

@@ -6,6 +6,12 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <X11/XKBlib.h>
+#ifdef KRN_HAVE_XTEST
+#include <X11/extensions/XTest.h>
+#endif
+
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -233,12 +239,21 @@ TEST_F(Loop, KeyRepeatsCloserThanIntervalAreDropped) {
   KrnWindow* w = Make("keys", nullptr, nullptr);
   ASSERT_GE(g_korrin.interval, 2);
   Time t0 = 100000;
+  // 'a' held: its repeats (presses without a release) are slowed to one per
+  // Interval; other keys pressed meanwhile all arrive.
   XEvent first = krntest::KeyEvent(w->win, 'a', 0, t0);
-  XEvent tooSoon = krntest::KeyEvent(w->win, 'b', 0, t0 + g_korrin.interval - 1);
-  XEvent later = krntest::KeyEvent(w->win, 'c', 0, t0 + g_korrin.interval);
+  XEvent tooSoon = krntest::KeyEvent(w->win, 'a', 0, t0 + g_korrin.interval - 1);
+  XEvent other = krntest::KeyEvent(w->win, 'b', 0, t0 + g_korrin.interval - 1);
+  XEvent later = krntest::KeyEvent(w->win, 'a', 0, t0 + g_korrin.interval);
   EXPECT_EQ(krnGetKey(w, &first), 'a');
+  EXPECT_EQ(krnGetKey(w, &first), 'a');  // the same press offered to a second window
   EXPECT_EQ(krnGetKey(w, &tooSoon), -1);
-  EXPECT_EQ(krnGetKey(w, &later), 'c');  // measured from the last accepted key
+  EXPECT_EQ(krnGetKey(w, &other), 'b');
+  EXPECT_EQ(krnGetKey(w, &later), 'a');  // measured from the last accepted press
+  XEvent up = krntest::KeyEvent(w->win, 'a', 0, t0 + g_korrin.interval + 1, KeyRelease);
+  XEvent again = krntest::KeyEvent(w->win, 'a', 0, t0 + g_korrin.interval + 2);
+  EXPECT_EQ(krnGetKey(w, &up), 'a');
+  EXPECT_EQ(krnGetKey(w, &again), 'a');  // released and pressed anew
   XEvent shifted = krntest::KeyEvent(w->win, 'a', ShiftMask, t0 + 10 * g_korrin.interval);
   EXPECT_EQ(krnGetKey(w, &shifted), 'A');
   XEvent notKey{};
@@ -246,6 +261,67 @@ TEST_F(Loop, KeyRepeatsCloserThanIntervalAreDropped) {
   EXPECT_EQ(krnGetKey(w, &notKey), -1);
   EXPECT_EQ(krnGetKey(nullptr, &first), -1);
 }
+
+#ifdef KRN_HAVE_XTEST
+std::vector<KeySym> g_keys;
+int g_heldPresses = 0;
+
+int RecordKey(KrnWindow*, XEvent*, KeySym key) {
+  g_keys.push_back(key);
+  return 1;
+}
+
+int CountHeld(Display*, KrnWindow* w, XEvent* ev) {
+  if (ev->type == KeyPress && XLookupKeysym(&ev->xkey, 0) == XK_r) g_heldPresses++;
+  return w->result;
+}
+
+void FakeKey(KeySym sym, bool down, unsigned long delayMs = 0) {
+  XTestFakeKeyEvent(Dpy(), XKeysymToKeycode(Dpy(), sym), down, delayMs);
+}
+
+void Tap(KeySym sym, unsigned long delayMs) {
+  FakeKey(sym, true, delayMs);
+  FakeKey(sym, false);
+}
+
+// Keys from the server as a program or a fast hand sends them: a chord all
+// in one millisecond, letters 15 ms apart, Shift+Left three times at once.
+// Only the auto-repeat of a held key is slowed.
+TEST_F(Loop, QuickChordsAndLettersArriveWhileAHeldKeyIsThrottled) {
+  KrnWindow* w = Make("typing", nullptr, CountHeld);
+  krnSetKeyEventCallback(w, RecordKey);
+  XMapWindow(Dpy(), w->win);
+  ASSERT_TRUE(krntest::WaitMapped(w->win));
+  XSetInputFocus(Dpy(), w->win, RevertToPointerRoot, CurrentTime);
+  g_keys.clear();
+  FakeKey(XK_Control_L, true);
+  Tap(XK_s, 0);
+  FakeKey(XK_Control_L, false);
+  for (KeySym letter : {XK_a, XK_b, XK_c}) Tap(letter, 15);
+  FakeKey(XK_Shift_L, true);
+  for (int i = 0; i < 3; i++) Tap(XK_Left, 0);
+  FakeKey(XK_Shift_L, false);
+  const std::vector<KeySym> typed = {XK_Control_L, XK_s,    XK_a,    XK_b,   XK_c,
+                                     XK_Shift_L,   XK_Left, XK_Left, XK_Left};
+  ASSERT_TRUE(krntest::PumpUntil([&] { return g_keys.size() >= typed.size(); }));
+  EXPECT_EQ(g_keys, typed);
+
+  // Held for half a second with the server repeating every 10 ms.
+  XkbSetAutoRepeatRate(Dpy(), XkbUseCoreKbd, 100, 10);
+  g_keys.clear();
+  g_heldPresses = 0;
+  FakeKey(XK_r, true);
+  krntest::PumpUntil([] { return g_heldPresses >= 40; });
+  FakeKey(XK_r, false);
+  XkbSetAutoRepeatRate(Dpy(), XkbUseCoreKbd, 660, 40);
+  krntest::Pump();
+  long delivered = std::count(g_keys.begin(), g_keys.end(), XK_r);
+  EXPECT_GE(g_heldPresses, 40);
+  EXPECT_GE(delivered, 2) << "the held key repeats";
+  EXPECT_LT(delivered * 2, g_heldPresses) << "its repeats are slowed to one per Interval";
+}
+#endif
 
 TEST_F(Loop, GetStringConvertsAndTerminates) {
   KrnWindow* w = Make("str", nullptr, nullptr);

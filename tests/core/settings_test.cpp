@@ -34,7 +34,8 @@ const std::string kDefaultFile =
     "IM=TRUE\n"
     "Font=-misc-*-*-*-*-*-14-*-*-*-*-*-jisx0201.1976-0\n"
     "FontKanji=-misc-*-*-*-*-*-14-*-*-*-*-*-*-0\n"
-    "WallImage=\n";
+    "WallImage=\n"
+    "UndoSize=4096\n";
 
 // Compares in the child; prints what differs on standard error.
 template <typename T>
@@ -78,6 +79,7 @@ bool DefaultValues() {
   ok &= Same("tenKey", 1, g_korrin.tenKey);
   ok &= Same("charCode", int(KRN_CODE_EUC), g_korrin.charCode);
   ok &= Same("useIM", 1, g_korrin.useIM);
+  ok &= Same("undoSize", 4096, g_korrin.undoSize);
   ok &= Same("back", RGBPixel(105, 105, 105), g_korrin.setColors[KRN_SC_BACK]);
   ok &= Same("border", RGBPixel(0, 0, 0), g_korrin.setColors[KRN_SC_BORDER]);
   ok &= Same("font", RGBPixel(190, 190, 190), g_korrin.setColors[KRN_SC_FONT]);

@@ -67,6 +67,29 @@ TEST(FileDialogModel, ReadsADirectoryAndListsUnreadableEntriesAsFiles) {
   EXPECT_EQ(system(("rm -rf " + dir).c_str()), 0);
 }
 
+// ".." is offered everywhere but at "/", also in a directory removed while
+// it is the current one, which reads as empty.
+TEST(FileDialogModel, DotDotIsOfferedEverywhereButAtTheRoot) {
+  std::vector<Entry> rootRows;
+  ASSERT_TRUE(fdlg::GetFlist("/", nullptr, fdlg::kAll, &rootRows));
+  EXPECT_FALSE(fdlg::CheckFile("..", rootRows));
+  char here[4096];
+  ASSERT_NE(getcwd(here, sizeof here), nullptr);
+  char tmpl[] = "/tmp/fdlggone.XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  std::vector<Entry> rows;
+  bool gone = true;
+  ASSERT_TRUE(fdlg::GetFlist(tmpl, nullptr, fdlg::kNormal, &rows, &gone));
+  EXPECT_FALSE(gone);
+  EXPECT_EQ(Rows(rows), "../ ");
+  ASSERT_EQ(chdir(tmpl), 0);
+  ASSERT_EQ(rmdir(tmpl), 0);
+  ASSERT_TRUE(fdlg::GetFlist(".", nullptr, fdlg::kNormal, &rows, &gone));
+  EXPECT_TRUE(gone);
+  EXPECT_EQ(Rows(rows), "../ ");
+  ASSERT_EQ(chdir(here), 0);
+}
+
 TEST(FileDialogModel, PathsAreCutAtASlashToFitAndJoinedWhenUnknown) {
   std::string deep;
   for (int i = 0; i < 30; i++) deep += "/" + std::string(199, 'a' + i % 26);

@@ -216,6 +216,79 @@ TEST_F(FileDialog, CancelAndCloseReturnEmptyAndTheNextCallOpensAsTheLastClosed) 
   EXPECT_TRUE(Part(g_rows[0], true).count(".config/")) << "not opened with the last filter";
 }
 
+// A dialog that cannot list the directory it starts in (removed under it)
+// returns at once and leaves where the last good dialog closed.
+TEST_F(FileDialog, AFailedStartLeavesWhatTheLastDialogRemembered) {
+  int answer = Run(KRN_FILE_OPEN, [&](Driver& d) {
+    Window dlg = d.Titled(Open());
+    XMoveWindow(d.d, dlg, 130, 70);
+    XSync(d.d, False);
+    d.Until([&] { return d.Geometry(dlg).x == 130; }, 3000);
+    return d.ClickNamed(dlg, "Cancel") ? 0 : 1;
+  });
+  ASSERT_EQ(status, 0);
+  ASSERT_EQ(answer, KRN_CANCEL);
+  ASSERT_EQ(mkdir("doomed", 0700), 0);
+  ASSERT_EQ(chdir("doomed"), 0);
+  ASSERT_EQ(rmdir((root + "/doomed").c_str()), 0);
+  snprintf(buffer, sizeof buffer, "kept.txt");
+  answer = Run(KRN_FILE_OPEN, [&](Driver& d) {  // no dialog may open
+    Window dlg = d.Wait(
+        DefaultRootWindow(d.d),
+        [](const std::string& t) { return t.rfind("Open Dialog - ", 0) == 0; }, 2000);
+    if (dlg) d.Close(dlg);
+    return dlg ? 1 : 0;
+  });
+  EXPECT_EQ(status, 0) << "a dialog opened on a directory it could not list";
+  EXPECT_EQ(answer, KRN_CANCEL);
+  EXPECT_STREQ(buffer, "");
+  ASSERT_EQ(chdir(root.c_str()), 0);
+  answer = Run(KRN_FILE_OPEN, [&](Driver& d) {
+    Window dlg = d.Titled(Open());
+    XWindowAttributes a;
+    bool same = XGetWindowAttributes(d.d, dlg, &a) && a.x == 130 && a.y == 70;
+    d.ClickNamed(dlg, "Cancel");
+    return same ? 0 : 1;
+  });
+  EXPECT_EQ(status, 0) << "the failed start changed where the next dialog opens";
+  EXPECT_EQ(answer, KRN_CANCEL);
+}
+
+// The directory shown is removed from outside: the next listing reports it
+// and offers "../", which climbs out.
+TEST_F(FileDialog, ARemovedDirectoryOffersDotDotToClimbOut) {
+  std::string err;
+  int answer = 0;
+  {
+    krntest::TempDir logs;
+    std::string log = logs.file("err");
+    fflush(stderr);
+    int saved = dup(2);
+    FILE* f = freopen(log.c_str(), "w", stderr);
+    ASSERT_NE(f, nullptr);
+    answer = Run(KRN_FILE_OPEN, [&](Driver& d) {
+      Window dlg = d.Titled(Open());
+      if (!d.ClickNamed(dlg, "normal") || !ClickRow(d, dlg, 1)) return 1;  // into docs/
+      if (!d.Titled(Open() + "/docs")) return 2;
+      if (system(("rm -rf '" + root + "/docs'").c_str()) != 0) return 3;
+      Window rows = d.Child(dlg, "_krnList_ListBox");
+      std::vector<unsigned long> before = d.Pixels(rows, 0, 0, 100, 40);
+      if (!d.ClickNamed(dlg, "all")) return 4;  // lists the removed directory again
+      if (!d.Until([&] { return d.Pixels(rows, 0, 0, 100, 40) != before; })) return 7;
+      ClickRow(d, dlg, 0);
+      if (!d.Titled(Open())) return 5;  // "../" was there and climbed out
+      return d.ClickNamed(dlg, "Cancel") ? 0 : 6;
+    });
+    fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    err = krntest::ReadFile(log);
+  }
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(answer, KRN_CANCEL);
+  EXPECT_NE(err.find("Error: Can't scan directroy."), std::string::npos) << err;
+}
+
 // A directory path longer than the 4096-byte buffer: the title shows its
 // end, entering and leaving still work.  A proposed name longer than the
 // path field is refused rather than cut: Return finds the field empty.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "controls/textwnd_model.h"
 #include "dialogs/msgdlg_layout.h"
 
 KRN_X_ENVIRONMENT(24, true);
@@ -134,6 +135,52 @@ TEST(MessageDialog, AJapaneseSecondLineIsDrawnWithTheTwoByteFont) {
   EXPECT_EQ(Dialog(nullptr, "Can't write file(x).\n" + jp, 0x51,
                    {krntest::WaitShown(kTitle, &g_dialog), same, close}),
             KRN_OK);
+}
+
+// The memo pad's longest question: the dialog grows until every line shows,
+// the English line breaks at a space, the Japanese one beside a two-byte
+// character, and the last line is drawn inside the text window.
+TEST(MessageDialog, ALongMessageBreaksAtSpacesAndShowsEveryLine) {
+  const std::string message =
+      "Text Modified(not save)!! Do you want to clear text(new file)? (OK or Cancel)\n"
+      "\xca\xd4\xbd\xb8\xa4\xb5\xa4\xec\xa4\xc6\xa4\xa4\xa4\xde\xa4\xb9(\xca\xdd\xc2\xb8\xa4\xb5"
+      "\xa4\xec\xa4\xc6\xa4\xa4\xa4\xde\xa4\xbb\xa4\xf3)!! "
+      "\xa5\xc6\xa5\xad\xa5\xb9\xa5\xc8\xa4\xf2\xbd\xe9\xb4\xfc\xb2\xbd("
+      "\xbf\xb7\xa4\xb7\xa4\xa4\xa5"
+      "\xd5\xa5\xa1\xa5\xa4\xa5\xeb\xa4\xcb)"
+      "\xa4\xb7\xa4\xc6\xa4\xe8\xa4\xa4\xa4\xc7\xa4\xb9\xa4\xab?";
+  int h = krnGetCharHeight(nullptr);
+  std::vector<std::string> lines;
+  int rows = 0, lastRowInk = 0;
+  Step look = [&] {
+    KrnWindow* text = krnGetChildWindow(g_dialog, "_krnText_MsgDlg");
+    if (!text || !text->option) return false;
+    TextWndData* d = static_cast<TextWndData*>(text->option);
+    lines.clear();
+    for (int i = 0; i < d->nLines; i++) lines.push_back(twnd::Line(d, i)->lineText);
+    rows = twnd::LinesPerPage(text->rect.height, h);
+    std::vector<unsigned long> last =
+        krntest::Pixels(text->win, 4, 2 + (d->nLines - 1) * h, text->rect.width - 8, h);
+    lastRowInk = static_cast<int>(std::count(last.begin(), last.end(), text->foreFontColor));
+    return lastRowInk > 20;  // once drawn
+  };
+  Step close = [] { return krntest::TypeKey(XK_Return), true; };
+  EXPECT_EQ(Dialog(nullptr, message, 0x13, {krntest::WaitShown(kTitle, &g_dialog), look, close}),
+            KRN_OK);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_LE(static_cast<int>(lines.size()), rows) << "every line shows";
+  EXPECT_GT(lastRowInk, 20) << "the last line is drawn";
+  std::string joined;
+  for (size_t i = 0; i < lines.size(); i++) {
+    joined += lines[i];
+    if (i + 1 == lines.size()) break;
+    const std::string& l = lines[i];
+    unsigned char end = static_cast<unsigned char>(l.back());
+    bool atSpace = end == ' ' || end == '\n';
+    bool besideKanji = end >= 0xA1 || static_cast<unsigned char>(lines[i + 1][0]) >= 0xA1;
+    EXPECT_TRUE(atSpace || besideKanji) << "line " << i << ": " << l;
+  }
+  EXPECT_EQ(joined, message);
 }
 
 }  // namespace

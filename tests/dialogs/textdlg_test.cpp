@@ -8,6 +8,7 @@
 #ifdef KRN_HAVE_XTEST
 #include <algorithm>
 
+#include "controls/textwnd_model.h"
 #include "dialog_driver.h"
 
 KRN_X_ENVIRONMENT(24, true);
@@ -182,6 +183,22 @@ TEST_F(TextDialog, ShowsScrollsClosesAndReopensWhereItWas) {
     steps.push_back([&] { return c.close(dialog), true; });
     Run(text, steps);
   }
+}
+
+// A paragraph wider than the box breaks between its words.
+TEST_F(TextDialog, AParagraphBreaksBetweenWords) {
+  std::string text;
+  for (int i = 0; i < 120; i++) text += "word" + std::to_string(i) + " ";
+  Run(text, {[&] {
+               TextWndData* d = static_cast<TextWndData*>(BoxOf(dialog)->children[0]->option);
+               EXPECT_GT(d->nLines, 2);
+               for (int i = 0; i + 1 < d->nLines; i++) {
+                 const TextWndLine* l = twnd::Line(d, i);
+                 EXPECT_EQ(l->lineText[l->lineLength - 1], ' ') << l->lineText;
+               }
+               return true;
+             },
+             [] { return krntest::TypeKey(XK_Return), true; }});
 }
 
 }  // namespace

@@ -59,6 +59,36 @@ TEST_P(Examples, OpensItsWindowAndClosesWithStatusZero) {
   XCloseDisplay(drv.d);
 }
 
+// The text example's Paste brings the clipboard of another client (xclip)
+// into its editor; the word it starts then is the primary selection after
+// a double click.
+TEST(TextExample, PasteBringsAnotherClientsClipboard) {
+  const char* dir = getenv("KRN_EXAMPLES");
+  ASSERT_NE(dir, nullptr) << "KRN_EXAMPLES is not set";
+  krntest::TempDir scratch;
+  krntest::WriteFile(scratch.file("clip"), "pasted");
+  krntest::Run("xclip -i -selection clipboard < '" + scratch.file("clip") + "' >/dev/null 2>&1");
+  krntest::Process program(scratch.path(), std::string(dir) + "/text", {});
+  krntest::Driver drv;
+  drv.d = XOpenDisplay(krntest::DisplayName().c_str());
+  ASSERT_NE(drv.d, nullptr);
+  Window main = drv.Titled("Text example");
+  ASSERT_NE(main, 0u);
+  // xclip may send its request after its command has returned
+  Atom clipboard = XInternAtom(drv.d, "CLIPBOARD", False);
+  ASSERT_TRUE(drv.Until([&] { return XGetSelectionOwner(drv.d, clipboard) != None; }));
+  ASSERT_TRUE(drv.ClickNamed(main, "Paste"));
+  Window editor = drv.Child(drv.Child(main, "Editor"), "krnInputMltWnd_InputBox");
+  ASSERT_NE(editor, 0u);
+  // the server queues the double click behind the Paste click
+  drv.Click(editor, 10, 8, 2);
+  auto primary = [] { return krntest::Run("timeout 10 xclip -o -selection primary 2>/dev/null"); };
+  EXPECT_TRUE(drv.Until([&] { return primary() == "pastedEdit"; })) << primary();
+  drv.Close(main);
+  EXPECT_EQ(program.ExitStatus(10000), 0);
+  XCloseDisplay(drv.d);
+}
+
 INSTANTIATE_TEST_SUITE_P(All, Examples, ::testing::ValuesIn(kExamples),
                          [](const ::testing::TestParamInfo<Example>& info) {
                            return std::string(info.param.program);

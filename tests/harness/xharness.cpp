@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,10 +33,15 @@ long NowMs() {
 XServer::XServer(int depth, int width, int height) {
   int fds[2];
   if (pipe(fds) != 0) return;
+  pid_t parent = getpid();
   pid_ = fork();
   if (pid_ == 0) {
     close(fds[0]);
     setpgid(0, 0);
+    // The server ends with the test program, even one that crashed or was
+    // killed before the destructor below could run.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent) _exit(126);
     int devnull = open("/dev/null", O_RDWR);
     if (devnull >= 0) {
       dup2(devnull, 1);
@@ -182,6 +188,27 @@ std::vector<unsigned long> Pixels(Drawable d, int x, int y, int w, int h) {
     for (int i = 0; i < w; i++) out.push_back(XGetPixel(img, i, j));
   XDestroyImage(img);
   return out;
+}
+
+std::vector<unsigned long> GlyphPixels(Drawable like, char c, unsigned long fg, unsigned long bg,
+                                       int rowHeight) {
+  XFontStruct* font = g_korrin.font;
+  int w = XTextWidth(font, &c, 1);
+  int ascent = font->ascent;
+  if (g_korrin.fontKanji && g_korrin.fontKanji->ascent > ascent)
+    ascent = g_korrin.fontKanji->ascent;
+  Pixmap ref = XCreatePixmap(g_display, like, w, rowHeight, g_korrin.depth);
+  GC gc = XCreateGC(g_display, ref, 0, nullptr);
+  XSetForeground(g_display, gc, bg);
+  XFillRectangle(g_display, ref, gc, 0, 0, w, rowHeight);
+  XSetForeground(g_display, gc, fg);
+  XSetFont(g_display, gc, font->fid);
+  XDrawString(g_display, ref, gc, 0, ascent, &c, 1);
+  XSync(g_display, False);
+  std::vector<unsigned long> pixels = Pixels(ref, 0, 0, w, rowHeight);
+  XFreeGC(g_display, gc);
+  XFreePixmap(g_display, ref);
+  return pixels;
 }
 
 namespace {

@@ -84,6 +84,12 @@ unsigned long Pixel(Drawable d, int x, int y);
 // Reads a rectangle of pixels, row by row.
 std::vector<unsigned long> Pixels(Drawable d, int x, int y, int w, int h);
 
+// One single-byte glyph as the server draws it with the session's font in
+// fg on bg, in a cell as wide as the glyph and rowHeight high, its baseline
+// where the toolkit's text rows put it: the reference for placed glyphs.
+std::vector<unsigned long> GlyphPixels(Drawable like, char c, unsigned long fg, unsigned long bg,
+                                       int rowHeight);
+
 // Removes every queued event for the given window (0 = all) and returns how
 // many were dropped.
 int DrainEvents(Window w = 0);

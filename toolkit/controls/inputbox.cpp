@@ -281,3 +281,40 @@ int krnSetUpdateFlag_InputBox(KrnWindow* box, int flag) {
 KrnWindow* krnGetAttachInputWnd_InputBox(KrnWindow* box) {
   return EditorOf(box);
 }
+
+// Undo, redo and search: the editor reports each change through its
+// callback, so the scroll bar follows as after a key.
+int krnUndo_InputBox(KrnWindow* box) {
+  KrnWindow* e = EditorOf(box);
+  return e ? krnUndo_InputMltWnd(e) : 0;
+}
+
+int krnRedo_InputBox(KrnWindow* box) {
+  KrnWindow* e = EditorOf(box);
+  return e ? krnRedo_InputMltWnd(e) : 0;
+}
+
+int krnCanUndo_InputBox(KrnWindow* box) {
+  KrnWindow* e = EditorOf(box);
+  return e ? krnCanUndo_InputMltWnd(e) : 0;
+}
+
+int krnCanRedo_InputBox(KrnWindow* box) {
+  KrnWindow* e = EditorOf(box);
+  return e ? krnCanRedo_InputMltWnd(e) : 0;
+}
+
+int krnFind_InputBox(KrnWindow* box, const char* text, int flags) {
+  KrnWindow* e = EditorOf(box);
+  return e ? krnFind_InputMltWnd(e, text, flags) : 0;
+}
+
+int krnReplace_InputBox(KrnWindow* box, const char* text, const char* with, int flags) {
+  KrnWindow* e = EditorOf(box);
+  return e ? krnReplace_InputMltWnd(e, text, with, flags) : 0;
+}
+
+int krnReplaceAll_InputBox(KrnWindow* box, const char* text, const char* with, int flags) {
+  KrnWindow* e = EditorOf(box);
+  return e ? krnReplaceAll_InputMltWnd(e, text, with, flags) : -1;
+}

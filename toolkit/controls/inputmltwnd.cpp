@@ -45,9 +45,8 @@ Editor EditorOf(KrnWindow* window, InputMltWndData* d) {
   Editor e;
   e.d = d;
   e.view = mlt::View{window->rect.width, window->rect.height, krnGetCharHeight(nullptr)};
-  e.metrics =
-      mlt::Metrics{g_korrin.charCode, charcode::CharMeter{FontSingleWidth, FontPairWidth, &g_fonts},
-                   textentry::TextWidth, nullptr};
+  e.metrics = mlt::Metrics{g_korrin.charCode,
+                           charcode::CharMeter{FontSingleWidth, FontPairWidth, &g_fonts}};
   return e;
 }
 
@@ -89,7 +88,8 @@ struct Painter {
   KrnCell selFirst = {}, selLast = {};            // the selection's cells in text order
   bool selecting = false;
 
-  const TextLine* Line(int i) const { return mlt::Line(d, i); }
+  bool Has(int i) const { return i >= 0 && i < d->lines; }
+  TextLine Line(int i) const { return mlt::Line(d, i); }
 
   void DrawCaret(int x, int y) {
     int h = e.view.lineHeight;
@@ -98,48 +98,47 @@ struct Painter {
       krnDrawLineRRg(display, window->win, clip, pixel, krnSetRect(x + dx, y, 0, h - 1));
   }
 
+  // Bytes of a row from x on; tabs reach the stops the model measured.
   void DrawText(int x, int y, const char* bytes, int n, bool selected) {
     if (n <= 0) return;
     const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes);
     if (selected)
-      krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, window->backFontColor,
-                      window->foreFontColor, x, y, b, n);
+      krnx::DrawTabbedText(display, window->win, clip, window->backFontColor, window->foreFontColor,
+                           x, y, b, n, mlt::kTextLeft);
     else
-      krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, window->foreFontColor,
-                      KRN_TRANSPARENT, x, y, b, n);
+      krnx::DrawTabbedText(display, window->win, clip, window->foreFontColor, KRN_TRANSPARENT, x, y,
+                           b, n, mlt::kTextLeft);
   }
 
   // The selected part of line i drawn over its text in reverse colours.
   void DrawSelect(int i) {
-    const TextLine* l = Line(i);
-    if (!l) return;
+    if (!Has(i)) return;
+    TextLine l = Line(i);
     int y = RowTop(e, i), from = 0, to = 0;
     if (i == selFirst.line) {
       from = selFirst.column;
-      to = selLast.line == selFirst.line ? selLast.column : l->length;
+      to = selLast.line == selFirst.line ? selLast.column : l.length;
     } else if (i == selLast.line) {
       to = selLast.column;
     } else if (i > selFirst.line && i < selLast.line) {
-      to = l->length;
+      to = l.length;
     } else {
       return;
     }
-    from = from < 0 ? 0 : (from > l->length ? l->length : from);
-    to = to > l->length ? l->length : to;
-    const char* text = mlt::LineText(d, i);
-    int x = mlt::kTextLeft + krnTextNWidth(reinterpret_cast<const unsigned char*>(text), from);
-    DrawText(x, y, text + from, to - from, true);
+    from = from < 0 ? 0 : (from > l.length ? l.length : from);
+    to = to > l.length ? l.length : to;
+    DrawText(mlt::ColumnX(e, i, from), y, mlt::LineText(d, i) + from, to - from, true);
   }
 
   // Text of line i, then its caret or its part of the selection.
   void PaintLine(int i, bool clearFirst) {
-    const TextLine* l = Line(i);
-    if (!l) return;
+    if (!Has(i)) return;
+    TextLine l = Line(i);
     int y = RowTop(e, i);
     if (clearFirst)
       krnClearRectWindowRRg(display, window, clip,
                             krnSetRect(mlt::kTextLeft, y, e.view.width, e.view.lineHeight), 0);
-    DrawText(mlt::kTextLeft, y, mlt::LineText(d, i), l->length, false);
+    DrawText(mlt::kTextLeft, y, mlt::LineText(d, i), l.length, false);
     if (selecting)
       DrawSelect(i);
     else if (i == d->caretCell.line)
@@ -174,7 +173,7 @@ struct Painter {
     int nl = g_korrin.font ? XTextWidth(g_korrin.font, &newline, 1) : 0;
     int first = up ? d->topLine : d->drawnTopLine, widest = 0;
     for (int i = first; i < first + rows + dist && i < d->lines; i++) {
-      int w = Line(i)->width + Line(i)->hard * nl;
+      int w = Line(i).width + Line(i).hard * nl;
       if (w > widest) widest = w;
     }
     // The caret bar may stand right of the last glyph of a line without a
@@ -214,12 +213,12 @@ struct Painter {
   // Rows that an edit or a caret move without a selection can have changed.
   int ChangedWithoutSelection() {
     int caretLine = d->caretCell.line, run = 0;
-    for (int j = caretLine; j < d->lines && !Line(j)->hard && run < rows + 1; j++) run++;
+    for (int j = caretLine; j < d->lines && !Line(j).hard && run < rows + 1; j++) run++;
     bool scrolled = d->topLine != d->drawnTopLine, countChanged = d->lines != d->drawnLines;
     // Text typed at the start of a wrapped line may fit at the end of the
     // wrapped line above it, which then changes too.
     int above = d->drawnCaretCell.line - 1;
-    bool pulledUp = d->drawnCaretCell.column == 0 && Line(above) && !Line(above)->hard;
+    bool pulledUp = d->drawnCaretCell.column == 0 && Has(above) && !Line(above).hard;
     int i = d->topLine;
     for (; i < d->lines; i++) {
       bool below = i > caretLine;
@@ -307,6 +306,22 @@ int Report(KrnWindow* window, int code, int result) {
   return answer == KRN_QUIT ? KRN_QUIT : result;
 }
 
+// A selection made by the user becomes the primary selection.
+void OwnPrimary(InputMltWndData* d) {
+  if (d->selectLen != 0 && d->selectText)
+    krnSetSelectionText(KRN_SEL_PRIMARY, d->selectText, -1, 0);
+}
+
+// Runs a key or mouse handler; a selection it made or changed becomes the
+// primary selection.
+template <typename Handler>
+int Selecting(KrnWindow* window, InputMltWndData* d, Handler handle) {
+  int caret = d->caret, length = d->selectLen;
+  int result = handle();
+  if (CheckKrnPointer(window) && (d->caret != caret || d->selectLen != length)) OwnPrimary(d);
+  return result;
+}
+
 // Draws, moves the pre-edit spot and reports what a key or mouse action did.
 int Finish(Display* display, KrnWindow* window, const Outcome& out, int result) {
   InputMltWndData* d = Data(window);
@@ -379,13 +394,32 @@ bool LockedOut(InputMltWndData* d, XEvent* event) {
 
 /* ---- mouse ------------------------------------------------------------------------ */
 
-unsigned int PrimaryButton() {
-  if (g_korrin.mouseRightHand || g_korrin.mouseButtons == 1) return Button1;
-  return g_korrin.mouseButtons == 2 ? Button2 : Button3;
+// The paste button puts the caret under the pointer and inserts the
+// primary selection there, as an edit the owner hears of.  Nothing in lock
+// mode.
+int PastePrimary(KrnWindow* window, XEvent* event, int result) {
+  InputMltWndData* d = Data(window);
+  if (d->lock) return result;
+  char* text = textentry::PasteText(KRN_SEL_PRIMARY, nullptr);
+  if (!text) return result;
+  if (!CheckKrnPointer(window)) {  // gone while the owner was asked
+    free(text);
+    return result;
+  }
+  Editor e = EditorOf(window, d);
+  mlt::SetCaretPos(e, mlt::ClickByte(e, event->xbutton.x, event->xbutton.y));
+  int added = krnPasteText_InputMltWnd(window, text);
+  free(text);
+  if (!added || !CheckKrnPointer(window)) return result;
+  return Report(window, KRN_EDITED, result);
 }
 
 int OnButtonPress(Display* display, KrnWindow* window, XEvent* event, int result) {
-  if (event->xbutton.button != PrimaryButton()) return result;
+  unsigned int button = event->xbutton.button;
+  if (button == textentry::PasteButton(g_korrin.mouseRightHand, g_korrin.mouseButtons))
+    return PastePrimary(window, event, result);
+  if (button != textentry::PrimaryButton(g_korrin.mouseRightHand, g_korrin.mouseButtons))
+    return result;
   InputMltWndData* d = Data(window);
   Editor e = EditorOf(window, d);
   Outcome out = mlt::PressButton(e, event->xbutton.x, event->xbutton.y,
@@ -441,19 +475,19 @@ int WndProc_InputMltWnd(Display* display, KrnWindow* window, XEvent* event) {
   int result = krnWndProc_Default(display, window, event);
   switch (event->type) {
     case KeyPress:
-      return OnKeyPress(display, window, event, result);
+      return Selecting(window, d, [&] { return OnKeyPress(display, window, event, result); });
     case KeyRelease:
       d->shift = krnGetShiftKey(event->xkey);
       return result;
     case ButtonPress:
       if (event->xany.window != window->win) return result;
       krnSetFocusWindow(window);
-      return OnButtonPress(display, window, event, result);
+      return Selecting(window, d, [&] { return OnButtonPress(display, window, event, result); });
     case ButtonRelease:
       d->buttonDown = 0;
       return result;
     case MotionNotify:
-      return OnMotion(display, window, event, result);
+      return Selecting(window, d, [&] { return OnMotion(display, window, event, result); });
     case EnterNotify:
     case FocusIn:
       krnSetFocusIC_XIM(window);
@@ -500,6 +534,7 @@ KrnWindow* krnCreateWindow_InputMltWnd(Display* display, KrnWindow* parent, KrnR
     return nullptr;
   }
   d->foreignKeys = foreignKeys;
+  mlt::SetUndoLimit(d, static_cast<size_t>(g_korrin.undoSize) * 1024);
   krnSetOption(window, d);
   krnSetCustom(window, 1);
   krnSetBackColor(display, window, g_korrin.setColors[KRN_SC_PAPER]);
@@ -529,9 +564,11 @@ int krnGetLength_InputMltWnd(KrnWindow* window) {
   return d ? d->length : 0;
 }
 
+// The whole text in one terminated buffer: the gap the edits work in is
+// closed for it, so the pointer holds until the next edit.
 char* krnGetText_InputMltWnd(KrnWindow* window) {
   InputMltWndData* d = Data(window);
-  return d ? d->text : nullptr;
+  return d ? mlt::CloseGap(d) : nullptr;
 }
 
 // Replaces the whole text; the new length, or -1 (the old text stays) when
@@ -569,6 +606,7 @@ int krnSetSelectText_InputMltWnd(KrnWindow* window, int start, int end) {
   if (!d) return 0;
   Editor e = EditorOf(window, d);
   if (!mlt::SetSelectRange(e, start, end)) return 0;
+  OwnPrimary(d);
   Refresh(window, d, KRN_EV_UPDATE);
   return 1;
 }
@@ -593,7 +631,9 @@ int krnCopyText_InputMltWnd(KrnWindow* window) {
   d->copyText = nullptr;
   if (!d->selectText) return 1;
   d->copyText = strdup(d->selectText);
-  return d->copyText ? 1 : 0;
+  if (!d->copyText) return 0;
+  krnSetSelectionText(KRN_SEL_CLIPBOARD, d->copyText, -1, 0);
+  return 1;
 }
 
 int krnCutText_InputMltWnd(KrnWindow* window) {
@@ -606,14 +646,20 @@ int krnCutText_InputMltWnd(KrnWindow* window) {
   return copied;
 }
 
-// Inserts the string, or the copy buffer for null, at the caret.
+// Inserts the string at the caret; for null the clipboard's text (our own
+// kept text when we own it, else the owner's answer).
 int krnPasteText_InputMltWnd(KrnWindow* window, const char* string) {
   InputMltWndData* d = Data(window);
   if (!d) return 0;
-  if (!string) string = d->copyText;
-  if (!string) return 1;
-  d->update = 1;
-  krnAddText_InputMltWnd(window, string);
+  if (string) {
+    d->update = 1;
+    krnAddText_InputMltWnd(window, string);
+    return 1;
+  }
+  char* pasted = textentry::PasteText(KRN_SEL_CLIPBOARD, d->copyText);
+  // The owner was asked while paint events were served: the editor may be gone.
+  if (pasted && CheckKrnPointer(window)) krnPasteText_InputMltWnd(window, pasted);
+  free(pasted);
   return 1;
 }
 
@@ -687,9 +733,89 @@ int krnIsUpdate_InputMltWnd(KrnWindow* window) {
   return d ? d->update : 0;
 }
 
+// Sets or clears the modified flag; clearing it marks the saved state that
+// undo and redo find their way back to.
 int krnSetUpdateFlag_InputMltWnd(KrnWindow* window, int flag) {
   InputMltWndData* d = Data(window);
   if (!d) return 0;
-  d->update = flag ? 1 : 0;
+  mlt::SetUpdateFlag(d, flag);
   return 1;
+}
+
+namespace {
+
+// Repaints after a public edit or search and tells the owner, as a key
+// would, so that a scroll bar or a modified mark follows.
+void Changed(KrnWindow* window, InputMltWndData* d, int event, int code) {
+  Refresh(window, d, event);
+  if (CheckKrnPointer(window)) krnCallEventCallback(window, code, d->caret, 0);
+}
+
+int UndoOrRedo(KrnWindow* window, int (*step)(Editor&)) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  Editor e = EditorOf(window, d);
+  if (!step(e)) return 0;
+  Changed(window, d, KRN_EV_REDRAW, KRN_EDITED);
+  return 1;
+}
+
+int Length(const char* text) {
+  return text ? static_cast<int>(strlen(text)) : 0;
+}
+
+}  // namespace
+
+// Undoes the last step: 1, or 0 when there is none (or no memory).
+int krnUndo_InputMltWnd(KrnWindow* window) {
+  return UndoOrRedo(window, mlt::Undo);
+}
+
+// Redoes the last undone step: 1, or 0 when there is none.
+int krnRedo_InputMltWnd(KrnWindow* window) {
+  return UndoOrRedo(window, mlt::Redo);
+}
+
+int krnCanUndo_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  return d ? mlt::CanUndo(d) : 0;
+}
+
+int krnCanRedo_InputMltWnd(KrnWindow* window) {
+  InputMltWndData* d = Data(window);
+  return d ? mlt::CanRedo(d) : 0;
+}
+
+// Selects the next match of text and shows it: KRN_FOUND, KRN_FOUND_WRAPPED
+// (after going round the end), or KRN_NOT_FOUND.
+int krnFind_InputMltWnd(KrnWindow* window, const char* text, int flags) {
+  InputMltWndData* d = Data(window);
+  if (!d || Length(text) == 0) return KRN_NOT_FOUND;
+  Editor e = EditorOf(window, d);
+  int found = mlt::FindNext(e, text, Length(text), flags);
+  if (found != KRN_NOT_FOUND) Changed(window, d, KRN_EV_UPDATE, KRN_CARET_MOVED);
+  return found;
+}
+
+// Replaces the selection by `with` when it is a match of text (a step of
+// its own): 1, else 0.
+int krnReplace_InputMltWnd(KrnWindow* window, const char* text, const char* with, int flags) {
+  InputMltWndData* d = Data(window);
+  if (!d) return 0;
+  Editor e = EditorOf(window, d);
+  if (!mlt::SelectionMatches(e, text, Length(text), flags)) return 0;
+  if (!mlt::ReplaceSelection(e, with ? with : "", Length(with))) return 0;
+  Changed(window, d, KRN_EV_REDRAW, KRN_EDITED);
+  return 1;
+}
+
+// Replaces every match of text by `with` in one undo step: the count, or -1
+// when memory ran out (nothing changed).
+int krnReplaceAll_InputMltWnd(KrnWindow* window, const char* text, const char* with, int flags) {
+  InputMltWndData* d = Data(window);
+  if (!d || Length(text) == 0) return d ? 0 : -1;
+  Editor e = EditorOf(window, d);
+  int count = mlt::ReplaceAll(e, text, Length(text), with, Length(with), flags);
+  if (count > 0) Changed(window, d, KRN_EV_REDRAW, KRN_EDITED);
+  return count;
 }

@@ -4,25 +4,27 @@
 // rules.  Positions are byte offsets; a two-byte character is never split.
 #include "controls/inputmltwnd_model.h"
 
+#include "controls/inputmltwnd_undo.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <memory>
 #include <new>
+#include <string>
+#include <vector>
 
 namespace mlt {
 
 namespace {
 
-Allocator g_allocator = {malloc, realloc};
-
 void* Alloc(size_t size) {
-  return g_allocator.alloc(size ? size : 1);
+  return Allocate(size);
 }
 
 void* Resize(void* block, size_t size) {
-  return g_allocator.resize(block, size ? size : 1);
+  return Reallocate(block, size);
 }
 
 void NoMemory() {
@@ -46,22 +48,31 @@ bool IsMultiByteCode(int code) {
 }
 
 // Bytes of the character starting at pos (1 or 2; never past length).
-int CharSize(const char* text, int length, int pos, int code) {
-  if (!IsMultiByteCode(code) || !charcode::IsLeadByte(code, U(text)[pos])) return 1;
+template <class Text>
+int CharSize(const Text& text, int length, int pos, int code) {
+  if (!IsMultiByteCode(code) || !charcode::IsLeadByte(code, static_cast<unsigned char>(text[pos])))
+    return 1;
   return pos + 1 < length ? 2 : 1;
 }
 
-// Width of the character at pos for wrapping: a newline adds nothing, a
-// lead byte without its partner adds nothing, a pair is measured as JIS.
-int WrapCharWidth(const Metrics& m, const char* text, int length, int pos, int size) {
-  unsigned char b = U(text)[pos];
-  if (size == 2) {
-    charcode::Glyph g = charcode::GlyphAt(U(text), length, pos, m.charCode);
-    return charcode::GlyphWidth(m.meter, g);
-  }
-  if (b == '\n') return 0;
-  if (IsMultiByteCode(m.charCode) && charcode::IsLeadByte(m.charCode, b)) return 0;
-  return m.meter.single(m.meter.context, b);
+// Characters are read as the code setting says: pairs only in EUC-JP and
+// Shift_JIS, every byte alone in any other setting.
+int GlyphCode(const Metrics& m) {
+  return IsMultiByteCode(m.charCode) ? m.charCode : charcode::kAscii;
+}
+
+// Width of the character at pos whose left edge lies x pixels into its
+// display line: a lead byte without its partner adds nothing, a pair is
+// measured as JIS, a tab reaches the next stop.  The text is a line's bytes
+// or the whole text read across its gap.
+template <class Text>
+int CharWidthAt(const Metrics& m, const Text& text, int length, int pos, int x) {
+  bool pair = pos + 1 < length;
+  const unsigned char bytes[2] = {
+      static_cast<unsigned char>(text[pos]),
+      pair ? static_cast<unsigned char>(text[pos + 1]) : static_cast<unsigned char>(0)};
+  charcode::Glyph g = charcode::GlyphAt(bytes, pair ? 2 : 1, 0, GlyphCode(m));
+  return charcode::AdvanceAt(m.meter, g, x);
 }
 
 // A growing array of lines built with the model's allocator.
@@ -114,10 +125,13 @@ class WidthMemo {
   WidthMemo(const WidthMemo&) = delete;
   WidthMemo& operator=(const WidthMemo&) = delete;
 
-  int Width(const Metrics& m, const char* text, int length, int pos, int size) {
-    if (!widths_) return WrapCharWidth(m, text, length, pos, size);
-    int key = size == 2 ? 256 + (U(text)[pos] << 8 | U(text)[pos + 1]) : U(text)[pos];
-    if (widths_[key] < 0) widths_[key] = WrapCharWidth(m, text, length, pos, size);
+  // Tabs are not asked for: their width depends on where they stand.
+  template <class Text>
+  int Width(const Metrics& m, const Text& text, int length, int pos, int size) {
+    if (!widths_) return CharWidthAt(m, text, length, pos, 0);
+    unsigned char b = static_cast<unsigned char>(text[pos]);
+    int key = size == 2 ? 256 + (b << 8 | static_cast<unsigned char>(text[pos + 1])) : b;
+    if (widths_[key] < 0) widths_[key] = CharWidthAt(m, text, length, pos, 0);
     return widths_[key];
   }
 
@@ -139,16 +153,19 @@ enum Verdict { kGo, kStop, kFail };
 // per line.  Each line goes to add() until it answers kStop or the text
 // ends; false when add() failed.  The walk's state at a line start is the
 // position alone, which is what lets an edit re-wrap only a stretch.
-template <class Add>
-bool Walk(const char* text, int length, int from, int wrap, const Metrics& metrics, Add&& add,
+// The text is contiguous bytes, or the whole text read across its gap.
+template <class Text, class Add>
+bool Walk(const Text& text, int length, int from, int wrap, const Metrics& metrics, Add&& add,
           WidthMemo* memo = nullptr) {
   int start = from, width = 0, pos = from;
   while (pos < length) {
     int size = CharSize(text, length, pos, metrics.charCode);
-    int w = memo ? memo->Width(metrics, text, length, pos, size)
-                 : WrapCharWidth(metrics, text, length, pos, size);
     bool first = pos == start;
     bool newline = text[pos] == '\n' && size == 1;
+    // A newline takes no room; a tab's width depends on where it stands.
+    int w = newline                     ? 0
+            : memo && text[pos] != '\t' ? memo->Width(metrics, text, length, pos, size)
+                                        : CharWidthAt(metrics, text, length, pos, width);
     TextLine line;
     if (newline && (width + w < wrap || first)) {
       line = TextLine{start, pos + 1 - start, width + w, 1};
@@ -188,11 +205,12 @@ int SelectionStart(const InputMltWndData* d) {
   return d->selectLen < 0 ? d->caret + d->selectLen : d->caret;
 }
 
-}  // namespace
-
-void SetAllocator(const Allocator* allocator) {
-  g_allocator = allocator ? *allocator : Allocator{malloc, realloc};
+// The caret moved on its own: typing from here on is a new undo step.
+void SealUndo(InputMltWndData* d) {
+  if (d->undo) undo::Seal(*d->undo);
 }
+
+}  // namespace
 
 /* ---- text and lines ------------------------------------------------------ */
 
@@ -212,7 +230,12 @@ char* ConvertCharCode(const char* data, int size, int* outLength) {
   return copy;
 }
 
-int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, TextLine** outList) {
+namespace {
+
+// The lines of the text, contiguous bytes or read across the gap.
+template <class Text>
+int BuildLinesOf(const Text& text, int length, int wrap, const Metrics& metrics,
+                 TextLine** outList) {
   LineArray array;
   std::unique_ptr<WidthMemo> memo;
   if (length >= kMemoLength) memo.reset(new (std::nothrow) WidthMemo);
@@ -228,74 +251,48 @@ int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, T
   return array.count;
 }
 
+}  // namespace
+
+int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, TextLine** outList) {
+  return BuildLinesOf(text, length, wrap, metrics, outList);
+}
+
 int FreeTextList(TextLine* list) {
   if (!list) return 0;
   free(list);
   return 1;
 }
 
-const TextLine* Line(const InputMltWndData* d, int index) {
-  if (!d->lineList || index < 0 || index >= d->lines) return nullptr;
-  return &d->lineList[index];
-}
-
-const char* LineText(const InputMltWndData* d, int index) {
-  const TextLine* l = Line(d, index);
-  return l && d->text ? d->text + l->start : nullptr;
+const char* LineText(InputMltWndData* d, int index) {
+  if (index < 0 || index >= d->lines) return nullptr;
+  TextLine l = Line(d, index);
+  return Span(d, l.start, l.length);
 }
 
 int GetTextList(Editor& e) {
   InputMltWndData* d = e.d;
   TextLine* list = nullptr;
   int wrap = e.view.width - kWrapMargin;
-  int n = BuildLines(d->text, d->length, wrap, e.metrics, &list);
+  // The gap stays where it is: an edit that falls back on a whole rebuild
+  // keeps the bytes it removed behind it.
+  int n = d->gapStart >= d->length ? BuildLines(d->text, d->length, wrap, e.metrics, &list)
+                                   : BuildLinesOf(BytesOf(d), d->length, wrap, e.metrics, &list);
   if (n < 0) {
     NoMemory();
     return -1;
   }
-  FreeTextList(d->lineList);
-  d->lineList = list;
-  d->lines = n;
-  d->lineRoom = n > 0 ? n : 1;
+  AdoptLines(d, list, n);
   d->wrapWidth = wrap;
   return n;
 }
-
-namespace {
-
-// The last line that starts at or before pos (0 for an empty list).
-int LineAtOrBefore(const InputMltWndData* d, int pos) {
-  int low = 0, high = d->lines - 1;
-  while (low < high) {
-    int mid = low + (high - low + 1) / 2;
-    if (d->lineList[mid].start <= pos)
-      low = mid;
-    else
-      high = mid - 1;
-  }
-  return low;
-}
-
-// Room for `total` lines, with some to spare so typing Return after
-// Return does not move the array every time.
-bool LineRoomFor(InputMltWndData* d, int total) {
-  if (total <= d->lineRoom) return true;
-  int room = total + total / 8 + 16;
-  void* grown = Resize(d->lineList, sizeof(TextLine) * static_cast<size_t>(room));
-  if (!grown) return false;
-  d->lineList = static_cast<TextLine*>(grown);
-  d->lineRoom = room;
-  return true;
-}
-
-}  // namespace
 
 // Lines before the display line that holds the edit's start, save the one
 // just before it, cannot change: a line's wrap depends only on its own
 // bytes and the first character after it.  From a line start past the
 // inserted bytes on, the new walk repeats the old one shifted by the size
 // change, so re-wrapping stops at the first new line start that is an old
-// line start too.
+// line start too.  The lines after it keep their places and only take the
+// size change into their pending shift.
 int SpliceLines(Editor& e, int start, int count, int n) {
   InputMltWndData* d = e.d;
   int wrap = e.view.width - kWrapMargin;
@@ -303,7 +300,7 @@ int SpliceLines(Editor& e, int start, int count, int n) {
   int oldLines = d->lines, delta = n - count, editEnd = start + n;
   int held = LineAtOrBefore(d, start);
   int first = held > 0 ? held - 1 : 0;
-  int from = d->lineList[first].start;
+  int from = LineStart(d, first);
   int next = first;  // old lines before `next` are replaced
   bool met = false;
   LineArray fresh;
@@ -312,37 +309,31 @@ int SpliceLines(Editor& e, int start, int count, int n) {
     int end = line.start + line.length;
     if (end < editEnd) return kGo;
     int old = end - delta;
-    while (next < oldLines && d->lineList[next].start < old) next++;
-    met = next < oldLines && d->lineList[next].start == old;
+    while (next < oldLines && LineStart(d, next) < old) next++;
+    met = next < oldLines && LineStart(d, next) == old;
     return met ? kStop : kGo;
   };
-  if (!Walk(d->text, d->length, from, wrap, e.metrics, add)) {
+  if (!Walk(BytesOf(d), d->length, from, wrap, e.metrics, add)) {
     fresh.Drop();
     NoMemory();
     return -1;
   }
-  int kept = met ? oldLines - next : 0;
-  int total = first + fresh.count + kept;
-  if (!LineRoomFor(d, total)) {
+  int removed = met ? next - first : oldLines - first;
+  if (!LineRoomFor(d, oldLines - removed + fresh.count)) {
     fresh.Drop();
     NoMemory();
     return -1;
   }
-  TextLine* tail = d->lineList + first + fresh.count;
-  if (kept > 0) memmove(tail, d->lineList + next, sizeof(TextLine) * static_cast<size_t>(kept));
-  for (int k = 0; k < kept; k++) tail[k].start += delta;
-  if (fresh.count > 0)
-    memcpy(d->lineList + first, fresh.slots, sizeof(TextLine) * static_cast<size_t>(fresh.count));
+  ReplaceLines(d, first, removed, fresh.slots, fresh.count, delta);
   fresh.Drop();
-  d->lines = total;
-  return total;
+  return d->lines;
 }
 
 namespace {
 
 // The text as the editor keeps it: no carriage returns, at least one byte,
 // a final newline.  Null when memory ran out; a text over the limit is
-// reported and replaced by the empty text when `tooLargeEmpties`.
+// reported and replaced by the empty text.
 char* NormalizedText(const char* data, int size, int* outLength) {
   int n = 0;
   char* copy = ConvertCharCode(data, size, &n);
@@ -380,13 +371,8 @@ int InstallText(Editor& e, const char* data, int size) {
     NoMemory();
     return 0;
   }
-  free(d->text);
-  FreeTextList(d->lineList);
-  d->text = text;
-  d->length = d->capacity = n;
-  d->lineList = list;
-  d->lines = lines;
-  d->lineRoom = lines > 0 ? lines : 1;
+  AdoptText(d, text, n);
+  AdoptLines(d, list, lines);
   d->wrapWidth = wrap;
   return 1;
 }
@@ -395,27 +381,28 @@ int InstallText(Editor& e, const char* data, int size) {
 
 int InitText(Editor& e, const char* data, int size) {
   memset(e.d, 0, sizeof *e.d);
-  return InstallText(e, data, size);
+  if (!InstallText(e, data, size)) return 0;
+  // Without memory for a history the editor works on, without undo.
+  try {
+    e.d->undo = new undo::History;
+  } catch (const std::bad_alloc&) {
+    e.d->undo = nullptr;
+  }
+  return 1;
 }
 
 void FreeData(InputMltWndData* d) {
-  free(d->text);
+  AdoptText(d, nullptr, 0);
+  AdoptLines(d, nullptr, 0);
   free(d->selectText);
   free(d->copyText);
-  FreeTextList(d->lineList);
-  d->text = d->selectText = d->copyText = nullptr;
-  d->lineList = nullptr;
-  d->length = d->capacity = d->lines = d->lineRoom = 0;
+  delete d->undo;
+  d->undo = nullptr;
+  d->selectText = d->copyText = nullptr;
+  d->lines = d->lineRoom = 0;
 }
 
 /* ---- positions ------------------------------------------------------------ */
-
-int LineStart(const InputMltWndData* d, int line) {
-  if (line <= 0 || d->lines == 0) return 0;
-  if (line < d->lines) return d->lineList[line].start;
-  const TextLine& last = d->lineList[d->lines - 1];
-  return last.start + last.length;
-}
 
 // The class is read from the nearest earlier byte that cannot begin a
 // two-byte character: the byte after it always starts a character, so the
@@ -424,9 +411,13 @@ int CharClass(const Editor& e, int pos) {
   const InputMltWndData* d = e.d;
   int code = e.metrics.charCode;
   if (pos < 0 || pos >= d->length || !IsMultiByteCode(code)) return charcode::kNone;
+  TextBytes t = BytesOf(d);
+  auto lead = [&](int i) { return charcode::IsLeadByte(code, static_cast<unsigned char>(t[i])); };
   int from = pos;
-  while (from > 0 && charcode::IsLeadByte(code, U(d->text)[from - 1])) from--;
-  return charcode::CharClassAt(U(d->text) + from, d->length - from, pos - from, code);
+  while (from > 0 && lead(from - 1)) from--;
+  while (from < pos) from += lead(from) ? 2 : 1;
+  if (from != pos) return charcode::kTrail;
+  return lead(pos) ? charcode::kLead : charcode::kSingle;
 }
 
 namespace {
@@ -443,7 +434,7 @@ int CharEnd(const Editor& e, int pos) {
 }  // namespace
 
 int EndLimit(const InputMltWndData* d) {
-  if (d->length > 0 && d->text[d->length - 1] == '\n') return d->length - 1;
+  if (d->length > 0 && ByteAt(d, d->length - 1) == '\n') return d->length - 1;
   return d->length;
 }
 
@@ -466,12 +457,13 @@ KrnCell FindLine(const InputMltWndData* d, int pos, int* lineStart) {
   int low = 0, high = d->lines - 1;  // ends grow with the index: search them
   while (low < high) {
     int mid = low + (high - low) / 2;
-    if (d->lineList[mid].start + d->lineList[mid].length >= pos)
+    TextLine line = Line(d, mid);
+    if (line.start + line.length >= pos)
       high = mid;
     else
       low = mid + 1;
   }
-  int start = d->lineList[low].start;
+  int start = LineStart(d, low);
   *lineStart = start;
   return KrnCell{low, pos - start < 0 ? 0 : pos - start};
 }
@@ -483,9 +475,10 @@ KrnCell FindLine(const InputMltWndData* d, int pos, int* lineStart) {
 KrnCell GetCaret(const InputMltWndData* d, int pos) {
   int start = 0;
   KrnCell cell = FindLine(d, pos, &start);
-  const TextLine* line = Line(d, cell.line);
-  if (pos != d->length && line && cell.column == line->length) return KrnCell{cell.line + 1, 0};
-  if (pos == d->length && d->length > 0 && d->text[d->length - 1] == '\n' && cell.column > 0)
+  bool onLine = cell.line >= 0 && cell.line < d->lines;
+  if (pos != d->length && onLine && cell.column == Line(d, cell.line).length)
+    return KrnCell{cell.line + 1, 0};
+  if (pos == d->length && d->length > 0 && ByteAt(d, d->length - 1) == '\n' && cell.column > 0)
     cell.column--;
   return cell;
 }
@@ -495,7 +488,7 @@ KrnCell GetCaret(const InputMltWndData* d, int pos) {
 KrnCell GetSelectCaret(const InputMltWndData* d, int pos) {
   int start = 0;
   KrnCell cell = FindLine(d, pos, &start);
-  if (pos > 0 && pos <= d->length && d->text[pos - 1] == '\n') return KrnCell{cell.line + 1, 0};
+  if (pos > 0 && pos <= d->length && ByteAt(d, pos - 1) == '\n') return KrnCell{cell.line + 1, 0};
   return cell;
 }
 
@@ -503,8 +496,12 @@ int SetSelectText(InputMltWndData* d) {
   int start = Clamp(SelectionStart(d), 0, d->length);
   int end =
       Clamp(SelectionStart(d) + (d->selectLen < 0 ? -d->selectLen : d->selectLen), 0, d->length);
-  char* copy = CopyBytes(d->text ? d->text + start : "", d->text ? end - start : 0);
-  if (!copy) {
+  int n = d->text ? end - start : 0;
+  char* copy = static_cast<char*>(Alloc(static_cast<size_t>(n) + 1));
+  if (copy) {
+    CopyText(d, start, n, copy);
+    copy[n] = '\0';
+  } else {
     // An old copy must not pass for the new selection: Copy then copies
     // nothing rather than text that is no longer selected.
     if (d->selectText) d->selectText[0] = '\0';
@@ -541,60 +538,60 @@ int GetDrawPos(const Editor& e) {
   return t < 0 ? 0 : t;
 }
 
+int SpanWidth(const Metrics& m, const char* bytes, int n, int x) {
+  return charcode::MeasureFrom(m.meter, U(bytes), n, GlyphCode(m), x);
+}
+
 int ColumnX(const Editor& e, int line, int column) {
-  const TextLine* l = Line(e.d, line);
-  if (!l || column <= 0) return kTextLeft;
-  int n = column < l->length ? column : l->length;
-  return kTextLeft + e.metrics.textWidth(e.metrics.textWidthContext, U(LineText(e.d, line)), n);
+  if (line < 0 || line >= e.d->lines || column <= 0) return kTextLeft;
+  int length = Line(e.d, line).length;
+  int n = column < length ? column : length;
+  return kTextLeft + SpanWidth(e.metrics, LineText(e.d, line), n, 0);
 }
 
 /* ---- edits -------------------------------------------------------------------- */
 
-int Replace(Editor& e, int start, int count, const char* bytes, int n) {
+namespace {
+
+// The replace itself, unrecorded.  The bytes go into the gap at start,
+// which costs their own size and the distance from the last edit; the
+// removed bytes stay behind the gap until the lines are known to fit, so a
+// failure puts them back without memory (and the history reads them there).
+int ReplaceBytes(Editor& e, int start, int count, const char* bytes, int n) {
   InputMltWndData* d = e.d;
   if (start < 0 || count < 0 || n < 0 || start + count > d->length) return 0;
-  int oldLength = d->length, newLength = oldLength - count + n;
-  char* removed = count > 0 ? CopyBytes(d->text + start, count) : nullptr;
-  if (count > 0 && !removed) {
+  if (!PutBytes(d, start, count, bytes, n)) {
     NoMemory();
     return 0;
   }
-  if (d->capacity < newLength || !d->text) {
-    // A little room to spare: typing into a large text must not move the
-    // whole buffer at every key.
-    int room = newLength + newLength / 64 + 64;
-    char* grown = static_cast<char*>(Resize(d->text, static_cast<size_t>(room) + 1));
-    if (!grown) {
-      free(removed);
-      NoMemory();
-      return 0;
-    }
-    if (!d->text) grown[0] = '\0';
-    d->text = grown;
-    d->capacity = room;
-  }
-  char* at = d->text + start;
-  memmove(at + n, at + count, static_cast<size_t>(oldLength - start - count) + 1);
-  if (n > 0) memcpy(at, bytes, static_cast<size_t>(n));
-  d->length = newLength;
   if (SpliceLines(e, start, count, n) < 0) {
-    memmove(at + count, at + n, static_cast<size_t>(newLength - start - n) + 1);
-    if (count > 0) memcpy(at, removed, static_cast<size_t>(count));
-    d->length = oldLength;
-    free(removed);
+    TakeBackBytes(d, start, count, n);
     return 0;
   }
-  free(removed);
   return 1;
 }
 
-int DelSelectText(Editor& e) {
+}  // namespace
+
+int Replace(Editor& e, int start, int count, const char* bytes, int n, int kind) {
+  InputMltWndData* d = e.d;
+  int caretBefore = d->caret, selectBefore = d->selectLen;
+  if (!ReplaceBytes(e, start, count, bytes, n)) return 0;
+  if (d->undo) {
+    undo::Change c{start,        RemovedBytes(d, count),       count, bytes, n, caretBefore,
+                   selectBefore, static_cast<undo::Kind>(kind)};
+    if (!undo::Record(*d->undo, c)) NoMemory();
+  }
+  return 1;
+}
+
+int DelSelectText(Editor& e, int kind) {
   InputMltWndData* d = e.d;
   if (d->selectLen == 0) return 1;
   int start = Clamp(SelectionStart(d), 0, d->length);
   int end =
       Clamp(SelectionStart(d) + (d->selectLen < 0 ? -d->selectLen : d->selectLen), 0, d->length);
-  if (!Replace(e, start, end - start, nullptr, 0)) return 0;
+  if (!Replace(e, start, end - start, nullptr, 0, kind)) return 0;
   d->caret = start;
   d->selectLen = 0;
   SetSelectText(d);
@@ -607,12 +604,12 @@ namespace {
 
 // Replaces the selection (or nothing) at the caret by n bytes; the caret
 // ends behind them.  0 leaves everything as it was.
-int InsertAtCaret(Editor& e, const char* s, int n) {
+int InsertAtCaret(Editor& e, const char* s, int n, int kind) {
   InputMltWndData* d = e.d;
   int start = Clamp(SelectionStart(d), 0, d->length);
   int count = d->selectLen < 0 ? -d->selectLen : d->selectLen;
   if (start + count > d->length) count = d->length - start;
-  if (!Replace(e, start, count, s, n)) return 0;
+  if (!Replace(e, start, count, s, n, kind)) return 0;
   // A string ending in a lone first byte pairs it with the byte after it:
   // the caret goes behind that character, not into it.
   d->caret = CharEnd(e, start + n);
@@ -630,6 +627,7 @@ int SetText(Editor& e, const char* data, int size) {
     return -1;
   }
   if (!InstallText(e, data, size)) return -1;
+  if (d->undo) undo::Clear(*d->undo, true);
   d->caret = 0;
   d->selectLen = 0;
   d->caretCell = GetCaret(d, 0);
@@ -653,7 +651,7 @@ int AddText(Editor& e, const char* string) {
     NoMemory();
     return -1;
   }
-  int inserted = InsertAtCaret(e, copy ? copy : string, n);
+  int inserted = InsertAtCaret(e, copy ? copy : string, n, kEditOther);
   free(copy);
   if (!inserted) return -1;
   d->update = 1;
@@ -664,6 +662,7 @@ int AddText(Editor& e, const char* string) {
 
 int SetCaretPos(Editor& e, int position) {
   InputMltWndData* d = e.d;
+  SealUndo(d);
   d->caret = CharStart(e, Clamp(position, 0, CaretLimit(e)));
   d->selectLen = 0;
   d->caretCell = GetCaret(d, d->caret);
@@ -678,6 +677,7 @@ int SetSelectRange(Editor& e, int start, int end) {
   if (start < 0 || start > end) return 0;
   start = CharStart(e, start);
   end = CharEnd(e, end);
+  SealUndo(d);
   d->caret = start;
   d->selectLen = end - start;
   d->caretCell = GetCaret(d, d->caret);
@@ -691,6 +691,227 @@ int SetPos(Editor& e, int line) {
   if (line > d->lines - 1) line = d->lines - 1;
   if (line < 0) line = 0;
   return line;
+}
+
+/* ---- undo ------------------------------------------------------------------------- */
+
+namespace {
+
+// Puts the step's text back (undo) or again (redo) without recording it.
+bool ApplyStep(Editor& e, const undo::Step& s, bool back) {
+  const std::string& was = back ? s.inserted : s.removed;
+  const std::string& now = back ? s.removed : s.inserted;
+  return ReplaceBytes(e, s.pos, static_cast<int>(was.size()), now.data(),
+                      static_cast<int>(now.size())) == 1;
+}
+
+// Caret, selection, view and modified flag after a step was applied.
+void AfterStep(Editor& e, int caret, int selectLen) {
+  InputMltWndData* d = e.d;
+  d->caret = Clamp(caret, 0, d->length);
+  d->selectLen = Clamp(d->caret + selectLen, 0, d->length) - d->caret;
+  d->update = undo::AtSavePoint(*d->undo) ? 0 : 1;
+  d->caretCell = GetCaret(d, d->caret);
+  SetSelectText(d);
+  d->topLine = GetDrawPos(e);
+}
+
+}  // namespace
+
+int Undo(Editor& e) {
+  InputMltWndData* d = e.d;
+  const undo::Step* s = d->undo ? undo::NextUndo(*d->undo) : nullptr;
+  if (!s || !ApplyStep(e, *s, true)) return 0;
+  int caret = s->caretBefore, selectLen = s->selectBefore;
+  undo::Undone(*d->undo);
+  AfterStep(e, caret, selectLen);
+  return 1;
+}
+
+// After a redo the caret stands behind the step's inserted bytes, where
+// the edit itself left it.
+int Redo(Editor& e) {
+  InputMltWndData* d = e.d;
+  const undo::Step* s = d->undo ? undo::NextRedo(*d->undo) : nullptr;
+  if (!s || !ApplyStep(e, *s, false)) return 0;
+  int caret = s->pos + static_cast<int>(s->inserted.size());
+  undo::Redone(*d->undo);
+  AfterStep(e, CharEnd(e, caret), 0);
+  return 1;
+}
+
+int CanUndo(const InputMltWndData* d) {
+  return d->undo && undo::CanUndo(*d->undo) ? 1 : 0;
+}
+
+int CanRedo(const InputMltWndData* d) {
+  return d->undo && undo::CanRedo(*d->undo) ? 1 : 0;
+}
+
+void SetUpdateFlag(InputMltWndData* d, int flag) {
+  d->update = flag ? 1 : 0;
+  if (d->undo) undo::MarkSaved(*d->undo, !flag);
+}
+
+void SetUndoLimit(InputMltWndData* d, size_t bytes) {
+  if (d->undo) undo::SetLimit(*d->undo, bytes);
+}
+
+size_t UndoBytes(const InputMltWndData* d) {
+  return d->undo ? d->undo->bytes : 0;
+}
+
+/* ---- search ------------------------------------------------------------------------- */
+
+namespace {
+
+unsigned char Fold(unsigned char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+// The pattern prepared for matching: which of its bytes are single-byte
+// characters (only those fold; a second byte of Shift_JIS may look like
+// a letter and must match exactly).
+struct Pattern {
+  const unsigned char* bytes;
+  int n;
+  bool fold;
+  std::vector<bool> folds;
+
+  Pattern(const Editor& e, const char* p, int size, int flags)
+      : bytes(U(p)), n(size), fold(!(flags & kFindMatchCase)) {
+    if (!fold) return;
+    folds.assign(static_cast<size_t>(n), false);
+    for (int i = 0; i < n;) {
+      int k = CharSize(p, n, i, e.metrics.charCode);
+      if (k == 1) folds[static_cast<size_t>(i)] = true;
+      i += k;
+    }
+  }
+  bool At(const unsigned char* t) const {
+    if (!fold) return memcmp(t, bytes, static_cast<size_t>(n)) == 0;
+    for (int i = 0; i < n; i++) {
+      bool same = folds[static_cast<size_t>(i)] ? Fold(t[i]) == Fold(bytes[i]) : t[i] == bytes[i];
+      if (!same) return false;
+    }
+    return true;
+  }
+};
+
+// A match from pos is whole characters of the text.
+bool OnBoundaries(const Editor& e, int pos, int n) {
+  return CharClass(e, pos) != charcode::kTrail && CharClass(e, pos + n) != charcode::kTrail;
+}
+
+int FindForward(const Editor& e, const Pattern& p, int from) {
+  const InputMltWndData* d = e.d;
+  const unsigned char* t = U(d->text);
+  int last = d->length - p.n;
+  unsigned char first = p.fold && p.folds[0] ? Fold(p.bytes[0]) : p.bytes[0];
+  bool either = p.fold && p.folds[0] && first >= 'a' && first <= 'z';
+  for (int pos = from < 0 ? 0 : from; pos <= last; pos++) {
+    // memchr skips to the next candidate for the first byte (both cases).
+    const void* hit = memchr(t + pos, first, static_cast<size_t>(last - pos + 1));
+    int next = hit ? static_cast<int>(static_cast<const unsigned char*>(hit) - t) : last + 1;
+    if (either) {
+      const void* upper = memchr(t + pos, first - ('a' - 'A'), static_cast<size_t>(next - pos));
+      if (upper) next = static_cast<int>(static_cast<const unsigned char*>(upper) - t);
+    }
+    if (next > last) return -1;
+    pos = next;
+    if (p.At(t + pos) && OnBoundaries(e, pos, p.n)) return pos;
+  }
+  return -1;
+}
+
+int FindBackward(const Editor& e, const Pattern& p, int from) {
+  const InputMltWndData* d = e.d;
+  const unsigned char* t = U(d->text);
+  int pos = from - 1;
+  if (pos > d->length - p.n) pos = d->length - p.n;
+  for (; pos >= 0; pos--)
+    if (p.At(t + pos) && OnBoundaries(e, pos, p.n)) return pos;
+  return -1;
+}
+
+}  // namespace
+
+// A search reads the text in one piece: the gap goes to the end first,
+// which costs no more than the search itself.
+int Find(const Editor& e, const char* pattern, int n, int from, int flags) {
+  if (!pattern || n <= 0 || !CloseGap(e.d) || n > e.d->length) return -1;
+  Pattern p(e, pattern, n, flags);
+  return flags & kFindBackward ? FindBackward(e, p, from) : FindForward(e, p, from);
+}
+
+int FindNext(Editor& e, const char* pattern, int n, int flags) {
+  InputMltWndData* d = e.d;
+  int start = SelectionStart(d), end = start + (d->selectLen < 0 ? -d->selectLen : d->selectLen);
+  bool backward = flags & kFindBackward;
+  int at = Find(e, pattern, n, backward ? start : end, flags);
+  int found = 1;
+  if (at < 0) {
+    at = Find(e, pattern, n, backward ? d->length : 0, flags);
+    found = 2;
+  }
+  if (at < 0) return 0;
+  SealUndo(d);
+  d->caret = at;
+  d->selectLen = n;
+  d->caretCell = GetCaret(d, d->caret);
+  SetSelectText(d);
+  d->topLine = GetDrawPos(e);
+  return found;
+}
+
+bool SelectionMatches(const Editor& e, const char* pattern, int n, int flags) {
+  const InputMltWndData* d = e.d;
+  int start = SelectionStart(d);
+  if (!pattern || n <= 0 || (d->selectLen < 0 ? -d->selectLen : d->selectLen) != n) return false;
+  return Find(e, pattern, n, start, flags & ~kFindBackward) == start;
+}
+
+int ReplaceSelection(Editor& e, const char* with, int n) {
+  InputMltWndData* d = e.d;
+  if (!InsertAtCaret(e, with, n, kEditOther)) return 0;
+  d->update = 1;
+  d->caretCell = GetCaret(d, d->caret);
+  d->topLine = GetDrawPos(e);
+  return 1;
+}
+
+// The span from the first match to the end of the last is rebuilt once
+// and replaced in one edit: one undo step, one re-wrap, however many
+// matches there are.
+int ReplaceAll(Editor& e, const char* pattern, int n, const char* with, int n2, int flags) {
+  InputMltWndData* d = e.d;
+  flags &= ~kFindBackward;
+  if (!pattern || n <= 0 || (n2 > 0 && !with)) return 0;
+  int first = Find(e, pattern, n, 0, flags);
+  if (first < 0) return 0;
+  Pattern p(e, pattern, n, flags);
+  std::string span;
+  int count = 0, copied = first, at = first;
+  try {
+    for (; at >= 0; at = FindForward(e, p, at + n)) {
+      span.append(d->text + copied, static_cast<size_t>(at - copied));
+      span.append(with ? with : "", static_cast<size_t>(n2));
+      copied = at + n;
+      count++;
+    }
+  } catch (const std::bad_alloc&) {
+    NoMemory();
+    return -1;
+  }
+  if (!Replace(e, first, copied - first, span.data(), static_cast<int>(span.size()), kEditOther))
+    return -1;
+  d->caret = CharEnd(e, first + static_cast<int>(span.size()));
+  d->selectLen = 0;
+  d->update = 1;
+  d->caretCell = GetCaret(d, d->caret);
+  SetSelectText(d);
+  d->topLine = GetDrawPos(e);
+  return count;
 }
 
 /* ---- keys ------------------------------------------------------------------------- */
@@ -726,12 +947,12 @@ int OffTrail(const Editor& e, int pos) {
 int LineUp(const Editor& e, int pos) {
   const InputMltWndData* d = e.d;
   KrnCell cell = GetCaret(d, pos);
-  int above = Line(d, cell.line - 1)->length;
+  int above = Line(d, cell.line - 1).length;
   if (cell.column < above) {
     pos -= above;
   } else {
     pos -= cell.column;
-    if (pos > 0 && d->text[pos - 1] == '\n') pos--;
+    if (pos > 0 && ByteAt(d, pos - 1) == '\n') pos--;
   }
   return OffTrail(e, pos);
 }
@@ -740,12 +961,12 @@ int LineUp(const Editor& e, int pos) {
 int LineDown(const Editor& e, int pos) {
   const InputMltWndData* d = e.d;
   KrnCell cell = GetCaret(d, pos);
-  int current = Line(d, cell.line)->length, next = Line(d, cell.line + 1)->length;
+  int current = Line(d, cell.line).length, next = Line(d, cell.line + 1).length;
   if (cell.column < next) {
     pos += current;
   } else {
     pos += current - cell.column + next;
-    if (pos > 0 && d->text[pos - 1] == '\n') pos--;
+    if (pos > 0 && ByteAt(d, pos - 1) == '\n') pos--;
   }
   return OffTrail(e, pos);
 }
@@ -842,39 +1063,40 @@ Outcome Page(Editor& e, bool down) {
 }
 
 // Removes count bytes at start (a deletion key without a selection).
-Outcome Erase(Editor& e, int start, int count, int caretAfter) {
-  if (!Replace(e, start, count, nullptr, 0)) return kRefused;
+Outcome Erase(Editor& e, int start, int count, int caretAfter, int kind) {
+  if (!Replace(e, start, count, nullptr, 0, kind)) return kRefused;
   e.d->caret = caretAfter;
   return kEdited;
 }
 
 Outcome BackSpace(Editor& e) {
   InputMltWndData* d = e.d;
-  if (d->selectLen != 0) return DelSelectText(e) ? kEdited : kRefused;
+  if (d->selectLen != 0) return DelSelectText(e, kEditBackSpace) ? kEdited : kRefused;
   if (d->caret <= 0) return kRefused;
   int n = CharClass(e, d->caret - 1) == charcode::kTrail && d->caret >= 2 ? 2 : 1;
-  return Erase(e, d->caret - n, n, d->caret - n);
+  return Erase(e, d->caret - n, n, d->caret - n, kEditBackSpace);
 }
 
 // Delete never takes the final newline, even when a lone first byte before
 // it would pair with it.
 Outcome Delete(Editor& e) {
   InputMltWndData* d = e.d;
-  if (d->selectLen != 0) return DelSelectText(e) ? kEdited : kRefused;
+  if (d->selectLen != 0) return DelSelectText(e, kEditDelete) ? kEdited : kRefused;
   int limit = CaretLimit(e);
   if (d->caret >= limit) return kRefused;
   int n = CharClass(e, d->caret) == charcode::kLead ? 2 : 1;
   if (d->caret + n > limit) n = limit - d->caret;
-  return Erase(e, d->caret, n, d->caret);
+  return Erase(e, d->caret, n, d->caret, kEditDelete);
 }
 
 Outcome Insert(Editor& e, const char* s, int n) {
-  return InsertAtCaret(e, s, n) ? kEdited : kRefused;
+  return InsertAtCaret(e, s, n, kEditTyping) ? kEdited : kRefused;
 }
 
 // The parts of the two endings that belong to the record.
 void FinishMove(Editor& e) {
   InputMltWndData* d = e.d;
+  SealUndo(d);
   SetSelectText(d);
   d->caretCell = GetCaret(d, d->caret);
   d->topLine = GetDrawPos(e);
@@ -940,20 +1162,19 @@ Outcome TypeText(Editor& e, const char* s, int n) {
 /* ---- mouse ------------------------------------------------------------------------- */
 
 int HitOffset(const Editor& e, int line, int x) {
-  const TextLine* l = Line(e.d, line);
-  if (!l) return 0;
-  if (x >= l->width + kTextLeft) return l->length;
+  if (line < 0 || line >= e.d->lines) return 0;
+  TextLine l = Line(e.d, line);
+  if (x >= l.width + kTextLeft) return l.length;
   const Metrics& m = e.metrics;
   const char* text = LineText(e.d, line);
-  const unsigned char* t = U(text);
-  for (int k = 0; k < l->length;) {
-    int size = CharSize(text, l->length, k, m.charCode);
-    int boundary = m.textWidth(m.textWidthContext, t, k) + kTextLeft +
-                   m.textWidth(m.textWidthContext, t + k, size) / 2;
-    if (x <= boundary) return k;
+  for (int k = 0, left = 0; k < l.length;) {
+    int size = CharSize(text, l.length, k, m.charCode);
+    int w = CharWidthAt(m, text, l.length, k, left);
+    if (x <= kTextLeft + left + w / 2) return k;
+    left += w;
     k += size;
   }
-  return l->length;
+  return l.length;
 }
 
 int ClickByte(const Editor& e, int x, int y) {
@@ -965,7 +1186,8 @@ int ClickByte(const Editor& e, int x, int y) {
   int byte = LineStart(d, row) + offset;
   // Past a line's newline the caret stays before it; a newline that a lone
   // first byte took as its second byte ends no line and is not stepped back into.
-  if (offset > 0 && d->text[byte - 1] == '\n' && CharClass(e, byte - 1) != charcode::kTrail) byte--;
+  if (offset > 0 && ByteAt(d, byte - 1) == '\n' && CharClass(e, byte - 1) != charcode::kTrail)
+    byte--;
   return Clamp(byte, 0, CaretLimit(e));
 }
 
@@ -974,17 +1196,17 @@ void SelectWord(Editor& e) {
   int limit = CaretLimit(e);
   if (d->length == 0) return;
   int c = Clamp(d->caret, 0, d->length - 1);
-  if (d->text[c] == '\n' && c > 0) c--;
-  bool blanks = IsBlank(d->text[c]);
+  if (ByteAt(d, c) == '\n' && c > 0) c--;
+  bool blanks = IsBlank(ByteAt(d, c));
   auto inRun = [&](char ch) { return blanks ? IsBlank(ch) : !IsSeparator(ch); };
   // Scan down to the byte before the run.  A caret on a separator that
   // belongs to no run (the newline of an empty line) starts an empty
   // selection just behind it, never in the line above.
   int start = c;
-  while (start > 0 && inRun(d->text[start])) start--;
-  if (!inRun(d->text[start])) start = start + 1 < limit ? start + 1 : limit;
+  while (start > 0 && inRun(ByteAt(d, start))) start--;
+  if (!inRun(ByteAt(d, start))) start = start + 1 < limit ? start + 1 : limit;
   int end = start;
-  while (end < limit && inRun(d->text[end])) end++;
+  while (end < limit && inRun(ByteAt(d, end))) end++;
   // The run is found byte by byte; a lone first byte of another code can
   // pair with a blank at either end, and that character is taken whole.
   start = CharStart(e, start);
@@ -997,6 +1219,7 @@ Outcome PressButton(Editor& e, int x, int y, uint32_t time, bool shift, int doub
   InputMltWndData* d = e.d;
   d->buttonDown = 1;
   d->shift = shift ? 1 : 0;
+  SealUndo(d);
   if (static_cast<uint32_t>(time - d->lastPressTime) < static_cast<uint32_t>(doubleClickTime)) {
     SelectWord(e);
     d->caretCell = GetCaret(d, d->caret);
@@ -1027,12 +1250,12 @@ bool DragTo(Editor& e, int x, int y) {
   int h = e.view.lineHeight > 0 ? e.view.lineHeight : 1;
   int row = y >= 0 ? y / h + d->topLine : d->topLine + y / h - 1;
   if (row < 0 || row >= d->lines) return false;
-  const TextLine* line = Line(d, row);
-  int start = LineStart(d, row);
-  if (x < line->width + kTextLeft) {
+  TextLine line = Line(d, row);
+  int start = line.start;
+  if (x < line.width + kTextLeft) {
     d->selectLen = start + HitOffset(e, row, x) - d->caret;
   } else {
-    d->selectLen = start + line->length - d->caret;
+    d->selectLen = start + line.length - d->caret;
     if (d->selectLen == 1) d->selectLen = 0;
   }
   int limit = CaretLimit(e);

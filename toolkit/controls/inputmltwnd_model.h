@@ -9,10 +9,15 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "controls/inputmltwnd_store.h"
 #include "support/charcode.h"
 
-// One display line: where its bytes lie in the text buffer, not a copy of
-// them, so the lines of a large text cost a few bytes each.
+namespace undo {
+struct History;
+}
+
+// One display line: where its bytes lie in the text, not a copy of them, so
+// the lines of a large text cost a few bytes each.
 typedef struct TextLine {
   int start;   // offset of the line's first byte in the text
   int length;  // bytes, the newline counted
@@ -29,15 +34,19 @@ typedef struct KrnCell {
 
 // The editor's private record (the window record's option).
 typedef struct InputMltWndData {
-  char* text;               // owned buffer: length bytes and a NUL, room for capacity + 1
+  char* text;               // owned gap buffer: room for capacity bytes and a NUL
   char* selectText;         // owned copy of the selected bytes; null until first needed
   char* copyText;           // owned copy buffer of Copy and Cut; null until the first Copy
-  TextLine* lineList;       // owned array of the display lines, in text order
-  int lineRoom;             // lines lineList has room for
+  TextLine* lineList;       // owned slots of the display lines, in text order
+  int lineRoom;             // slots in lineList
   int wrapWidth;            // wrap limit in pixels the lines were built for
   int capacity;             // bytes the buffer holds without the terminator
   int length;               // bytes of text, the final newline included
+  int gapStart;             // text offset where the gap of capacity - length bytes begins
   int lines;                // display lines in lineList
+  int lineGap;              // index where lineRoom - lines free slots lie
+  int stepLine;             // lines from this index on start stepDelta bytes later
+  int stepDelta;            // than their stored start says
   int drawnLines;           // lines at the last drawing
   int buttonDown;           // 1 while the primary button pressed here is held
   int topLine;              // display line shown at the top
@@ -56,6 +65,7 @@ typedef struct InputMltWndData {
   int update;               // modified flag
   uint32_t lastPressTime;   // server time of the last primary-button press
   uint32_t lastMotionTime;  // server time of the last handled pointer motion
+  undo::History* undo;      // owned undo history; null when memory ran out
 } InputMltWndData;
 
 namespace mlt {
@@ -67,14 +77,19 @@ constexpr int kWrapMargin = 9;    // wrap limit = window width - kWrapMargin
 constexpr int kNoCell = -10;      // drawnSelectCell when nothing was selected
 constexpr int kLargeTyping = 21;  // typed strings this long repaint everything
 
-// How text is measured.  Wrapping walks characters by the code setting and
-// measures each with `meter`; caret positions, the hit test and drawing use
-// `textWidth` on byte ranges (krnTextNWidth on the real fonts).
+// Kinds of edit for the undo history (the values of undo::Kind).
+constexpr int kEditTyping = 0;
+constexpr int kEditBackSpace = 1;
+constexpr int kEditDelete = 2;
+constexpr int kEditOther = 3;
+
+// How text is measured: characters are read by the code setting and
+// measured with `meter`, a tab reaching the next stop counted from the left
+// edge of its display line (SpanWidth).  Wrapping, caret positions, the hit
+// test and the drawing's positions all come from that one measure.
 struct Metrics {
   int charCode;  // the CharCode setting (KRN_CODE_*)
   charcode::CharMeter meter;
-  int (*textWidth)(void* context, const unsigned char* bytes, int length);
-  void* textWidthContext;
 };
 
 // The editor window's size in pixels and the character height.
@@ -91,15 +106,6 @@ struct Editor {
   Metrics metrics;
 };
 
-// Allocation used for everything the model owns (malloc-compatible: the
-// line array and the window record free with free()).  Tests install a
-// failing one; null restores malloc and realloc.
-struct Allocator {
-  void* (*alloc)(size_t size);
-  void* (*resize)(void* block, size_t size);
-};
-void SetAllocator(const Allocator* allocator);
-
 /* ---- text and lines ---------------------------------------------------- */
 
 // A new NUL-terminated copy of size bytes without carriage returns, its
@@ -111,10 +117,10 @@ char* ConvertCharCode(const char* data, int size, int* outLength);
 // count, or -1 (nothing allocated) on failure.
 int BuildLines(const char* text, int length, int wrap, const Metrics& metrics, TextLine** outList);
 int FreeTextList(TextLine* list);
-const TextLine* Line(const InputMltWndData* d, int index);  // null outside
-// The first byte of a display line in the text (not terminated: the line
-// has `length` bytes); null outside.
-const char* LineText(const InputMltWndData* d, int index);
+// The bytes of a display line, contiguous (not terminated: the line has
+// `length` bytes), valid until the next edit; null outside.  The text's gap
+// may move out of the line for it.
+const char* LineText(InputMltWndData* d, int index);
 
 // Rebuilds all of d's lines for its text; -1 leaves the old list and count.
 int GetTextList(Editor& e);
@@ -134,7 +140,6 @@ void FreeData(InputMltWndData* d);
 
 /* ---- positions ---------------------------------------------------------- */
 
-int LineStart(const InputMltWndData* d, int line);
 // Position class (KRN_CHAR_*) of the byte at pos under the code setting.
 int CharClass(const Editor& e, int pos);
 // Largest caret position: before the final newline, or the end of a text
@@ -145,6 +150,9 @@ KrnCell GetSelectCaret(const InputMltWndData* d, int pos);
 int SetSelectText(InputMltWndData* d);
 int GetDrawPos(const Editor& e);
 int LinesOfPage(const View& view);
+// Width of n bytes of a display line whose first byte lies x pixels right of
+// the line's left edge (tabs reach their stops, a newline is its glyph).
+int SpanWidth(const Metrics& m, const char* bytes, int n, int x);
 // x of byte column `column` of a line (text origin included).
 int ColumnX(const Editor& e, int line, int column);
 
@@ -152,14 +160,58 @@ int ColumnX(const Editor& e, int line, int column);
 
 // Replaces count bytes at start by n bytes, growing the buffer as needed,
 // and re-wraps the lines it touches.  All or nothing: 0 leaves text and lines as they
-// were.  Caret and selection are the caller's.
-int Replace(Editor& e, int start, int count, const char* bytes, int n);
-int DelSelectText(Editor& e);                        // 1, or 0 (nothing changed) on failure
+// were.  Caret and selection are the caller's.  Every change of the text
+// passes here and is recorded in the undo history as an edit of `kind`
+// (typing, BackSpace and Delete runs merge into one step).
+int Replace(Editor& e, int start, int count, const char* bytes, int n, int kind = kEditOther);
+// 1, or 0 (nothing changed) on failure; `kind` as for Replace.
+int DelSelectText(Editor& e, int kind = kEditOther);
 int SetText(Editor& e, const char* data, int size);  // new length or -1
 int AddText(Editor& e, const char* string);          // new length or -1
 int SetCaretPos(Editor& e, int position);
 int SetSelectRange(Editor& e, int start, int end);  // 1, or 0 for a bad range
 int SetPos(Editor& e, int line);                    // the new top line
+
+/* ---- undo ------------------------------------------------------------------ */
+
+// Undoes or redoes one step through Replace: text, caret and selection as
+// they were before (undo) or after (redo) it, the modified flag cleared
+// exactly at the save point.  1, or 0 when there is nothing to do or memory
+// ran out (nothing changed).
+int Undo(Editor& e);
+int Redo(Editor& e);
+int CanUndo(const InputMltWndData* d);
+int CanRedo(const InputMltWndData* d);
+// The owner saved the text (flag 0) or declared it modified (flag 1).
+void SetUpdateFlag(InputMltWndData* d, int flag);
+// The history's memory cap in bytes (the UndoSize setting).
+void SetUndoLimit(InputMltWndData* d, size_t bytes);
+// Bytes the history holds (steps and their deltas).
+size_t UndoBytes(const InputMltWndData* d);
+
+/* ---- search ------------------------------------------------------------------ */
+
+// Search flags: backwards, and ASCII letters told apart by case.
+constexpr int kFindBackward = 1;
+constexpr int kFindMatchCase = 2;
+
+// Start of the first match of the n pattern bytes at or after `from`
+// (backwards: the last match starting before `from`), or -1.  A match never
+// starts or ends inside a two-byte character; without kFindMatchCase ASCII
+// letters match either case, two-byte characters always match exactly.
+int Find(const Editor& e, const char* pattern, int n, int from, int flags);
+// Finds from the selection (forwards from its end, backwards from its
+// start), wrapping around the text once; selects the match and keeps it in
+// view.  0 not found, 1 found, 2 found after wrapping.
+int FindNext(Editor& e, const char* pattern, int n, int flags);
+// True when the selection is exactly a match of the pattern.
+bool SelectionMatches(const Editor& e, const char* pattern, int n, int flags);
+// Replaces the selection by n bytes (a step of its own); 1, or 0 when
+// memory ran out (nothing changed).
+int ReplaceSelection(Editor& e, const char* with, int n);
+// Replaces every match with the n2 bytes of `with` as one undo step; the
+// count replaced, or -1 when memory ran out (nothing changed).
+int ReplaceAll(Editor& e, const char* pattern, int n, const char* with, int n2, int flags);
 
 /* ---- keys ------------------------------------------------------------------ */
 

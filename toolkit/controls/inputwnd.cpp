@@ -10,6 +10,7 @@
 
 #include "controls/inputwnd_model.h"
 #include "controls/textentry.h"
+#include "support/xmeasure.h"
 
 namespace {
 
@@ -40,12 +41,15 @@ int Draw(Display* display, KrnWindow* window) {
   int length = iw::Length(d);
   krnClearWindow(display, window, 1);
   Pixmap buffer = krnGetDraw(window);
+  KrnRect all = krnSetRect(0, 0, window->rect.width, window->rect.height);
+  int origin = iw::TextOriginX(f);  // tab stops count from the text's start
   if (d->firstVisible < length)
-    krnDrawText(display, buffer, nullptr, nullptr, window->foreFontColor, KRN_TRANSPARENT, m, y,
-                U(d->text + d->firstVisible));
+    krnx::DrawTabbedText(display, buffer, all, window->foreFontColor, KRN_TRANSPARENT, m, y,
+                         U(d->text + d->firstVisible), length - d->firstVisible, origin);
   if (d->selectLen != 0) {
-    krnDrawText(display, buffer, nullptr, nullptr, window->backFontColor, window->foreFontColor,
-                iw::SelectX(f), y, U(d->selectText));
+    krnx::DrawTabbedText(display, buffer, all, window->backFontColor, window->foreFontColor,
+                         iw::SelectX(f), y, U(d->selectText),
+                         static_cast<int>(strlen(d->selectText)), origin);
   } else {
     int x = iw::CaretX(f);
     unsigned long pixel = textentry::CaretColor(display, window);
@@ -66,6 +70,20 @@ void MovePreedit(KrnWindow* window) {
   spot.x = static_cast<short>(iw::CaretX(f));
   spot.y = static_cast<short>(RowTop(window) + krnGetCharHeight(nullptr));
   krnMovePreedit_XIM(window, spot);
+}
+
+// A selection made by the user becomes the primary selection.
+void OwnPrimary(InputWndData* d) {
+  if (d->selectLen != 0) krnSetSelectionText(KRN_SEL_PRIMARY, d->selectText, -1, 0);
+}
+
+// Runs a key or mouse handler; a selection it made or changed becomes the
+// primary selection.
+template <typename Handler>
+void Selecting(KrnWindow* window, InputWndData* d, Handler handle) {
+  int caret = d->caret, length = d->selectLen;
+  handle();
+  if (CheckKrnPointer(window) && (d->caret != caret || d->selectLen != length)) OwnPrimary(d);
 }
 
 void Finish(Display* display, KrnWindow* window, const iw::Outcome& out) {
@@ -107,7 +125,25 @@ void OnKeyPress(Display* display, KrnWindow* window, XEvent* event) {
     }
 }
 
+// The paste button puts the caret under the pointer and inserts the
+// primary selection there.
+void PastePrimary(KrnWindow* window, XEvent* event) {
+  char* text = textentry::PasteText(KRN_SEL_PRIMARY, nullptr);
+  // The owner was asked while paint events were served: the field may be gone.
+  if (text && CheckKrnPointer(window)) {
+    iw::Field f = FieldOf(window, Data(window));
+    iw::SetCaretPos(f, iw::ClickTarget(f, event->xbutton.x));
+    krnAddText_InputWnd(window, text);
+  }
+  free(text);
+}
+
 void OnButtonPress(Display* display, KrnWindow* window, XEvent* event) {
+  if (event->xbutton.button ==
+      textentry::PasteButton(g_korrin.mouseRightHand, g_korrin.mouseButtons)) {
+    PastePrimary(window, event);
+    return;
+  }
   InputWndData* d = Data(window);
   iw::Field f = FieldOf(window, d);
   Finish(display, window,
@@ -132,7 +168,7 @@ int WndProc_InputWnd(Display* display, KrnWindow* window, XEvent* event) {
   iw::Field f = FieldOf(window, d);
   switch (event->type) {
     case KeyPress:
-      OnKeyPress(display, window, event);
+      Selecting(window, d, [&] { OnKeyPress(display, window, event); });
       break;
     case KeyRelease:
       d->shift = krnGetShiftKey(event->xkey);
@@ -140,13 +176,14 @@ int WndProc_InputWnd(Display* display, KrnWindow* window, XEvent* event) {
     case ButtonPress:
       if (event->xany.window != window->win) break;
       krnSetFocusWindow(window);
-      OnButtonPress(display, window, event);
+      Selecting(window, d, [&] { OnButtonPress(display, window, event); });
       break;
     case ButtonRelease:
       d->buttonDown = 0;
       break;
     case MotionNotify:
-      if (d->buttonDown) Finish(display, window, iw::DragTo(f, event->xmotion.x));
+      if (d->buttonDown)
+        Selecting(window, d, [&] { Finish(display, window, iw::DragTo(f, event->xmotion.x)); });
       break;
     case EnterNotify:
     case FocusIn:
@@ -244,6 +281,7 @@ int krnSetSelectText_InputWnd(KrnWindow* window, int start, int end) {
   if (!d) return 0;
   iw::Field f = FieldOf(window, d);
   if (!iw::SetSelectRange(f, start, end)) return 0;
+  OwnPrimary(d);
   krnSendEvent(window, KRN_EV_REDRAW);
   return 1;
 }
@@ -272,14 +310,16 @@ int krnDelSelectText_InputWnd(KrnWindow* window) {
 // Copies the selection into the copy buffer (none without a selection).
 int krnCopyText_InputWnd(KrnWindow* window) {
   InputWndData* d = Data(window);
-  return d ? iw::Copy(d) : 0;
+  if (!d || !iw::Copy(d)) return 0;
+  if (d->copyText) krnSetSelectionText(KRN_SEL_CLIPBOARD, d->copyText, -1, 0);
+  return 1;
 }
 
 int krnCutText_InputWnd(KrnWindow* window) {
   InputWndData* d = Data(window);
   if (!d) return 0;
   if (d->selectLen == 0) return 1;
-  int copied = iw::Copy(d);
+  int copied = krnCopyText_InputWnd(window);
   krnDelSelectText_InputWnd(window);
   return copied;
 }
@@ -288,8 +328,15 @@ int krnCutText_InputWnd(KrnWindow* window) {
 int krnPasteText_InputWnd(KrnWindow* window, const char* string) {
   InputWndData* d = Data(window);
   if (!d) return 0;
-  if (!string) string = d->copyText;
-  if (string) krnAddText_InputWnd(window, string);
+  if (string) {
+    krnAddText_InputWnd(window, string);
+    return 1;
+  }
+  // The clipboard's text: our own kept text when we own it, else the
+  // owner's answer, during which the field may have gone.
+  char* pasted = textentry::PasteText(KRN_SEL_CLIPBOARD, d->copyText);
+  if (pasted && CheckKrnPointer(window)) krnAddText_InputWnd(window, pasted);
+  free(pasted);
   return 1;
 }
 

@@ -87,7 +87,12 @@ int Width(const Field& f, int from, int to) {
   from = Clamp(from, 0, length);
   to = Clamp(to, 0, length);
   if (to < from) return -Width(f, to, from);
-  return f.textWidth(f.context, U(f.d->text) + from, to - from);
+  int x = from > 0 ? f.textWidth(f.context, U(f.d->text), from, 0) : 0;
+  return f.textWidth(f.context, U(f.d->text) + from, to - from, x);
+}
+
+int TextOriginX(const Field& f) {
+  return Margin(f.d) - Width(f, 0, f.d->firstVisible);
 }
 
 int CharClass(const Field& f, int pos) {

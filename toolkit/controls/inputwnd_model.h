@@ -31,12 +31,13 @@ constexpr int kWideMargin = 4;    // text margin while the field is not scrolled
 constexpr int kNarrowMargin = 2;  // ... and once it is
 
 // The model's view of a field: its record, the window's width, the code
-// setting and how a byte range is measured.
+// setting and how a byte range is measured when its first byte lies x
+// pixels right of the text's start (tabs reach stops counted from there).
 struct Field {
   InputWndData* d;
   int width;
   int charCode;
-  int (*textWidth)(void* context, const unsigned char* bytes, int length);
+  int (*textWidth)(void* context, const unsigned char* bytes, int length, int x);
   void* context;
 };
 
@@ -49,8 +50,12 @@ struct Outcome {
 
 int Length(const InputWndData* d);
 int Margin(const InputWndData* d);
-// Width of the bytes from `from` to `to`; negative when to lies before from.
+// Width of the bytes from `from` to `to` where they stand in the text;
+// negative when to lies before from.
 int Width(const Field& f, int from, int to);
+// x of the text's start, the origin of its tab stops, in window
+// coordinates (left of the margin once the field is scrolled).
+int TextOriginX(const Field& f);
 // Position class (KRN_CHAR_*) of the byte at pos under the code setting.
 int CharClass(const Field& f, int pos);
 

@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <unordered_set>
 #include <vector>
 
 #include "controls/menu.h"
@@ -135,36 +136,77 @@ KrnWindow* GetMenuWindow(Window xwindow) {
   return w && w->windowKind == KRN_KIND_MENU ? w : nullptr;
 }
 
-// Links may form a cycle (a menu can name itself or an ancestor as its
-// sub-menu); walks along links stop after as many steps as there are
-// windows, which no honest chain exceeds.
-int MaxDepth() {
-  return krnGetTotalWindows();
+long g_walkSteps = 0;
+
+enum Step { kDescend, kSkip, kStop };
+
+// Visits start and every menu reachable from it through the rows' links,
+// depth first in row order, each menu once however the links run: they may
+// form cycles (a menu naming itself or an ancestor as its sub-menu) or reach
+// one menu along many paths, and a walk stays linear in the menus either
+// way.  enter(menu) answers whether to go on below it, skip its links or end
+// the walk.  True when the walk was ended by enter.
+template <typename Enter>
+bool Walk(KrnWindow* start, Enter enter) {
+  std::unordered_set<KrnWindow*> seen;
+  std::vector<KrnWindow*> pending{start};
+  while (!pending.empty()) {
+    KrnWindow* menu = pending.back();
+    pending.pop_back();
+    MenuData* d = Data(menu);
+    if (!d || !d->items || !seen.insert(menu).second) continue;
+    g_walkSteps++;
+    Step step = enter(menu);
+    if (step == kStop) return true;
+    if (step == kSkip) continue;
+    for (int i = d->count - 1; i >= 0; i--)
+      if (Item(d, i)->link) pending.push_back(Item(d, i)->link);
+  }
+  return false;
 }
 
 // 1 when target is menu or hangs off it through a chain of shown sub-menus.
-int RunsFrom(KrnWindow* menu, KrnWindow* target, int depth) {
-  MenuData* d = Data(menu);
-  if (!d || !d->items || !menu->shown || depth > MaxDepth()) return 0;
-  if (menu == target) return 1;
-  for (int i = 0; i < d->count; i++)
-    if (RunsFrom(Item(d, i)->link, target, depth + 1)) return 1;
-  return 0;
-}
-
 int IsRunMenu(KrnWindow* menu, KrnWindow* target) {
-  return RunsFrom(menu, target, 0);
+  return Walk(menu, [target](KrnWindow* m) {
+    if (!m->shown) return kSkip;
+    return m == target ? kStop : kDescend;
+  });
 }
 
-int DetachFrom(Display* display, KrnWindow* menu, int depth) {
+// Has window and its descendants repaint the area (in window's
+// coordinates) that a closed menu covered.  The server exposes what an
+// unmapped window uncovers, but a server that restored the area from a
+// backing store of its own may leave the menu's frame behind; a cleared
+// area with exposures is repainted by every window's ordinary Expose
+// handling, from its buffer or by drawing anew.
+void ExposeArea(Display* display, KrnWindow* window, KrnWindow* menu, int x, int y, int width,
+                int height) {
+  const KrnRect& r = window->rect;
+  if (x >= r.width || y >= r.height || x + width <= 0 || y + height <= 0) return;
+  XClearArea(display, window->win, x, y, width, height, True);
+  for (KrnWindow** c = window->children; c && *c; c++)
+    if (*c != menu)
+      ExposeArea(display, *c, menu, x - (*c)->rect.x, y - (*c)->rect.y, width, height);
+}
+
+// Hides a shown menu and has what it covered, its frame included, painted
+// again (with a pixel to spare for the borders of the windows below).
+void Hide(Display* display, KrnWindow* menu) {
+  XUnmapWindow(display, menu->win);
+  menu->shown = 0;
+  if (menu->parent)
+    ExposeArea(display, menu->parent, menu, menu->rect.x - 2, menu->rect.y - 2,
+               menu->rect.width + 4, menu->rect.height + 4);
+}
+
+// Hides the menu and every menu reachable from it, shown or not.
+int DetachFrom(Display* display, KrnWindow* menu) {
   MenuData* d = Data(menu);
   if (!d || !d->items) return 0;
-  if (menu->shown == 1) {
-    XUnmapWindow(display, menu->win);
-    menu->shown = 0;
-  }
-  if (depth > MaxDepth()) return 1;
-  for (int i = 0; i < d->count; i++) DetachFrom(display, Item(d, i)->link, depth + 1);
+  Walk(menu, [display](KrnWindow* m) {
+    if (m->shown == 1) Hide(display, m);
+    return kDescend;
+  });
   return 1;
 }
 
@@ -519,5 +561,9 @@ int AttachWhole(Display* display, KrnWindow* menu, int x, int y, int flipX, int 
 
 // Hides the menu and, whether it was shown or not, all its sub-menus.
 int krnDetach_Menu(Display* display, KrnWindow* menu) {
-  return DetachFrom(display, menu, 0);
+  return DetachFrom(display, menu);
+}
+
+long MenuWalkSteps() {
+  return g_walkSteps;
 }

@@ -32,4 +32,8 @@ typedef struct MenuBarData {
   KrnRect caption[2];  // the two captions' rectangles in bar coordinates
 } MenuBarData;
 
+// The number of menus that the walks along sub-menu links have visited so
+// far (closing menus, finding which menu runs from which): what a walk costs.
+long MenuWalkSteps();
+
 #endif

@@ -75,7 +75,11 @@ BarLayout LayoutBar(int parentWidth, int barHeight, int width0, int width1) {
   BarLayout l;
   l.caption[0] = Box{0, 0, width0 + 20, barHeight};
   l.caption[1] = Box{width0 + 20, 0, width1 + 20, barHeight};
-  l.status = Box{width0 + width1 + 42, 2, parentWidth - width0 - width1 - 44, barHeight - 3};
+  // The width the status line keeps whatever the parent's width: on a
+  // parent too narrow for it, the captions' band, not a size that went
+  // negative (and wrapped in the rectangle to one the server refuses).
+  l.status = Box{width0 + width1 + 42, 2, 0, barHeight - 3};
+  l.status.width = StatusWidth(l, parentWidth);
   return l;
 }
 

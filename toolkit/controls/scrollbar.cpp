@@ -91,6 +91,10 @@ int OnPress(Display* display, KrnWindow* window, const XButtonEvent& ev, int p) 
   Split(d, ev.x, ev.y, &along, &across);
   sb::Buttons buttons = sb::ButtonsFor(g_korrin.mouseRightHand, g_korrin.mouseButtons);
   p = sb::PressPart(GeometryOf(window, d), p, along, across, ev.button, buttons, &d->grabOffset);
+  if (p == sb::kThumb) {
+    d->pressAlong = along;
+    d->pressPos = d->pos;
+  }
   Paint(display, window, p, 0);
   return p;
 }
@@ -98,12 +102,13 @@ int OnPress(Display* display, KrnWindow* window, const XButtonEvent& ev, int p) 
 // The release steps once unless auto-repeat already moved.  A drag ends
 // where the button is let go: the last motion events may have been dropped
 // by the motion throttle, and the thumb must not stop short of the pointer.
+// A thumb let go where it was pressed stays where it was.
 int OnRelease(Display* display, KrnWindow* window, const XButtonEvent& ev, int p) {
   ScrollBarData* d = Data(window);
   int along, across;
   Split(d, ev.x, ev.y, &along, &across);
   sb::Geometry g = GeometryOf(window, d);
-  if (p == sb::kThumb) d->pos = sb::DragPos(g, along, d->grabOffset);
+  if (p == sb::kThumb) d->pos = sb::DragPos(g, *d, along);
   if (d->holdTime < sb::kHoldLimit) d->pos = sb::StepOnce(g, p, d->pos, along, across);
   Paint(display, window, 0, 0);
   return 0;
@@ -129,7 +134,7 @@ void OnMotion(Display* display, KrnWindow* window, const XMotionEvent& ev, int p
   if (p != sb::kThumb) return;
   int along, across;
   Split(d, ev.x, ev.y, &along, &across);
-  d->pos = sb::DragPos(GeometryOf(window, d), along, d->grabOffset);
+  d->pos = sb::DragPos(GeometryOf(window, d), *d, along);
   Paint(display, window, sb::kThumb, 0);
 }
 

@@ -139,6 +139,11 @@ int DragPos(const Geometry& g, int pointer, int grabOffset) {
   return Clamp(g, static_cast<int>((t - kTrackStart) * span / room));
 }
 
+int DragPos(const Geometry& g, const ScrollBarData& d, int pointer) {
+  if (pointer == d.pressAlong) return Clamp(g, d.pressPos);
+  return DragPos(g, pointer, d.grabOffset);
+}
+
 bool Repeats(int part) {
   int base = part % kSecondary;
   return part > 0 &&

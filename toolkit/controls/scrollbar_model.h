@@ -17,6 +17,8 @@ typedef struct ScrollBarData {
   int grabOffset;  // pointer - thumb start when a drag began
   int vertical;    // 1 vertical, 0 horizontal
   int motionTime;  // server time of the last handled pointer motion
+  int pressAlong;  // pointer along the axis when the thumb was pressed
+  int pressPos;    // pos when the thumb was pressed
 } ScrollBarData;
 
 namespace sb {
@@ -68,6 +70,10 @@ int StepOnce(const Geometry& g, int part, int pos, int along, int across);
 
 // The position that puts the thumb's start at pointer - grabOffset.
 int DragPos(const Geometry& g, int pointer, int grabOffset);
+// The position of a thumb dragged to pointer: where it was at the press
+// when the pointer is back where the thumb was pressed (so a click without
+// motion changes nothing, whatever DragPos would round to), else DragPos.
+int DragPos(const Geometry& g, const ScrollBarData& d, int pointer);
 
 // One timer tick while part is held: true when the hold counter has reached
 // the limit and the tick is to repeat the move.

@@ -1,6 +1,12 @@
 // textentry.cpp - helpers shared by the text-entry controls; see textentry.h.
 #include "controls/textentry.h"
 
+#include <stdlib.h>
+#include <string.h>
+
+#include "controls/menu_model.h"
+#include "support/xmeasure.h"
+
 namespace textentry {
 
 KeySym KeySymOf(XEvent* event) {
@@ -28,8 +34,25 @@ unsigned long CaretColor(Display* display, KrnWindow* window) {
   return caret;
 }
 
-int TextWidth(void*, const unsigned char* bytes, int length) {
-  return krnTextNWidth(bytes, length);
+int TextWidth(void*, const unsigned char* bytes, int length, int x) {
+  return krnx::TabbedWidth(bytes, length, x);
+}
+
+unsigned int PrimaryButton(int rightHand, int mouseButtons) {
+  if (rightHand || mouseButtons == 1) return Button1;
+  return mouseButtons == 2 ? Button2 : Button3;
+}
+
+unsigned int PasteButton(int rightHand, int mouseButtons) {
+  unsigned int taken1 = PrimaryButton(rightHand, mouseButtons);
+  unsigned int taken2 = menumodel::ContextButton(rightHand, mouseButtons);
+  if (taken1 != Button2 && taken2 != Button2) return Button2;
+  return taken1 != Button3 && taken2 != Button3 ? Button3 : Button1;
+}
+
+char* PasteText(int selection, const char* own) {
+  if (!g_korrin.display) return own ? strdup(own) : nullptr;
+  return krnGetSelectionText(selection, nullptr);
 }
 
 }  // namespace textentry

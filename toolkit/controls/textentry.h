@@ -19,9 +19,23 @@ bool ButtonShift(const XButtonEvent& button);
 // The caret colour: the contrast shade of a window's background colour.
 unsigned long CaretColor(Display* display, KrnWindow* window);
 
-// Width of a byte range in the session's fonts (krnTextNWidth), in the
+// Width of a byte range in the session's fonts (krnTextNWidth, tabs to
+// their stops when it starts x pixels right of its row's edge), in the
 // shape the models' measuring callbacks take.
-int TextWidth(void* context, const unsigned char* bytes, int length);
+int TextWidth(void* context, const unsigned char* bytes, int length, int x);
+
+// The mouse buttons by the MouseRightHand and MouseButton settings: the one
+// that places the caret and selects, and the one that pastes the primary
+// selection at the pointer.  The paste button is the middle one unless the
+// settings give it to selecting or to the context menu; then it is the
+// button neither uses.
+unsigned int PrimaryButton(int rightHand, int mouseButtons);
+unsigned int PasteButton(int rightHand, int mouseButtons);
+
+// The text a paste inserts, in a new buffer to free(): the selection
+// owner's text (our own kept text when we own it); null when there is
+// none.  Without a display the control's own copy buffer serves.
+char* PasteText(int selection, const char* own);
 
 }  // namespace textentry
 

@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "controls/textentry.h"
 #include "controls/textwnd_model.h"
 #include "core/korrin_internal.h"
 #include "support/xmeasure.h"
@@ -27,6 +28,23 @@ const unsigned char* U(const char* s) {
 
 int LineHeight() {
   return krnGetCharHeight(nullptr);
+}
+
+// Byte offset at which line i starts.
+int LineStart(const TextWndData* d, int i) {
+  int start = 0;
+  for (int k = 0; k < i; k++) {
+    const TextWndLine* l = twnd::Line(d, k);
+    if (!l) break;
+    start += l->lineLength;
+  }
+  return start;
+}
+
+// Bytes of line l that have a glyph: the line feed that ends it has none.
+int Shown(const TextWndLine* l) {
+  int n = l->lineLength;
+  return n > 0 && l->lineText[n - 1] == '\n' ? n - 1 : n;
 }
 
 /* ---- wrapping --------------------------------------------------------------- */
@@ -119,16 +137,27 @@ struct Painter {
     int y = RowY(row);
     // The line feed that ends a line is kept in the line but has no glyph
     // to show: the font would draw a control-character symbol for it.
-    int n = l->lineLength;
-    if (n > 0 && l->lineText[n - 1] == '\n') n--;
+    int n = Shown(l);
     static const int kAround[8][2] = {{-1, -1}, {-1, 1}, {1, -1}, {1, 1},
                                       {-1, 0},  {1, 0},  {0, -1}, {0, 1}};
     if (d->outLine)
       for (const auto& o : kAround)
-        krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, outlineColor, KRN_TRANSPARENT,
-                        kLeft + o[0], y + o[1], U(l->lineText), n);
-    krnDrawNTextRRg(display, window->win, clip, nullptr, nullptr, window->foreFontColor,
-                    KRN_TRANSPARENT, kLeft, y, U(l->lineText), n);
+        krnx::DrawTabbedText(display, window->win, clip, outlineColor, KRN_TRANSPARENT,
+                             kLeft + o[0], y + o[1], U(l->lineText), n, kLeft + o[0]);
+    krnx::DrawTabbedText(display, window->win, clip, window->foreFontColor, KRN_TRANSPARENT, kLeft,
+                         y, U(l->lineText), n, kLeft);
+    if (d->selStart < d->selEnd) DrawSelected(l, LineStart(d, i), n, y);
+  }
+
+  // The selected part of a line over its text, in reverse colours.
+  void DrawSelected(const TextWndLine* l, int start, int n, int y) {
+    int from = d->selStart - start, to = d->selEnd - start;
+    if (from < 0) from = 0;
+    if (to > n) to = n;
+    if (from >= to) return;
+    int x = kLeft + krnx::TabbedWidth(U(l->lineText), from, 0);
+    krnx::DrawTabbedText(display, window->win, clip, window->backFontColor, window->foreFontColor,
+                         x, y, U(l->lineText) + from, to - from, kLeft);
   }
 
   int Width(int i) const {
@@ -228,12 +257,57 @@ void OnResize(Display* display, KrnWindow* window, TextWndData* d) {
     d->pos = s / h;
 }
 
+/* ---- mouse selection ---------------------------------------------------------- */
+
+// The byte offset of the character boundary nearest to the pointer: the
+// row under it, the left or right side of the character under it.
+int HitByte(const TextWndData* d, int x, int y) {
+  int h = LineHeight();
+  if (h <= 0 || d->nLines == 0) return 0;
+  int i = d->pos + (y < kTop ? 0 : (y - kTop) / h);
+  if (i >= d->nLines) return d->length;
+  const TextWndLine* l = twnd::Line(d, i);
+  int start = LineStart(d, i), n = Shown(l);
+  int code = krnCheckCharCode(U(d->text), d->length);
+  for (int k = 0; k < n;) {
+    unsigned char b = static_cast<unsigned char>(l->lineText[k]);
+    int step = k + 1 < n && charcode::IsLeadByte(code, b) ? 2 : 1;
+    int left = krnx::TabbedWidth(U(l->lineText), k, 0);
+    int width = krnx::TabbedWidth(U(l->lineText) + k, step, left);
+    if (x < kLeft + left + width / 2) return start + k;
+    k += step;
+  }
+  return start + n;
+}
+
+// A press with the selecting button starts a selection, motion extends it,
+// the release makes it the primary selection.
+void OnMouse(KrnWindow* window, TextWndData* d, XEvent* event) {
+  int start = d->selStart, end = d->selEnd;
+  unsigned int select = textentry::PrimaryButton(g_korrin.mouseRightHand, g_korrin.mouseButtons);
+  if (event->type == ButtonPress && event->xbutton.button == select) {
+    d->buttonDown = 1;
+    d->selAnchor = d->selStart = d->selEnd = HitByte(d, event->xbutton.x, event->xbutton.y);
+  } else if (event->type == MotionNotify && d->buttonDown) {
+    int byte = HitByte(d, event->xmotion.x, event->xmotion.y);
+    d->selStart = byte < d->selAnchor ? byte : d->selAnchor;
+    d->selEnd = byte < d->selAnchor ? d->selAnchor : byte;
+  } else if (event->type == ButtonRelease && d->buttonDown) {
+    d->buttonDown = 0;
+    if (d->selStart < d->selEnd)
+      krnSetSelectionText(KRN_SEL_PRIMARY, d->text + d->selStart, d->selEnd - d->selStart,
+                          event->xbutton.time);
+  }
+  if (d->selStart != start || d->selEnd != end) krnSendEvent(window, KRN_EV_REDRAW);
+}
+
 void FreeData(TextWndData* d) {
   free(d->text);
   d->text = nullptr;
   twnd::FreeLines(d->lines);
   d->lines = nullptr;
   d->nLines = d->pos = d->length = 0;
+  d->selAnchor = d->selStart = d->selEnd = 0;
 }
 
 char* CopyText(const char* text, int length) {
@@ -283,11 +357,19 @@ int WndProc_TextWnd(Display* display, KrnWindow* window, XEvent* event) {
     case KRN_EV_UPDATE:
       Draw_TextWnd(display, window, 0);
       break;
-    case ButtonPress:
-      if (int lines = krnGetWheelLines(event)) OnWheel(window, d, lines);
-      break;
     case ConfigureNotify:
       if (event->xconfigure.window == window->win) OnResize(display, window, d);
+      break;
+    case ButtonPress:
+      if (int lines = krnGetWheelLines(event)) {
+        OnWheel(window, d, lines);
+        break;
+      }
+      OnMouse(window, d, event);
+      break;
+    case MotionNotify:
+    case ButtonRelease:
+      OnMouse(window, d, event);
       break;
     case KRN_EV_DESTROY:
       FreeData(d);
@@ -366,6 +448,7 @@ int krnSetText_TextWnd(KrnWindow* window, const char* text, int length) {
     twnd::FreeLines(d->lines);
     d->lines = nullptr;
     d->nLines = d->pos = d->length = 0;
+    d->selAnchor = d->selStart = d->selEnd = 0;
     if (d->text) d->text[0] = '\0';
     krnSendEvent(window, KRN_EV_REDRAW);
     return -1;
@@ -374,6 +457,7 @@ int krnSetText_TextWnd(KrnWindow* window, const char* text, int length) {
   d->text = copy;
   d->length = length;
   d->pos = 0;
+  d->selAnchor = d->selStart = d->selEnd = 0;
   GetTextList(g_korrin.display, window, 1);
   if (!CheckKrnPointer(window)) return -1;
   krnSendEvent(window, KRN_EV_REDRAW);

@@ -1,6 +1,8 @@
 // textwnd_model.cpp - wrapping a read-only text into lines.  The text's code
 // is detected once; each character is measured as the glyph walker decodes
-// it, so a two-byte character is never split between lines.
+// it, so a two-byte character is never split between lines.  Lines break
+// at blanks and beside two-byte characters, inside a word only when the
+// word alone is wider than the line.
 #include "controls/textwnd_model.h"
 
 #include <stdlib.h>
@@ -62,6 +64,30 @@ struct Collected {
 
 }  // namespace
 
+namespace {
+
+bool IsBlank(const charcode::Glyph& glyph) {
+  return glyph.kind == charcode::kGlyphSingle && (glyph.first == ' ' || glyph.first == '\t');
+}
+
+// A line that must end before the character at pos (start < pos) ends at
+// the last place in it where a line may break: after a blank or at either
+// side of a two-byte character; a word longer than the line breaks at pos.
+int CutPoint(int start, int pos, int lastBreak) {
+  return lastBreak > start ? lastBreak : pos;
+}
+
+// A blank that does not fit hangs past the edge with the blanks after it,
+// and with the line feed that follows them: the next line starts with what
+// comes after them.
+int AfterBlanks(const char* text, int length, int pos) {
+  while (pos < length && (text[pos] == ' ' || text[pos] == '\t')) pos++;
+  if (pos < length && text[pos] == '\n') pos++;
+  return pos;
+}
+
+}  // namespace
+
 int WrapLines(char* text, int length, int wrap, const charcode::CharMeter& meter, Hook hook,
               void*** outLines) {
   if (!text || length < 0) length = 0;
@@ -71,30 +97,39 @@ int WrapLines(char* text, int length, int wrap, const charcode::CharMeter& meter
     code = charcode::kAscii;
   }
   Collected out;
-  int start = 0, width = 0;
+  int start = 0, width = 0, lastBreak = -1;
   for (int pos = 0; pos < length && !out.failed;) {
     if (hook.call && !hook.call(hook.context)) {
       out.Drop();
       return -1;
     }
     charcode::Glyph glyph = charcode::GlyphAt(U(text), length, pos, code);
-    int w = charcode::GlyphWidth(meter, glyph);
-    width += w;
+    int w = charcode::AdvanceAt(meter, glyph, width);  // tab stops from the row's edge
+    int next = -1, lineWidth = wrap;
     if (glyph.size == 1 && text[pos] == '\n') {
-      out.Add(text + start, pos + 1 - start, width);
-      start = pos + 1;
-      width = 0;
-    } else if (width >= wrap && pos > start) {
-      out.Add(text + start, pos - start, wrap);  // the character starts the next line
-      start = pos;
-      width = 0;
-      continue;
-    } else if (width >= wrap) {
-      out.Add(text + start, glyph.size, width);  // wider than the window: a line of its own
-      start = pos + glyph.size;
-      width = 0;
+      next = pos + 1;
+      lineWidth = width + w;
+    } else if (width + w >= wrap && IsBlank(glyph)) {
+      next = AfterBlanks(text, length, pos);
+    } else if (width + w >= wrap && pos > start) {
+      // what follows starts the next line; a two-byte character may begin one
+      next = glyph.kind == charcode::kGlyphPair ? pos : CutPoint(start, pos, lastBreak);
+    } else if (width + w >= wrap) {
+      next = pos + glyph.size;  // wider than the window: a line of its own
+      lineWidth = width + w;
     }
+    if (next >= 0) {
+      out.Add(text + start, next - start, lineWidth);
+      start = pos = next;
+      width = 0;
+      lastBreak = -1;
+      continue;
+    }
+    bool pair = glyph.kind == charcode::kGlyphPair;
+    if (pair && pos > start) lastBreak = pos;
+    width += w;
     pos += glyph.size;
+    if (pair || IsBlank(glyph)) lastBreak = pos;
   }
   if (start < length) out.Add(text + start, length - start, width);
   void** array = out.failed ? nullptr : out.Finish();

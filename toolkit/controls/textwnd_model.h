@@ -27,6 +27,10 @@ typedef struct TextWndData {
   int outLine;     // 1: every line is drawn with an outline
   int hiDraw;      // 1: view moves are painted by copying the screen
   int frameStyle;  // krnDrawFrame type round the window
+  int selAnchor;   // byte offset where the mouse selection began
+  int selStart;    // selected bytes: selStart up to selEnd (none when equal)
+  int selEnd;
+  int buttonDown;  // 1 while the selecting button is held
 } TextWndData;
 
 namespace twnd {
@@ -43,10 +47,14 @@ struct Hook {
 
 // Wraps length bytes of text at `wrap` pixels into a new object array of
 // TextWndLine and returns the count, or -1 (nothing allocated) when memory
-// ran out or the hook gave up.  A line ends after a line feed or before the
-// character that makes it reach `wrap` (its width is then recorded as
-// `wrap`); a character wider than `wrap` alone keeps a line of its own.  In
-// a text detected as binary the control bytes are replaced by "?" in text.
+// ran out or the hook gave up.  A line ends after a line feed, or when a
+// character would make it reach `wrap` (its width is then recorded as
+// `wrap`): after the last blank or beside the last two-byte character
+// before that character, else (a word wider than the line) before it.
+// Blanks that do not fit hang at the end of their line.  A character wider
+// than `wrap` alone keeps a line of its own.  Tabs reach the next stop
+// counted from the line's left edge.  In a text detected as binary the
+// control bytes are replaced by "?" in text.
 int WrapLines(char* text, int length, int wrap, const charcode::CharMeter& meter, Hook hook,
               void*** outLines);
 void FreeLines(void** lines);

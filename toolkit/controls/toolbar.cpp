@@ -29,8 +29,16 @@ int GetPos(KrnWindow* bar, KrnWindow* parent) {
   return y;
 }
 
-KrnWindow* ButtonAt(KrnWindow* bar, int index) {
+// The button at index for the attach lookup, whose rule takes -1 for the
+// last button and other negative indexes for the first.
+KrnWindow* AttachButtonAt(KrnWindow* bar, int index) {
   return krnGetChildWindowFromIndex(bar, btn::AttachIndex(index, krnGetTotalChildWindows(bar)));
+}
+
+// The button at exactly index: any other operation by index names no
+// button with a negative index or one past the row.
+KrnWindow* ButtonAt(KrnWindow* bar, int index) {
+  return index >= 0 ? krnGetChildWindowFromIndex(bar, index) : nullptr;
 }
 
 }  // namespace
@@ -98,7 +106,7 @@ int krnDeleteButton_ToolBar(KrnWindow* bar, int index) {
 int krnChangeButton_ToolBar(Display* display, KrnWindow* bar, const char* caption,
                             KrnEventCallback callback, KrnImage* icon, int index) {
   if (!IsBar(bar)) return 0;
-  KrnWindow* button = index >= 0 ? krnGetChildWindowFromIndex(bar, index) : nullptr;
+  KrnWindow* button = ButtonAt(bar, index);
   if (!button) return 1;
   krnSetEventCallback_Button(button, callback);
   if (!buttonrow::SetFace(button, caption, icon)) return 1;
@@ -118,10 +126,11 @@ int krnSetButton_ToolBar(KrnWindow* bar, int index, int state) {
   return IsBar(bar) ? krnSetButton_Button(ButtonAt(bar, index), state) : 0;
 }
 
+// Makes the button at index a toggle button or a push button again; 0 when
+// there is no such button.
 int krnSetToggle_ToolBar(KrnWindow* bar, int index, int toggle) {
   if (!IsBar(bar)) return 0;
-  krnSetToggle_Button(ButtonAt(bar, index), toggle);
-  return 1;
+  return krnSetToggle_Button(ButtonAt(bar, index), toggle);
 }
 
 // Follows the parent's width (and the bars above it) after the parent was
@@ -136,5 +145,5 @@ int krnUpdateWindow_ToolBar(KrnWindow* bar) {
 }
 
 KrnWindow* krnGetAttachButtonWnd_ToolBar(KrnWindow* bar, int index) {
-  return IsBar(bar) ? ButtonAt(bar, index) : nullptr;
+  return IsBar(bar) ? AttachButtonAt(bar, index) : nullptr;
 }

@@ -61,8 +61,9 @@ int GrowBuffer(Display* display, KrnWindow* window, KrnRect next) {
             "& height * 2)");
     return 1;
   }
+  unsigned long serial = NextRequest(display);
   Pixmap grown = XCreatePixmap(display, window->win, bw, bh, g_korrin.depth);
-  if (!grown) {
+  if (!grown || krnRequestFailed(display, serial)) {
     fprintf(stderr, "Error: Can't create pixmap (unknown error).\n");
     return 0;
   }

@@ -39,6 +39,27 @@ void krnTakeFocusIfViewable(Display* display, KrnWindow* window);
 // behind it stay queued in order.
 int krnServePaintEvents(Display* display);
 
+// The selection protocol (selection.cpp).  krnCheckEvent notes the time of
+// every input event and hands the protocol's events to krnSelectionEvent
+// (1 when it took one); krnCloseDisplay releases the protocol's window.
+void krnNoteEventTime(const XEvent* event);
+int krnIsSelectionEvent(const XEvent* event);
+int krnSelectionEvent(Display* display, XEvent* event);
+void krnCloseSelections(Display* display);
+
+// The key-repeat filter of krnGetKey: krnInitKeyRepeat asks the server for
+// detectable auto-repeat when the display opens; krnNoteKeyEvent tells the
+// filter of every key release taken off the queue, wherever it goes.
+void krnInitKeyRepeat(Display* display);
+void krnNoteKeyEvent(const XEvent* event);
+
+// X protocol errors: the session installs the toolkit's handler, which
+// reports each error once on standard error and lets the program go on.
+// krnRequestFailed tells whether the server refused a request made since
+// the serial was taken with NextRequest (it syncs to find out).
+void krnInstallXErrorHandler(void);
+int krnRequestFailed(Display* display, unsigned long serial);
+
 // Runs a child control's procedure with the carried-in result, as a
 // composite control hands its children the events it receives.
 inline int krnPassEvent(Display* display, KrnWindow* child, XEvent* event, int result) {

@@ -12,6 +12,10 @@
 
 #include <vector>
 
+#include <X11/XKBlib.h>
+#include <X11/Xutil.h>
+
+#include "core/keyrepeat_model.h"
 #include "core/korrin_internal.h"
 
 namespace {
@@ -19,6 +23,10 @@ namespace {
 bool IsKeyEvent(const XEvent* event) {
   return event->type == KeyPress || event->type == KeyRelease;
 }
+
+// One keyboard per display: the auto-repeat filter of every key press that
+// krnGetKey reads.
+keyrepeat::Filter g_keyRepeat;
 
 // Runs the window's procedure chain for one event addressed to it (or to
 // anyone, for allEvent windows).  Returns the result and whether the window
@@ -118,6 +126,7 @@ int krnMainLoop(Display* display, KrnWindow* window) {
       XEvent event;
       XNextEvent(display, &event);
       krnRouteKeyEvent(&event);
+      krnNoteKeyEvent(&event);
       if (XFilterEvent(&event, None)) continue;
       if (window) {
         if (!DispatchToTop(display, window, &event)) running = 0;
@@ -176,15 +185,24 @@ int krnSendEvent(KrnWindow* window, int code) {
 int krnCheckEvent(Display* display, KrnWindow* window) {
   XEvent event;
   XPeekEvent(display, &event);
+  // Requests for our selections are answered whichever loop runs.
+  krnNoteEventTime(&event);
+  if (krnIsSelectionEvent(&event)) {
+    XNextEvent(display, &event);
+    krnSelectionEvent(display, &event);
+    return 1;
+  }
   if (window) {
     if (CheckChildWindow(window, event.xany.window)) return 0;
     XNextEvent(display, &event);
+    krnNoteKeyEvent(&event);
     OfferForeignToInputMethod(&event);
     ServeOutside(display, window, &event, false);
     return 1;
   }
   if (krnGetWindowFromXWindow(event.xany.window)) return 0;
   XNextEvent(display, &event);
+  krnNoteKeyEvent(&event);
   OfferForeignToInputMethod(&event);
   return 1;
 }
@@ -206,6 +224,9 @@ int krnHookEvent(Display* display, KrnWindow* window) {
   XEvent event;
   XNextEvent(display, &event);
   krnRouteKeyEvent(&event);
+  krnNoteKeyEvent(&event);
+  krnNoteEventTime(&event);
+  if (krnSelectionEvent(display, &event)) return 1;
   if (window) {
     if (CheckChildWindow(window, event.xany.window))
       return krnCallWndProc(display, window, &event, 1);
@@ -247,11 +268,33 @@ int krnGetWheelLines(const XEvent* event) {
 }
 
 // The key of a key event, or -1: repeats closer than Interval are dropped.
+void krnInitKeyRepeat(Display* display) {
+  // Asked of the server, auto-repeat sends presses alone while a key is
+  // held, so a release always means the key went up.  Without it, a repeat
+  // is the release and press pair that shares one time stamp.
+  Bool detectable = False;
+  XkbSetDetectableAutoRepeat(display, True, &detectable);
+  g_keyRepeat = keyrepeat::Filter();
+  g_keyRepeat.SetDetectable(detectable == True);
+}
+
+void krnNoteKeyEvent(const XEvent* event) {
+  if (event && event->type == KeyRelease)
+    g_keyRepeat.Release(event->xkey.keycode, (uint32_t)event->xkey.time);
+}
+
+// The key of a key event, or -1.  Only the auto-repeat of a held key is
+// slowed: a repeated press within Interval of the key's last delivered press
+// is dropped.  Modifier keys are never dropped and do not count.
 long krnGetKey(KrnWindow* window, XEvent* event) {
   if (!window || !event || !IsKeyEvent(event)) return -1;
-  uint32_t elapsed = (uint32_t)event->xkey.time - (uint32_t)window->keyPressTime;
-  if (elapsed < (uint32_t)g_korrin.interval) return -1;
-  window->keyPressTime = event->xkey.time;
+  if (event->type == KeyRelease) {
+    krnNoteKeyEvent(event);
+  } else if (!IsModifierKey(XLookupKeysym(&event->xkey, 0))) {
+    if (!g_keyRepeat.Press(event->xkey.keycode, (uint32_t)event->xkey.time, g_korrin.interval))
+      return -1;
+    window->keyPressTime = event->xkey.time;
+  }
   if (g_korrin.tenKey) return (long)krnConvertTenKeyCode(event->xkey);
   return (long)XLookupKeysym(&event->xkey, krnGetShiftState(event->xkey));
 }
@@ -333,8 +376,10 @@ int krnFlush(Display* display) {
   g_nextTick += interval;
   if (g_nextTick <= now) g_nextTick = now + interval;
   krnTimerEvent();
-  XFlush(display);
-  XSync(display, False);
+  // The server catches up with what was sent since it last did; when it
+  // has seen every request already, there is nothing to wait for, and an
+  // idle program makes no round trip per tick.
+  if (NextRequest(display) - 1 != LastKnownRequestProcessed(display)) XSync(display, False);
   return 1;
 }
 

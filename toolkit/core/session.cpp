@@ -154,7 +154,9 @@ Display* krnOpenDisplay(int argc, char** argv) {
     fprintf(stderr, "Error: [%s] can't open display.\n", g_korrin.displayName);
     exit(1);
   }
+  krnInstallXErrorHandler();
   krnLocale_XIM("");
+  krnInitKeyRepeat(display);
 
   Window root = RootWindow(display, 0);
   Window rootRet;
@@ -203,6 +205,9 @@ Display* krnOpenDisplay(int argc, char** argv) {
 // Destroys every window and releases what krnOpenDisplay built.
 int krnCloseDisplay(Display* display) {
   if (!display) return 0;
+  // The clipboard outlives us in a clipboard manager, when one runs; the
+  // windows are still there to be painted while it takes the text.
+  krnSaveClipboard(display);
   FreeGC(display, g_korrin.gc);
   FreeGC(display, g_korrin.gcFill);
   FreeGC(display, g_korrin.gcText);
@@ -237,6 +242,7 @@ int krnCloseDisplay(Display* display) {
     free(g_korrin.selectedNames);
     g_korrin.selectedNames = nullptr;
   }
+  krnCloseSelections(display);
   XFlush(display);
   krnCloseIM_XIM(g_korrin.im);
   g_korrin.im = nullptr;

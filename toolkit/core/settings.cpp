@@ -44,6 +44,7 @@ enum SettingKey {
   kFont,
   kFontKanji,
   kWallImage,
+  kUndoSize,
   kSettingCount
 };
 
@@ -60,7 +61,7 @@ const Setting kSettings[kSettingCount] = {
     {"MouseButton", "3"},       {"TenKey", "TRUE"},
     {"CharCode", "EUC"},        {"IM", "TRUE"},
     {"Font", kDefaultFont},     {"FontKanji", kDefaultFontKanji},
-    {"WallImage", ""},
+    {"WallImage", ""},          {"UndoSize", "4096"},
 };
 
 // Colour settings: which slots of setColors take the colour itself and
@@ -240,6 +241,8 @@ int GetRCFileValue(void) {
   g_korrin.tenKey = ParseTrue(values[kTenKey]);
   g_korrin.charCode = ParseCharCode(values[kCharCode]);
   g_korrin.useIM = ParseTrue(values[kIM]);
+  int undoSize = ParseInt(values[kUndoSize]);
+  g_korrin.undoSize = undoSize > 0 ? undoSize : 0;
   SetFonts(display, values, home != nullptr);
   SetWallImage(display, values[kWallImage]);
   return 1;

@@ -65,6 +65,10 @@ KrnWindow* krnCreateWindowEx(Display* display, KrnWindow* parent, KrnRect rect,
   KrnWindow* w = NewRecord();
   if (!w) return nullptr;
 
+  // A window or buffer the server refuses (a buffer too large for it gives
+  // BadAlloc) is not made: nothing is left drawing into a pixmap that does
+  // not exist.
+  unsigned long serial = NextRequest(display);
   Window parentWin = parent ? parent->win : RootWindow(display, 0);
   unsigned int width = rect.width ? rect.width : 1, height = rect.height ? rect.height : 1;
   w->win = XCreateSimpleWindow(display, parentWin, rect.x, rect.y, width, height, borderWidth,
@@ -72,7 +76,7 @@ KrnWindow* krnCreateWindowEx(Display* display, KrnWindow* parent, KrnRect rect,
   XSelectInput(display, w->win, KRN_EVENT_MASK);
 
   w->draw = XCreatePixmap(display, w->win, width, height, g_korrin.depth);
-  if (!w->draw) {
+  if (!w->draw || krnRequestFailed(display, serial)) {
     fprintf(stderr, "Error: Can't create pixmap (unknown error).\n");
     XDestroyWindow(display, w->win);
     free(w);

@@ -155,16 +155,20 @@ void UpdateTitle() {
 }
 
 // Lists "." again after a directory or filter change; 130 (the dialog
-// closes cancelled) when it cannot be read, else 1.
+// closes cancelled) when it cannot be read, else 1.  A directory removed
+// while it is the current one is reported the same way but lists "../",
+// so that the user can climb out of it.
 int Relist(KrnWindow* list) {
   ResetFileList(list, krnGetSize_ListBox(list));
   std::vector<fdlg::Entry> entries;
-  if (!fdlg::GetFlist(".", g_dlg.extensions, g_dlg.filter, &entries)) {
+  bool gone = false;
+  if (!fdlg::GetFlist(".", g_dlg.extensions, g_dlg.filter, &entries, &gone)) {
     fprintf(stderr, "Error: Can't scan directroy.\n");
     g_dlg.entries.clear();
     g_dlg.result = KRN_CANCEL;
     return KRN_QUIT;
   }
+  if (gone) fprintf(stderr, "Error: Can't scan directroy.\n");
   g_dlg.entries.swap(entries);
   SetFileList(g_korrin.display, list, g_dlg.entries);
   return 1;
@@ -367,15 +371,17 @@ void Place(Display* display, KrnWindow* parent, KrnWindow* dialog) {
   krnShowDialog(display, dialog, parent, &g_last.geometry);
 }
 
-// Ends the call: the parent's size released, the state remembered, the
-// dialog gone.
-int Finish(Display* display, KrnWindow* parent, int result) {
+// Ends the call: the parent's size released, the state remembered (only
+// by a dialog that was shown: one that could not start leaves what the last
+// good one remembered), the dialog gone.
+int Finish(Display* display, KrnWindow* parent, int result, bool shown = true) {
   if (parent) krnFixWindow(display, parent, 0);
   if (g_dlg.dialog && CheckKrnPointer(g_dlg.dialog)) {
-    KrnWindow* list = ListBox();
-    g_last.listPos = krnGetPos_ListBox(list);
-    g_last.filter = g_dlg.filter;
-    krnCloseDialog(display, g_dlg.dialog, parent, &g_last.geometry);
+    if (shown) {
+      g_last.listPos = krnGetPos_ListBox(ListBox());
+      g_last.filter = g_dlg.filter;
+    }
+    krnCloseDialog(display, g_dlg.dialog, parent, shown ? &g_last.geometry : nullptr);
   }
   g_dlg.entries.clear();
   g_dlg.entries.shrink_to_fit();
@@ -403,12 +409,13 @@ int krnFileDialog(Display* display, KrnWindow* parent, char* buffer, const char*
   if (!CreateWindow_FileDlg(display, rect)) {
     SetNameBuffer("");
     g_dlg.dialog = nullptr;
-    return Finish(display, parent, KRN_CANCEL);
+    return Finish(display, parent, KRN_CANCEL, false);
   }
-  if (!fdlg::GetFlist(".", extensions, g_dlg.filter, &g_dlg.entries)) {
+  bool gone = false;
+  if (!fdlg::GetFlist(".", extensions, g_dlg.filter, &g_dlg.entries, &gone) || gone) {
     fprintf(stderr, "Error: Can't scan directory.\n");
     SetNameBuffer("");
-    return Finish(display, parent, KRN_CANCEL);
+    return Finish(display, parent, KRN_CANCEL, false);
   }
   UpdateTitle();
   KrnWindow* list = ListBox();

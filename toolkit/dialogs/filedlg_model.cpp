@@ -39,6 +39,13 @@ Kind KindOf(const std::string& dir, const char* name) {
   return kFile;
 }
 
+// True when dir is the root directory, whose ".." leads nowhere.
+bool IsRoot(const char* dir) {
+  struct stat here, root;
+  return stat(dir, &here) == 0 && stat("/", &root) == 0 && here.st_dev == root.st_dev &&
+         here.st_ino == root.st_ino;
+}
+
 }  // namespace
 
 bool ExtensionMatches(const std::string& name, const char* const* extensions) {
@@ -66,7 +73,8 @@ std::vector<Entry> Arrange(const std::vector<Entry>& sorted, const char* const* 
   return out;
 }
 
-bool GetFlist(const char* dir, const char* const* extensions, int filter, std::vector<Entry>* out) {
+bool GetFlist(const char* dir, const char* const* extensions, int filter, std::vector<Entry>* out,
+              bool* gone) {
   struct dirent** names = nullptr;
   int n = scandir(dir, &names, nullptr, alphasort);
   if (n < 0) {
@@ -74,11 +82,19 @@ bool GetFlist(const char* dir, const char* const* extensions, int filter, std::v
     return false;
   }
   std::vector<Entry> sorted;
+  bool listsItself = false, listsParent = false;
   for (int i = 0; i < n; i++) {
-    sorted.push_back(Entry{names[i]->d_name, KindOf(dir, names[i]->d_name)});
+    std::string name = names[i]->d_name;
+    listsItself = listsItself || name == ".";
+    listsParent = listsParent || IsParent(name);
     free(names[i]);
+    if (IsParent(name) && IsRoot(dir)) continue;
+    sorted.push_back(Entry{name, KindOf(dir, name.c_str())});
   }
   free(names);
+  // A removed directory reads as empty, without even "." and "..".
+  if (!listsParent && !IsRoot(dir)) sorted.insert(sorted.begin(), Entry{"..", kDirectory});
+  if (gone) *gone = !listsItself;
   *out = Arrange(sorted, extensions, filter);
   return true;
 }

@@ -27,8 +27,12 @@ constexpr size_t kMinNameLength = 5;  // the select filter shows only longer fil
 // The listing of dir for the filter, in display order: ".." first, then the
 // other directories, then the files, each group alphabetical; entries the
 // filter hides are left out.  extensions is null-terminated (or null).
-// False when the directory cannot be read.
-bool GetFlist(const char* dir, const char* const* extensions, int filter, std::vector<Entry>* out);
+// ".." is always offered, except at "/", so that the user can climb out
+// of any directory.  False when the directory cannot be read; *gone (when
+// given) tells a directory removed while it is the current one, which
+// lists ".." alone.
+bool GetFlist(const char* dir, const char* const* extensions, int filter, std::vector<Entry>* out,
+              bool* gone = nullptr);
 
 // The filtering and ordering step alone, for names already read in
 // alphabetical order with their kinds.

@@ -11,6 +11,7 @@
 #include "core/korrin_internal.h"
 #include "dialogs/msgdlg_layout.h"
 #include "dialogs/ownloop.h"
+#include "support/xmeasure.h"
 
 namespace {
 
@@ -95,14 +96,27 @@ struct Parts {
 KrnWindow* CreateWindow_MsgDlg(Display* display, KrnWindow* parent, KrnRect rect, const char* title,
                                int style);
 
+// The dialog's size for a message: every line shown, with the session's
+// fonts, within the screen.
+msgdlg::Size SizeFor(const char* message) {
+  krnx::FontPair fonts{g_korrin.font, g_korrin.fontKanji ? g_korrin.fontKanji : g_korrin.font};
+  if (!fonts.single) return msgdlg::Size{msgdlg::kWidth, msgdlg::kHeight};
+  charcode::CharMeter meter{krnx::SingleWidth, krnx::PairWidth, &fonts};
+  int maxWidth =
+      g_korrin.screenWidth < msgdlg::kFitWidth ? g_korrin.screenWidth : msgdlg::kFitWidth;
+  return msgdlg::FitSize(message, meter, krnGetCharHeight(nullptr), maxWidth,
+                         g_korrin.screenHeight);
+}
+
 bool Build(Display* display, KrnWindow* parent, const char* title, const char* message, int style,
            Parts* p) {
-  p->dialog = CreateWindow_MsgDlg(
-      display, nullptr, krnSetRect(50, 50, msgdlg::kWidth, msgdlg::kHeight), title, style);
+  msgdlg::Size size = SizeFor(message);
+  p->dialog = CreateWindow_MsgDlg(display, nullptr, krnSetRect(50, 50, size.width, size.height),
+                                  title, style);
   if (!p->dialog) return false;
   krnSetMinMaxSize(p->dialog, msgdlg::kWidth, msgdlg::kHeight, g_korrin.screenWidth,
                    g_korrin.screenHeight);
-  msgdlg::Layout l = msgdlg::LayoutOf(style, msgdlg::kWidth, msgdlg::kHeight);
+  msgdlg::Layout l = msgdlg::LayoutOf(style, size.width, size.height);
   const char* text = message ? message : "";
   p->text = krnCreateWindow_TextWnd(display, p->dialog, RectOf(l.text), kTextName, text,
                                     static_cast<int>(strlen(text)));

@@ -1,6 +1,11 @@
 // msgdlg_layout.cpp - the message dialog's layout rules (see the header).
 #include "dialogs/msgdlg_layout.h"
 
+#include <climits>
+#include <string>
+
+#include "controls/textwnd_model.h"
+
 namespace msgdlg {
 
 bool HasOk(int style) {
@@ -33,6 +38,48 @@ Layout LayoutOf(int style, int w, int h) {
     l.cancelX = right;
   }
   return l;
+}
+
+namespace {
+
+// The text window spans the dialog but for 10 pixels on either side and
+// 40 below it; it wraps 5 pixels short of its width and shows every whole
+// row below its 2-pixel top margin, 1 pixel above its bottom.
+constexpr int kTextMarginX = 20, kTextMarginY = 40, kWrapMargin = 5, kRowMargin = 3;
+
+// Lines of message wrapped at `wrap` pixels and the widest of them; -1 when
+// memory ran out.
+int Wrapped(const std::string& message, int wrap, const charcode::CharMeter& meter, int* widest) {
+  std::string text = message;  // wrapping may mask control bytes
+  void** lines = nullptr;
+  int n = twnd::WrapLines(&text[0], static_cast<int>(text.size()), wrap, meter,
+                          twnd::Hook{nullptr, nullptr}, &lines);
+  *widest = 0;
+  for (int i = 0; i < n; i++) {
+    int w = static_cast<const TextWndLine*>(lines[i])->lineWidth;
+    if (w > *widest) *widest = w;
+  }
+  twnd::FreeLines(lines);
+  return n;
+}
+
+int Clamp(int v, int low, int high) {
+  return v > high ? (high > low ? high : low) : (v < low ? low : v);
+}
+
+}  // namespace
+
+Size FitSize(const char* message, const charcode::CharMeter& meter, int lineHeight, int maxWidth,
+             int maxHeight) {
+  std::string text = message ? message : "";
+  int widest = 0;
+  if (Wrapped(text, INT_MAX / 2, meter, &widest) < 0) return Size{kWidth, kHeight};
+  // A line fits while its width stays below the wrap limit.
+  int width = Clamp(widest + 1 + kWrapMargin + kTextMarginX, kWidth, maxWidth);
+  int lines = Wrapped(text, width - kTextMarginX - kWrapMargin, meter, &widest);
+  if (lines < 0) return Size{width, kHeight};
+  int height = Clamp(lines * lineHeight + kRowMargin + kTextMarginY, kHeight, maxHeight);
+  return Size{width, height};
 }
 
 int IconY(int h) {

@@ -1,8 +1,11 @@
 // msgdlg_layout.h - the message dialog without X: which buttons a style
-// word asks for, and where the message, the buttons and
-// the icon go in a dialog of a given size.
+// word asks for, how large a dialog must be to show every line of its
+// message, and where the message, the buttons and the icon go in a dialog
+// of a given size.
 #ifndef KRN_DIALOGS_MSGDLG_LAYOUT_H
 #define KRN_DIALOGS_MSGDLG_LAYOUT_H
+
+#include "support/charcode.h"
 
 namespace msgdlg {
 
@@ -10,6 +13,7 @@ constexpr int kWidth = 280;  // size at creation, also the minimum size
 constexpr int kHeight = 110;
 constexpr int kButtonWidth = 60;
 constexpr int kButtonHeight = 25;
+constexpr int kFitWidth = 480;  // widest a dialog grows to keep lines whole
 
 struct Box {
   int x, y, width, height;
@@ -33,6 +37,18 @@ bool HasCancel(int style);
 // the text 240 wide and the buttons at 190 and 120, or the text 35 high and
 // the buttons at y 45.
 Layout LayoutOf(int style, int w, int h);
+
+struct Size {
+  int width, height;
+};
+
+// The size at which a dialog shows every line of message in the text
+// window of its layout (wrapped as the text window wraps, measured with
+// meter): at least kWidth × kHeight; wider, up to maxWidth, for a line
+// that would wrap; then as tall as its wrapped lines need, up to
+// maxHeight.
+Size FitSize(const char* message, const charcode::CharMeter& meter, int lineHeight, int maxWidth,
+             int maxHeight);
 
 // Top of the icon (its left is always 10): level with the buttons.
 int IconY(int h);

@@ -103,6 +103,28 @@ int MeasureBytes(const CharMeter& meter, const unsigned char* bytes, int length,
   return width;
 }
 
+bool IsTab(const Glyph& glyph) {
+  return glyph.kind == kGlyphSingle && glyph.first == '\t';
+}
+
+int AdvanceAt(const CharMeter& meter, const Glyph& glyph, int x) {
+  if (!IsTab(glyph)) return GlyphWidth(meter, glyph);
+  int stop = kTabColumns * meter.single(meter.context, ' ');
+  if (stop <= 0) return 0;
+  if (x < 0) x = 0;
+  return stop - x % stop;
+}
+
+int MeasureFrom(const CharMeter& meter, const unsigned char* bytes, int length, int code, int x) {
+  int width = 0;
+  for (int pos = 0; bytes && pos < length;) {
+    Glyph glyph = GlyphAt(bytes, length, pos, code);
+    width += AdvanceAt(meter, glyph, x + width);
+    pos += glyph.size;
+  }
+  return width;
+}
+
 }  // namespace charcode
 
 using namespace charcode;

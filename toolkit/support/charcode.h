@@ -6,11 +6,17 @@
 #ifndef KRN_SUPPORT_CHARCODE_H
 #define KRN_SUPPORT_CHARCODE_H
 
+#include <cstddef>
+#include <string>
+
 // The public operations implemented in charcode.cpp (also declared in
 // korrin.h, which this header does not include to stay free of X).
 int krnCheckCharCode(const unsigned char* bytes, int length);
 int krnToConvCharCode(unsigned char* buffer, int length, int source, int destination);
 int krnIsWideCharCode(unsigned char first, unsigned char second);
+int krnConvToUTF8(const char* text, int length, int code, char** result, int* resultLength);
+int krnConvFromUTF8(const char* text, int length, int code, char** result, int* resultLength);
+void* krnAlloc(size_t size);
 
 namespace charcode {
 
@@ -68,6 +74,31 @@ int GlyphWidth(const CharMeter& meter, const Glyph& glyph);
 
 // Sum of the glyph widths of length bytes read as the given code.
 int MeasureBytes(const CharMeter& meter, const unsigned char* bytes, int length, int code);
+
+// Tab stops of the text controls: a tab reaches the next multiple of eight
+// space widths, counted from the left edge of its row.
+constexpr int kTabColumns = 8;
+bool IsTab(const Glyph& glyph);
+// Advance of a glyph whose left edge lies x pixels right of its row's
+// origin: a tab's reaches the next stop (nothing when the font's space has
+// no width), any other glyph's is its width.
+int AdvanceAt(const CharMeter& meter, const Glyph& glyph, int x);
+// Width of length bytes read as the given code whose first byte starts x
+// pixels right of its row's origin: the glyph widths, tabs to their stops.
+// The one answer to "how wide is this byte range here" for the controls
+// that expand tabs: wrapping, drawing, caret positions and hit tests.
+int MeasureFrom(const CharMeter& meter, const unsigned char* bytes, int length, int code, int x);
+
+// UTF-8 and the working codes (utf8.cpp).  Bytes below 0x80 are ASCII in
+// every code.  ToUtf8 reads text in code (EUC-JP or Shift_JIS; any other
+// code passes ASCII and nothing else) and FromUtf8 writes code (EUC-JP or
+// Shift_JIS only; -1 for another), appending to out; JIS X 0208 characters
+// map through glibc's EUC-JP table, half-width katakana arithmetically.
+// Each character without a counterpart (JIS X 0212, user-defined cells,
+// characters outside JIS X 0208 and 0201, invalid or cut sequences) becomes
+// one 〓; both return how many did.  NUL bytes pass unchanged.
+long ToUtf8(const unsigned char* bytes, size_t length, int code, std::string& out);
+long FromUtf8(const unsigned char* bytes, size_t length, int code, std::string& out);
 
 }  // namespace charcode
 

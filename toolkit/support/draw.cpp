@@ -84,9 +84,13 @@ void DrawGlyph(Display* display, Drawable d, const drawlayout::PlacedGlyph& plac
 
 // The common body of the text wrappers: colours and clip on gcFill, then
 // the worker; gcFill is reset afterwards even when nothing was drawn.
+int DrawGlyphs(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStruct* fontKanji,
+               int x, int y, const unsigned char* bytes, int length, int tabOrigin);
+
 int DrawTextWith(Display* display, Drawable d, Region region, XFontStruct* font,
                  XFontStruct* fontKanji, unsigned long foreground, unsigned long background, int x,
-                 int y, const unsigned char* bytes, int length) {
+                 int y, const unsigned char* bytes, int length,
+                 int tabOrigin = drawlayout::kNoTabs) {
   if (!CanDraw(display, d)) return 0;
   FillGCScope scope;
   GC gc = scope.gc();
@@ -98,7 +102,7 @@ int DrawTextWith(Display* display, Drawable d, Region region, XFontStruct* font,
     XSetGraphicsExposures(display, gc, False);
     XSetBackground(display, gc, background);
   }
-  return krnDrawTextEx(display, d, gc, font, fontKanji, x, y, bytes, length);
+  return DrawGlyphs(display, d, gc, font, fontKanji, x, y, bytes, length, tabOrigin);
 }
 
 int StringLength(const unsigned char* string) {
@@ -286,13 +290,16 @@ int krnPrint(Drawable d, int x, int y, const char* string) {
                       x, y, bytes, StringLength(bytes));
 }
 
-// The worker: draws length bytes character by character from x, the row's
-// top at y, single bytes with gcText and two-byte characters (as JIS) with
-// gcTextKanji.  Opaque text (a context with graphics exposures off) fills
-// each character cell with the context's background first.  Null fonts are
-// the session's.  1, or 0 when there is nothing to draw or nowhere to.
-int krnDrawTextEx(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStruct* fontKanji,
-                  int x, int y, const unsigned char* bytes, int length) {
+namespace {
+
+// The worker behind krnDrawTextEx: draws length bytes character by
+// character from x, the row's top at y, single bytes with gcText and
+// two-byte characters (as JIS) with gcTextKanji.  Opaque text (a context
+// with graphics exposures off) fills each character cell with the
+// context's background first.  Tabs expand from tabOrigin unless it is
+// kNoTabs.
+int DrawGlyphs(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStruct* fontKanji,
+               int x, int y, const unsigned char* bytes, int length, int tabOrigin) {
   krnx::FontPair fonts{font ? font : g_korrin.font, fontKanji ? fontKanji : g_korrin.fontKanji};
   if (!fonts.single || !bytes || length <= 0 || !CanDraw(display, d)) return 0;
   if (!fonts.kanji) fonts.kanji = fonts.single;
@@ -302,14 +309,47 @@ int krnDrawTextEx(Display* display, Drawable d, GC gc, XFontStruct* font, XFontS
                                                     {fonts.kanji->ascent, fonts.kanji->descent});
   const charcode::CharMeter meter{krnx::SingleWidth, krnx::PairWidth, &fonts};
   const int baseline = y + row.baseline;
-  for (const drawlayout::PlacedGlyph& placed :
-       drawlayout::PlaceGlyphs(meter, bytes, length, krnCheckCharCode(bytes, length), x)) {
+  for (const drawlayout::PlacedGlyph& placed : drawlayout::PlaceGlyphs(
+           meter, bytes, length, krnCheckCharCode(bytes, length), x, tabOrigin)) {
     if (!transparent && placed.width > 0)
       XFillRectangle(display, d, g_korrin.gcFill, placed.x, y, placed.width, row.height);
-    DrawGlyph(display, d, placed, baseline);
+    if (!placed.blank) DrawGlyph(display, d, placed, baseline);
   }
   krnResetGC(g_korrin.gcFill);
   krnResetGC(g_korrin.gcText);
   krnResetGC(g_korrin.gcTextKanji);
   return 1;
 }
+
+}  // namespace
+
+// Draws length bytes from x, the row's top at y, in the context's state (or
+// the font colour, transparent, without one).  Null fonts are the
+// session's.  1, or 0 when there is nothing to draw or nowhere to.
+int krnDrawTextEx(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStruct* fontKanji,
+                  int x, int y, const unsigned char* bytes, int length) {
+  return DrawGlyphs(display, d, gc, font, fontKanji, x, y, bytes, length, drawlayout::kNoTabs);
+}
+
+namespace krnx {
+
+int DrawTabbedText(Display* display, Drawable d, KrnRect clip, unsigned long foreground,
+                   unsigned long background, int x, int y, const unsigned char* bytes, int length,
+                   int tabOrigin) {
+  if (!CanDraw(display, d)) return 0;
+  Region region = RectRegion(clip);
+  if (!region) return 0;
+  int result = DrawTextWith(display, d, region, nullptr, nullptr, foreground, background, x, y,
+                            bytes, length, tabOrigin);
+  XDestroyRegion(region);
+  return result;
+}
+
+int TabbedWidth(const unsigned char* bytes, int length, int x) {
+  FontPair fonts{g_korrin.font, g_korrin.fontKanji ? g_korrin.fontKanji : g_korrin.font};
+  if (!fonts.single || !bytes || length <= 0) return 0;
+  charcode::CharMeter meter{SingleWidth, PairWidth, &fonts};
+  return charcode::MeasureFrom(meter, bytes, length, krnCheckCharCode(bytes, length), x);
+}
+
+}  // namespace krnx

@@ -23,7 +23,7 @@ constexpr int kImageCaptionGap = 3;
 }  // namespace
 
 std::vector<PlacedGlyph> PlaceGlyphs(const charcode::CharMeter& meter, const unsigned char* bytes,
-                                     int length, int code, int x) {
+                                     int length, int code, int x, int tabOrigin) {
   std::vector<PlacedGlyph> placed;
   if (!bytes || length <= 0) return placed;
   placed.reserve(static_cast<size_t>(length));
@@ -36,8 +36,10 @@ std::vector<PlacedGlyph> PlaceGlyphs(const charcode::CharMeter& meter, const uns
     charcode::Glyph glyph = charcode::GlyphAt(bytes, length, pos, code);
     pos += glyph.size;
     if (glyph.kind == charcode::kGlyphNone) continue;
-    int width = charcode::GlyphWidth(meter, glyph);
-    placed.push_back({x, width, glyph});
+    bool tab = tabOrigin != kNoTabs && charcode::IsTab(glyph);
+    int width =
+        tab ? charcode::AdvanceAt(meter, glyph, x - tabOrigin) : charcode::GlyphWidth(meter, glyph);
+    placed.push_back({x, width, glyph, tab});
     x += width;
   }
   return placed;

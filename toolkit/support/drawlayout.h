@@ -5,6 +5,7 @@
 #ifndef KRN_SUPPORT_DRAWLAYOUT_H
 #define KRN_SUPPORT_DRAWLAYOUT_H
 
+#include <climits>
 #include <vector>
 
 #include "support/charcode.h"
@@ -17,14 +18,20 @@ struct PlacedGlyph {
   int x;                  // left edge of the character cell
   int width;              // advance of the character
   charcode::Glyph glyph;  // what is drawn (kind kGlyphSingle or kGlyphPair)
+  bool blank;             // a tab: only its cell, no glyph
 };
+
+// tabOrigin of a text whose tabs are characters like any other.
+constexpr int kNoTabs = INT_MIN;
 
 // The characters drawn for length bytes of the detected code, placed one
 // after another from x.  Control bytes of binary text become "?"; carriage
 // returns in ASCII and Shift_JIS text are skipped without advancing; a lead
-// byte without its second byte is dropped.  Never reads past length.
+// byte without its second byte is dropped.  With a tabOrigin (the x of the
+// row's left edge) a tab is blank and reaches the next tab stop counted
+// from there.  Never reads past length.
 std::vector<PlacedGlyph> PlaceGlyphs(const charcode::CharMeter& meter, const unsigned char* bytes,
-                                     int length, int code, int x);
+                                     int length, int code, int x, int tabOrigin = kNoTabs);
 
 // Vertical metrics of one text row drawn with two fonts.
 struct FontMetrics {

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "core/korrin_internal.h"
 #include "support/bmp.h"
 
 namespace {
@@ -179,8 +180,10 @@ bool CreatePixmap(Display* display, int width, int height, Pixmap* pixmap, GC* g
     fputs("Error: Load Image - Can't create pixmap.\n", stderr);
     return false;
   }
+  // A pixmap the server refuses (BadAlloc) is not drawn into or kept.
+  unsigned long serial = NextRequest(display);
   *pixmap = XCreatePixmap(display, Root(display), width, height, ScreenDepth(display));
-  if (!*pixmap) {
+  if (!*pixmap || krnRequestFailed(display, serial)) {
     fputs("Error: Load Image - Can't create pixmap.\n", stderr);
     return false;
   }

@@ -164,9 +164,9 @@ int krnSleep(long usec) {
   return select(0, nullptr, nullptr, nullptr, &timeout);
 }
 
-// Rings the terminal's bell on standard error (no X bell).
+// Rings the X bell at the server's volume: the user hears it, and no
+// stream fills with bell characters.
 int krnBell(void) {
-  fputc('\a', stderr);
-  fflush(stderr);
+  if (g_korrin.display) XBell(g_korrin.display, 0);
   return 1;
 }

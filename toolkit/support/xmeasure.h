@@ -24,6 +24,19 @@ inline int PairWidth(void* context, unsigned char row, unsigned char cell) {
   return XTextWidth16(static_cast<FontPair*>(context)->kanji, &c, 1);
 }
 
+// The text controls' tab stops (every eight space widths from the left
+// edge of a row, charcode::MeasureFrom) on the X side.
+// Draws like krnDrawNTextRRg with the session's fonts, except that a tab
+// shows no glyph (opaque text still fills its cell) and reaches the next
+// stop counted from tabOrigin, the x of its row's left edge.
+int DrawTabbedText(Display* display, Drawable d, KrnRect clip, unsigned long foreground,
+                   unsigned long background, int x, int y, const unsigned char* bytes, int length,
+                   int tabOrigin);
+// Width of length bytes in the session's fonts (the code detected from
+// them, as krnTextNWidth) when the first starts x pixels right of its
+// row's left edge.
+int TabbedWidth(const unsigned char* bytes, int length, int x);
+
 // A region holding one rectangle; the caller destroys it.
 inline Region RectRegion(KrnRect rect) {
   Region region = XCreateRegion();
