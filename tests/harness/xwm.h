@@ -14,11 +14,10 @@ namespace krntest {
 
 class WindowManager {
  public:
-  // Starts /usr/bin/<name> on DisplayName() and waits until it manages the
-  // screen; ok() tells whether it did.
+  // Starts /usr/bin/<name> on DisplayName() and waits until it manages
+  // windows; ok() tells whether it does.  One per test program: a second
+  // one would find the screen taken.
   explicit WindowManager(const std::string& name = "openbox");
-  // Ends it and waits until the server has let it go, so that the next
-  // test's window manager can take the screen.
   ~WindowManager();
   WindowManager(const WindowManager&) = delete;
   WindowManager& operator=(const WindowManager&) = delete;
@@ -29,10 +28,6 @@ class WindowManager {
   std::unique_ptr<Process> process_;
   bool running_ = false;
 };
-
-// True while some client has selected SubstructureRedirect on the root
-// window of the display, that is, while a window manager runs.
-bool WindowManagerRuns(Display* d);
 
 }  // namespace krntest
 
