@@ -149,6 +149,7 @@ bool SearchKey(XEvent* event, KeySym key, bool locked) {
 int OnMenuNew(KrnWindow*, int, long, long) {
   if (!MayDropChanges(kNewQuestion)) return 0;
   krnSetText_InputBox(Box(), nullptr, 0);
+  StartNewFileCode();
   return 1;
 }
 
@@ -163,6 +164,7 @@ int OnMenuOpen(KrnWindow*, int, long, long) {
 }
 
 int OnMenuSave(KrnWindow*, int, long, long) {
+  if (!MaySave(g_cFileName)) return 0;
   char name[kNameSize];
   snprintf(name, sizeof name, "%s", g_cFileName);
   if (krnFileDialog(g_korrin.display, Main(), name, kExtensions, KRN_FILE_SAVE) != KRN_OK) return 0;
@@ -190,15 +192,19 @@ int OnMenuSelect(KrnWindow*, int, long, long) {
   return 1;
 }
 
-// Toggles the lock; the menu's check mark, the tool bar's toggle and the
-// status line follow.
-int OnMenuLock(KrnWindow*, int, long, long) {
-  KrnWindow* box = Box();
-  int lock = krnGetLock_InputBox(box) ? 0 : 1;
+void SetLockMode(int lock) {
   krnSetCheck_Menu(krnGetWindow("MenuWnd"), kLockItem, lock);
-  krnSetLock_InputBox(box, lock);
-  krnSetStatus_MenuBar(krnGetWindow("MenuBar"), lock ? kLocked : kUnlocked);
+  krnSetLock_InputBox(Box(), lock);
   krnSetButton_ToolBar(krnGetWindow("ToolBar"), kLockButton, lock);
+}
+
+// Toggles the lock; the menu's check mark, the tool bar's toggle and the
+// status line follow.  A read-only text stays locked.
+int OnMenuLock(KrnWindow*, int, long, long) {
+  if (g_fileCode.readOnly) return 1;
+  int lock = krnGetLock_InputBox(Box()) ? 0 : 1;
+  SetLockMode(lock);
+  krnSetStatus_MenuBar(krnGetWindow("MenuBar"), lock ? kLocked : kUnlocked);
   return 1;
 }
 

@@ -40,12 +40,20 @@ const Item kMainMenu[] = {
     {"Select All (ctrl+x)", OnMenuSelect, -1},
     {"", nullptr, -1},
     {"Lock (ctrl+c)", OnMenuLock, -1},
+    {"Code", nullptr, -1},
     {"", nullptr, -1},
     {"Undo (ctrl+z)", OnMenuUndo, -1},
     {"Redo (ctrl+shift+z)", OnMenuRedo, -1},
     {"Find... (ctrl+f)", OnMenuFind, -1},
     {"", nullptr, -1},
     {"Quit (ctrl+q)", OnMenuQuit, KRN_IMG_QUIT},
+};
+
+// The "Code" sub-menu: the code the text is saved in, checked.
+const Item kCodeMenu[] = {
+    {"EUC-JP", OnMenuCode, -1},
+    {"Shift_JIS", OnMenuCode, -1},
+    {"UTF-8", OnMenuCode, -1},
 };
 
 const Item kHelpMenu[] = {
@@ -147,6 +155,8 @@ KrnWindow* CreateMainWindow(Display* display) {
       display, main, krnSetRect(kMarginLeft, bars + kMarginLeft, kBoxWidth, kBoxHeight), "InputBox",
       g_pText, 0, 0);
   KrnWindow* menu = BuildMenu(display, main, "MenuWnd", kMainMenu);
+  KrnWindow* codes = BuildMenu(display, main, "MenuCodeWnd", kCodeMenu);
+  krnChangeItem_Menu(menu, kMainMenu[kCodeItem].caption, nullptr, nullptr, codes, kCodeItem);
   KrnWindow* help = BuildMenu(display, main, "MenuHelpWnd", kHelpMenu);
   krnCreateWindow_MenuBar(display, main, "MenuBar", menu, help, kWelcome);
   KrnWindow* tools = krnCreateWindow_ToolBar(display, main, "ToolBar");
@@ -154,6 +164,7 @@ KrnWindow* CreateMainWindow(Display* display) {
     krnAddButton_ToolBar(display, tools, button.caption, button.handler, Image(button.image), -1);
   krnSetToggle_ToolBar(tools, kLockButton, 1);
   krnSetContextMenu(box, menu);
+  StartNewFileCode();
 
   krnCenteringWnd(display, nullptr, main);
   krnSetGeometry(main, g_korrin.geometry);

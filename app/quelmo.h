@@ -46,6 +46,28 @@ const char* CodeLabel(int code);
 int TakeInText(const char* path);
 int TakeOutText(const char* path);
 
+// The code of the text's file (filecode.cpp).
+struct FileCode {
+  int save;      // code the text is saved in: KRN_CODE_EUC, _SJIS or _UTF8
+  int shown;     // code named in the status line (ASCII or BINARY for such files)
+  int bom;       // a UTF-8 file began with a byte-order mark: written back
+  int readOnly;  // the file cannot be converted without loss: lock held, never saved
+  long bytes;    // the file's size at the last load or save
+};
+extern FileCode g_fileCode;
+// Index of "Code" in "MenuWnd"; its sub-menu "MenuCodeWnd".
+constexpr int kCodeItem = 9;
+void TakeFileCode(const KrnTextCode& decoded, long bytes, const char* path);
+void StartNewFileCode();
+void ShowCodeChecks();
+void ShowFileStatus(const char* path);
+bool MaySave(const char* path);
+// The text in its file's code: 1 with a new buffer in *bytes (free()), 0
+// after a dialog when characters would be lost, -1 without memory.
+int EncodeForSaving(const char* text, long length, const char* path, char** bytes, long* n);
+void TakeSavedCode(const char* bytes, long length, const char* path);
+int OnMenuCode(KrnWindow* window, int code, long value, long extra);
+
 // Commands: menu-item, tool-bar and key handlers.
 int OnMenuNew(KrnWindow* window, int code, long value, long extra);
 int OnMenuOpen(KrnWindow* window, int code, long value, long extra);
@@ -61,5 +83,7 @@ int OnMenuFind(KrnWindow* window, int code, long value, long extra);
 int OnMenuHelp(KrnWindow* window, int code, long value, long extra);
 int OnMenuAbout(KrnWindow* window, int code, long value, long extra);
 int OnKeyEvent(KrnWindow* window, XEvent* event, KeySym key);
+// Lock mode on or off with the menu's check mark and the tool bar's toggle.
+void SetLockMode(int lock);
 
 #endif

@@ -7,6 +7,8 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include <memory>
+
 #include "quelmo.h"
 
 namespace {
@@ -53,15 +55,6 @@ void ShowError(const char* format, const char* path) {
   krnMessageDialog(g_korrin.display, krnGetWindow("Quelmo"), "Error", message, kErrorStyle);
 }
 
-// Status line: byte count, path and the code label of the text.
-void SetStatus(const char* text, long size, const char* path) {
-  const char* label = CodeLabel(
-      krnCheckCharCode(reinterpret_cast<const unsigned char*>(text), static_cast<int>(size)));
-  char status[256];
-  snprintf(status, sizeof status, "%ld bytes [%s] - %s", size, path, label);
-  krnSetStatus_MenuBar(krnGetWindow("MenuBar"), status);
-}
-
 // Records the current file name.  A name too long for it is not cut (a cut
 // name is another file, which Save as would then propose): the text is
 // left untitled instead.
@@ -98,6 +91,8 @@ const char* CodeLabel(int code) {
       return "ShiftJIS";
     case KRN_CODE_EUC:
       return "EUC";
+    case KRN_CODE_UTF8:
+      return "UTF-8";
     default:
       return "ASCII";
   }
@@ -117,7 +112,9 @@ int TakeInText(const char* path) {
   }
   FileCloser closer{f};
   WaitCursor wait(krnGetWindow("Quelmo"));
-  if (st.st_size > kMaxTextBytes) {
+  // The limit holds for the text in the working code; a file in another
+  // code may take up to twice the bytes (half-width katakana, UTF-8).
+  if (st.st_size > 2 * kMaxTextBytes) {
     ShowError(kTooLarge, path);
     return 1;
   }
@@ -131,15 +128,29 @@ int TakeInText(const char* path) {
     ShowError(kNoMemory, path);
     return 1;
   }
-  if (krnSetText_InputBox(krnGetWindow("InputBox"), buffer, static_cast<int>(size)) < 0) {
+  KrnTextCode decoded;
+  if (!krnDecodeText(buffer, static_cast<int>(size), g_korrin.charCode, &decoded)) {
     free(buffer);
     ShowError(kNoMemory, path);
     return 1;
   }
-  SetStatus(buffer, size, path);
+  if (decoded.length > kMaxTextBytes) {
+    free(decoded.text);
+    free(buffer);
+    ShowError(kTooLarge, path);
+    return 1;
+  }
+  int set = krnSetText_InputBox(krnGetWindow("InputBox"), decoded.text, decoded.length);
+  free(decoded.text);
+  if (set < 0) {
+    free(buffer);
+    ShowError(kNoMemory, path);
+    return 1;
+  }
   free(g_pText);
   g_pText = buffer;
   SetFileName(path);
+  TakeFileCode(decoded, size, path);
   return 1;
 }
 
@@ -148,29 +159,36 @@ int TakeInText(const char* path) {
 // name and status stay as they were), 1 otherwise.
 int TakeOutText(const char* path) {
   if (!path || !*path) return 0;
+  if (!MaySave(path)) return 0;
   KrnWindow* box = krnGetWindow("InputBox");
   // Take the text before opening: opening for writing truncates the file,
   // and a save without a text must leave it alone.
   const char* text = krnGetText_InputBox(box);
-  if (!text) {
+  char* bytes = nullptr;
+  long length = 0;
+  int encoded =
+      text ? EncodeForSaving(text, static_cast<long>(strlen(text)), path, &bytes, &length) : -1;
+  if (encoded == 0) return 0;
+  if (encoded < 0) {
     ShowError(kCantSave, path);
     return 1;
   }
+  std::unique_ptr<char, decltype(&free)> owned(bytes, free);
   FILE* f = fopen(path, "w");
   if (!f) {
     ShowError(kCantWrite, path);
     return 0;
   }
   WaitCursor wait(krnGetWindow("Quelmo"));
-  size_t length = strlen(text);
-  bool ok = fwrite(text, 1, length, f) == length;
+  size_t size = static_cast<size_t>(length);
+  bool ok = fwrite(bytes, 1, size, f) == size;
   ok = fflush(f) == 0 && ok;
   ok = fclose(f) == 0 && ok;
   if (!ok) {
     ShowError(kCantWrite, path);
     return 0;
   }
-  SetStatus(text, static_cast<long>(length), path);
+  TakeSavedCode(bytes, length, path);
   krnSetUpdateFlag_InputBox(box, 0);
   SetFileName(path);
   return 1;

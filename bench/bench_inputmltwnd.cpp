@@ -110,6 +110,61 @@ void BM_SetText(benchmark::State& state) {
 }
 BENCHMARK(BM_SetText)->Unit(benchmark::kMillisecond);
 
+// The benchmark text cut to 1.9 MB of UTF-8 at a line end, and the same text
+// in the working code (EUC-JP).
+struct LoadTexts {
+  std::string utf8, euc;
+  LoadTexts() {
+    char* out = nullptr;
+    int n = 0;
+    const std::string& text = g_session->text;
+    krnConvToUTF8(text.data(), static_cast<int>(text.size()), KRN_CODE_EUC, &out, &n);
+    utf8.assign(out ? out : "", static_cast<size_t>(n));
+    free(out);
+    utf8.resize(std::min(utf8.size(), benchtext::kTextSize));
+    utf8.resize(utf8.rfind('\n') + 1);
+    krnConvFromUTF8(utf8.data(), static_cast<int>(utf8.size()), KRN_CODE_EUC, &out, &n);
+    euc.assign(out ? out : "", static_cast<size_t>(n));
+    free(out);
+  }
+};
+
+// Loading as the memo pad does: the file's code told in one pass, a file in
+// another code converted into the working code and checked to come back
+// byte for byte, then the text set into the editor and wrapped.  CPU time.
+void LoadFile(benchmark::State& state, const std::string& file) {
+  if (!Ready(state)) return;
+  Session& s = *g_session;
+  for (auto _ : state) {
+    KrnTextCode t;
+    if (!krnDecodeText(file.data(), static_cast<int>(file.size()), KRN_CODE_EUC, &t) || t.lossy) {
+      state.SkipWithError("the text did not convert");
+      return;
+    }
+    krnSetText_InputMltWnd(s.editor, t.text, t.length);
+    free(t.text);
+    XSync(s.display, False);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(file.size()));
+  state.counters["file_bytes"] = static_cast<double>(file.size());
+}
+
+const LoadTexts& Texts() {
+  static const LoadTexts texts;
+  return texts;
+}
+
+void BM_LoadWorkingCode(benchmark::State& state) {
+  if (Ready(state)) LoadFile(state, Texts().euc);
+}
+BENCHMARK(BM_LoadWorkingCode)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+void BM_LoadUtf8(benchmark::State& state) {
+  if (Ready(state)) LoadFile(state, Texts().utf8);
+}
+BENCHMARK(BM_LoadUtf8)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
 // One key inside the 8 KB paragraph, 200 times from the same start.
 void KeyInTheParagraph(benchmark::State& state, KeySym sym) {
   if (!Ready(state)) return;
@@ -197,23 +252,20 @@ BENCHMARK(BM_PageDown)->Unit(benchmark::kMicrosecond);
 
 // ---- undo, redo, find and replace ----
 
-// The benchmark text with `word` at the start of `count` lines spread over
+// The benchmark text with `word` after `count` of its spaces, spread over
 // it, and `tail` before the final newline.
 std::string WithWords(const std::string& text, const std::string& word, int count,
                       const std::string& tail) {
-  int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-  int every = count > 0 && lines / count > 0 ? lines / count : 1, line = 0, placed = 0;
+  int spaces = static_cast<int>(std::count(text.begin(), text.end(), ' '));
+  int every = count > 0 && spaces / count > 0 ? spaces / count : 1, seen = 0, placed = 0;
   std::string out;
   out.reserve(text.size() + word.size() * static_cast<size_t>(count) + tail.size());
-  bool start = true;
   for (size_t i = 0; i + 1 < text.size(); i++) {
-    if (start && placed < count && line % every == 0) {
+    out += text[i];
+    if (text[i] == ' ' && seen++ % every == 0 && placed < count) {
       out += word;
       placed++;
     }
-    out += text[i];
-    start = text[i] == '\n';
-    if (start) line++;
   }
   return out + tail + "\n";
 }

@@ -203,6 +203,11 @@ int DetectApart(const uint8_t* b, size_t n) {
   int code = 1;
   for (size_t i = 0; i < n && i <= 1024; i++) {
     if (b[i] < 0x09 || (b[i] >= 0x0E && b[i] < 0x20)) return 0;
+    if (b[i] == 0x8E && i + 1 < n && b[i + 1] >= 0xA1 && b[i + 1] <= 0xDF) {
+      code = 4;  // EUC-JP's half-width katakana
+      i++;
+      continue;
+    }
     if (b[i] >= 0x81 && b[i] < 0xA0) return 3;
     if (b[i] >= 0xA1) code = 4;
   }
@@ -210,7 +215,7 @@ int DetectApart(const uint8_t* b, size_t n) {
 }
 
 bool LeadApart(int code, uint8_t b) {
-  if (code == 4) return b >= 0xA1;
+  if (code == 4) return b >= 0xA1 || b == 0x8E;
   if (code == 3) return (b >= 0x80 && b < 0xA0) || b >= 0xE0;
   if (code == 2) return b >= 0x21;
   return false;
@@ -256,6 +261,10 @@ int ConvertApart(std::string* s, int from, int to) {
   for (size_t i = 0; i + 1 < s->size(); i++) {
     uint8_t a = uint8_t((*s)[i]), b = uint8_t((*s)[i + 1]);
     if (!LeadApart(from, a)) continue;
+    if (from == 4 && a == 0x8E) {  // half-width katakana stay as they are
+      i++;
+      continue;
+    }
     uint8_t j1, j2;
     PairToJis(from, a, b, &j1, &j2);
     JisToPair(to, j1, j2, &a, &b);
@@ -290,7 +299,13 @@ std::string GlyphsApart(const uint8_t* b, size_t n, int code) {
       seen += {'s', char(c)};
       continue;
     }
-    if (i + 1 >= n) break;  // a lead byte with no partner shows nothing
+    if (i + 1 >= n) break;         // a lead byte with no partner shows nothing
+    if (code == 4 && c == 0x8E) {  // half-width katakana: one single-byte glyph
+      uint8_t kana = b[i + 1] >= 0xA1 && b[i + 1] <= 0xDF ? b[i + 1] : '?';
+      seen += {'s', char(kana)};
+      i++;
+      continue;
+    }
     uint8_t j1, j2;
     PairToJis(code, b[i], b[i + 1], &j1, &j2);
     seen += {'p', char(j1), char(j2)};

@@ -69,7 +69,8 @@ enum {
   KRN_CODE_ASCII = 1,
   KRN_CODE_JIS = 2,
   KRN_CODE_SJIS = 3,
-  KRN_CODE_EUC = 4
+  KRN_CODE_EUC = 4,
+  KRN_CODE_UTF8 = 5 /* files only: the toolkit edits in EUC-JP or Shift_JIS */
 };
 
 /* Position classes of krnCheckChar. */
@@ -275,6 +276,7 @@ typedef struct KrnKorrin {
   int tenKey;
   int charCode;
   int useIM;
+  int newFileCode; /* code of a new text's file: KRN_CODE_EUC, _SJIS or _UTF8 */
   unsigned long setColors[KRN_NSETCOLORS];
   char setColorNames[KRN_NSETCOLORS][50];
   KrnImage* wallImage;
@@ -530,6 +532,32 @@ int krnIsWideCharCode(unsigned char first, unsigned char second);
  * for krnConvFromUTF8, the code is neither EUC-JP nor Shift_JIS. */
 int krnConvToUTF8(const char* text, int length, int code, char** result, int* resultLength);
 int krnConvFromUTF8(const char* text, int length, int code, char** result, int* resultLength);
+/* The code of a whole text in one pass: KRN_CODE_BINARY (a control byte),
+ * _ASCII, _UTF8 (valid UTF-8 with a byte above 0x7F), _EUC or _SJIS (by
+ * which the bytes are valid in; EUC-JP when both). */
+int krnDetectCharCode(const unsigned char* bytes, int length);
+/* A text file's bytes in the working code (KRN_CODE_EUC or _SJIS): a file
+ * in UTF-8 or the other code is converted, a UTF-8 byte-order mark taken
+ * off and noted; others are copied.  lossy is 1 when converting the text
+ * back would not give the file's bytes (the text then holds 〓 for what had
+ * no counterpart): such a text must not be saved.  text is a new buffer from
+ * krnAlloc (free it with free()).  1, or 0 when memory runs out. */
+#ifndef KRN_TEXTCODE_DEFINED
+#define KRN_TEXTCODE_DEFINED
+typedef struct KrnTextCode {
+  char* text;
+  int length;
+  int code;
+  int bom;
+  int lossy;
+} KrnTextCode;
+#endif
+int krnDecodeText(const char* bytes, int length, int working, KrnTextCode* out);
+/* The editor's text (in the working code) for a file of the given code,
+ * with the byte-order mark when bom is 1 and the code is UTF-8; a new buffer
+ * as above.  How many characters had no counterpart (became 〓), or -1. */
+int krnEncodeText(const char* text, int length, int working, int code, int bom, char** result,
+                  int* resultLength);
 int krnFontNWidth(XFontStruct* font, XFontStruct* fontKanji, const unsigned char* bytes,
                   int length);
 int krnTextNWidth(const unsigned char* bytes, int length);

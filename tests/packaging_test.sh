@@ -28,7 +28,7 @@ settings=$src/toolkit/core/settings.cpp
 const() { sed -n "s/^const char $1\[\] = \"\(.*\)\";/\1/p" "$settings"; }
 keys=$(grep -o '{"[A-Za-z]*", [^}]*}' "$settings" |
   sed 's/{"\(.*\)", "\{0,1\}\([^"]*\)"\{0,1\}}/\1 \2/' | sort -u)
-check "the settings table was found" '[ $(printf "%s\n" "$keys" | wc -l) -eq 16 ]'
+check "the settings table was found" '[ $(printf "%s\n" "$keys" | wc -l) -eq 17 ]'
 while read -r key value; do
   case $value in kDefault*) value=$(const "$value") ;; esac
   check "quelmo(1) lists $key=$value" \

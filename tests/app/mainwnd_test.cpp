@@ -81,6 +81,8 @@ TEST_F(MainWindow, LoadingLabelsTheCodeInTheStatusLine) {
       {"ascii.txt", "hello\n", "6 bytes [ascii.txt] - ASCII"},
       {"sjis.txt", kSjis + "\n", "7 bytes [sjis.txt] - ShiftJIS"},
       {"bin.dat", std::string("a\0b\x01\x02", 5), "5 bytes [bin.dat] - BINARY"},
+      {"utf8.txt", "\xe6\x97\xa5\xe6\x9c\xac\n", "7 bytes [utf8.txt] - UTF-8"},
+      {"kana.txt", "\x8e\xb1\x8e\xb2\n", "5 bytes [kana.txt] - EUC"},
   };
   for (const Case& c : table) {
     WriteFile(c.name, c.bytes);
@@ -182,6 +184,58 @@ TEST_F(MainWindow, LockTogglesCheckMarkButtonAndStatus) {
     EXPECT_EQ(krnGetButton_ToolBar(tools, 2), lock);
     EXPECT_EQ(StatusLine(), lock ? locked : unlocked);
   }
+}
+
+// The "Code" sub-menu's check marks and the status line name the code the
+// text is saved in; choosing another marks the text modified.
+TEST_F(MainWindow, TheCodeMenuShowsAndChangesTheSaveCode) {
+  KrnWindow* codes = krnGetWindow("MenuCodeWnd");
+  auto checks = [&] {
+    std::string marks;
+    for (int i = 0; i < 3; i++)
+      marks += static_cast<MenuItem*>(static_cast<MenuData*>(codes->option)->items[i])->checked
+                   ? '1'
+                   : '0';
+    return marks;
+  };
+  EXPECT_EQ(checks(), "100") << "a new text is saved in NewFileCode (EUC)";
+  WriteFile("s.txt", kSjis + "\n");
+  ASSERT_EQ(TakeInText("s.txt"), 1);
+  EXPECT_EQ(checks(), "010");
+  EXPECT_EQ(Text(), kEuc + "\n") << "Shift_JIS is edited in the working code";
+  EXPECT_EQ(OnMenuCode(codes, KRN_MENU_SELECT, 2, 0), 1);
+  EXPECT_EQ(checks(), "001");
+  EXPECT_EQ(StatusLine(), "7 bytes [s.txt] - UTF-8");
+  EXPECT_EQ(krnIsUpdate_InputBox(box_), 1);
+  ASSERT_EQ(TakeOutText("u.txt"), 1);
+  EXPECT_EQ(ReadFile("u.txt"), "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\n");
+  EXPECT_EQ(StatusLine(), "10 bytes [u.txt] - UTF-8");
+  OnMenuNew(nullptr, 0, 0, 0);
+  EXPECT_EQ(checks(), "100");
+}
+
+// A file that would not come back is read-only: lock held, a warning on
+// load, every save refused; New gives the lock back.
+TEST_F(MainWindow, ALossyFileIsReadOnlyUntilANewText) {
+  WriteFile("emoji.txt", "a\xf0\x9f\x98\x80\n");
+  int status = -1;
+  krntest::DriveModal(
+      "Warning",
+      [](krntest::Driver& d) {
+        d.Key(d.target, XK_Return);
+        return 0;
+      },
+      [&] { return TakeInText("emoji.txt"); }, &status);
+  EXPECT_EQ(status, 0) << "no read-only message";
+  EXPECT_EQ(Text(), "a\xa2\xae\n");
+  EXPECT_EQ(krnGetLock_InputBox(box_), 1);
+  OnMenuLock(nullptr, 0, 0, 0);
+  EXPECT_EQ(krnGetLock_InputBox(box_), 1) << "the lock let go of a read-only text";
+  EXPECT_TRUE(ExpectError([&] { EXPECT_EQ(TakeOutText("emoji.txt"), 0); }));
+  EXPECT_TRUE(ExpectError([&] { EXPECT_EQ(OnMenuSave(nullptr, 0, 0, 0), 0); }));
+  EXPECT_EQ(ReadFile("emoji.txt"), "a\xf0\x9f\x98\x80\n");
+  OnMenuNew(nullptr, 0, 0, 0);
+  EXPECT_EQ(krnGetLock_InputBox(box_), 0);
 }
 
 // In lock mode j and f scroll down one line until the last line is in view,

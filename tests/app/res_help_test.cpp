@@ -77,6 +77,7 @@ TEST(HelpText, NamesEveryCommandOptionAndSetting) {
                           "MouseRightHand=TRUE",
                           "MouseButton=3",
                           "TenKey=TRUE",
+                          "NewFileCode=EUC",
                           "CharCode=EUC",
                           "IM=TRUE",
                           "Font=-misc-*-*-*-*-*-14-*-*-*-*-*-jisx0201.1976-0",

@@ -173,4 +173,42 @@ TEST_F(Xim, NihongoIsSavedAsShiftJisWithCharCodeSjis) {
   EXPECT_EQ(q.ExitStatus(10000), 0);
 }
 
+// The locale for the quelmo started while it lives; the test's own stays.
+class Locale {
+ public:
+  explicit Locale(const char* name) : old_(getenv("LC_ALL") ? getenv("LC_ALL") : "") {
+    setenv("LC_ALL", name, 1);
+    setenv("LANG", name, 1);
+  }
+  ~Locale() {
+    setenv("LC_ALL", old_.c_str(), 1);
+    setenv("LANG", old_.c_str(), 1);
+  }
+
+ private:
+  std::string old_;
+};
+
+// Under a UTF-8 locale the input method hands over UTF-8: converted into the
+// working code, typed into a new text saved as UTF-8 (NewFileCode), in
+// Japanese's own UTF-8 locale and in C.UTF-8, which few servers list.  Under
+// ja_JP.eucJP the same text is converted from EUC-JP.
+TEST_F(Xim, NihongoIsSavedAsUtf8UnderEveryLocale) {
+  const char* const rcs[] = {"[Korrin]\nNewFileCode=UTF8\n",
+                             "[Korrin]\nCharCode=SJIS\nNewFileCode=UTF8\n"};
+  for (const char* locale : {"ja_JP.UTF-8", "C.UTF-8", "ja_JP.eucJP"}) {
+    for (const char* rc : rcs) {
+      krntest::WriteFile(krntest::Home() + "/.krnrc", rc);
+      krntest::TempDir dir;
+      Locale l(locale);
+      Quelmo q(dir, {});
+      EXPECT_EQ(TypeNihongoAndSave(dir),
+                "ab\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e"
+                "cd\n")
+          << locale << " " << rc;
+      EXPECT_EQ(q.ExitStatus(10000), 0);
+    }
+  }
+}
+
 }  // namespace

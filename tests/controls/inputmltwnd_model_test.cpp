@@ -394,6 +394,28 @@ TEST(InputMltWndModel, HorizontalMovesAndDeletionsTakeTwoByteCharactersWhole) {
   EXPECT_TRUE(Consistent(back));
 }
 
+// EUC-JP's half-width katakana is one character of two bytes (0x8E and
+// the kana): moves and deletions take it whole, wrapping never splits it.
+TEST(InputMltWndModel, EucHalfWidthKatakanaIsOneCharacter) {
+  const std::string kana = "\x8e\xb1";
+  Ed ed("a" + kana + kana + "b\n");
+  ed.Caret(3);
+  ed.Key(kLeft);
+  EXPECT_EQ(ed.d.caret, 1);
+  ed.Key(kRight);
+  ed.Key(kRight);
+  EXPECT_EQ(ed.d.caret, 5);
+  ed.Key(kBackSpace);
+  EXPECT_EQ(ed.Text(), "a" + kana + "b\n");
+  ed.Caret(1);
+  ed.Key(kDelete);
+  EXPECT_EQ(ed.Text(), "ab\n");
+  EXPECT_TRUE(Consistent(ed));
+  Ed narrow("a" + kana + kana + kana + "\n", 9 + 21);
+  for (const std::string& line : narrow.Lines())
+    EXPECT_NE(line.back(), '\x8e') << "a line ends inside a katakana";
+}
+
 TEST(InputMltWndModel, RefusedKeysRingAndChangeNothing) {
   Ed ed("\n");
   Outcome bs = ed.Key(kBackSpace), del = ed.Key(kDelete);

@@ -608,3 +608,41 @@ TEST_F(Editor, DoubleClickSelectsAWordAndDraggingExtends) {
 }
 
 }  // namespace
+
+namespace {
+
+// Undo and redo paint what a full repaint paints, whether the step lies on
+// the caret's line (changed lines only) or reaches over several lines, and
+// tell the callback as an edit would.
+TEST_F(Editor, UndoAndRedoRepaintLikeAFullRepaintAndReportAnEdit) {
+  Make("alpha beta gamma delta epsilon\nzeta " + K + J + "\n", 120, 120);
+  std::vector<unsigned long> start = Screen();
+  krnSetCaretPos_InputMltWnd(ed, 6);
+  for (KeySym k : {XK_x, XK_y, XK_Return, XK_z}) Send(k);
+  krnSetSelectText_InputMltWnd(ed, 0, 12);
+  Send(XK_q);  // typed over a selection spanning a wrapped line
+  g_calls.clear();
+  for (int i = 0; i < 2; i++) {
+    ASSERT_EQ(krnUndo_InputMltWnd(ed), 1);
+    XSync(Dpy(), False);
+    std::vector<unsigned long> partial = Screen();
+    EXPECT_EQ(partial, FullRepaint()) << "undo " << i;
+  }
+  EXPECT_EQ(Text(), "alpha beta gamma delta epsilon\nzeta " + K + J + "\n");
+  EXPECT_EQ(krnIsUpdate_InputMltWnd(ed), 0);
+  ASSERT_FALSE(g_calls.empty());
+  EXPECT_EQ(g_calls.back().first, KRN_EDITED);
+  krnSetCaretPos_InputMltWnd(ed, 0);
+  EXPECT_EQ(Screen(), start);
+  for (int i = 0; i < 2; i++) {
+    ASSERT_EQ(krnRedo_InputMltWnd(ed), 1);
+    XSync(Dpy(), False);
+    std::vector<unsigned long> partial = Screen();
+    EXPECT_EQ(partial, FullRepaint()) << "redo " << i;
+  }
+  EXPECT_EQ(krnUndo_InputMltWnd(ed) + krnUndo_InputMltWnd(ed) + krnUndo_InputMltWnd(ed), 2);
+  EXPECT_EQ(krnCanUndo_InputMltWnd(ed), 0);
+  EXPECT_EQ(krnCanRedo_InputMltWnd(ed), 1);
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 #include <xharness.h>
 
 #include <X11/Xatom.h>
+#include <X11/keysym.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -155,6 +156,40 @@ TEST(Selection, AClipboardManagerTakesTheClipboardOver) {
   int status = -1;
   waitpid(pid, &status, 0);
   EXPECT_EQ(krntest::ReadFile(kept), "kept \xe3\x81\x82");
+}
+
+// Shift+Right in the editor selects, and the selection is PRIMARY at once;
+// another owner takes PRIMARY away without touching the editor's text or
+// selection.
+TEST(Selection, ShiftKeysMakePrimaryAndLosingItKeepsTheEditorsText) {
+  krntest::TempDir dir;
+  KrnWindow* ed = krnCreateWindow_InputMltWnd(Dpy(), nullptr, krnSetRect(0, 0, 200, 100), "ed",
+                                              "\xa4\xa2"
+                                              "bc\n",
+                                              5, 0);
+  ASSERT_NE(ed, nullptr);
+  for (Time t : {1000, 2000}) {
+    XEvent key = krntest::KeyEvent(ed->win, XK_Right, ShiftMask, t);
+    WndProc_InputMltWnd(Dpy(), ed, &key);
+  }
+  int length = 0;
+  char* text = krnGetSelectionText(KRN_SEL_PRIMARY, &length);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::string(text, length),
+            "\xa4\xa2"
+            "b");
+  free(text);
+  EXPECT_EQ(krnIsSelectionOwner(KRN_SEL_PRIMARY), 1);
+  krntest::WriteFile(dir.file("other"), "other");
+  krntest::Run("xclip -i -selection primary < '" + dir.file("other") + "' >/dev/null 2>&1");
+  EXPECT_TRUE(krntest::PumpUntil([] { return !krnIsSelectionOwner(KRN_SEL_PRIMARY); }));
+  EXPECT_EQ(std::string(krnGetText_InputMltWnd(ed)),
+            "\xa4\xa2"
+            "bc\n");
+  EXPECT_EQ(std::string(krnGetSelectText_InputMltWnd(ed)),
+            "\xa4\xa2"
+            "b");
+  krnDestroyWindow(Dpy(), ed);
 }
 
 TEST(Selection, ThePasteButtonIsTheMiddleOneUnlessTheSettingsUseIt) {

@@ -35,7 +35,8 @@ const std::string kDefaultFile =
     "Font=-misc-*-*-*-*-*-14-*-*-*-*-*-jisx0201.1976-0\n"
     "FontKanji=-misc-*-*-*-*-*-14-*-*-*-*-*-*-0\n"
     "WallImage=\n"
-    "UndoSize=4096\n";
+    "UndoSize=4096\n"
+    "NewFileCode=EUC\n";
 
 // Compares in the child; prints what differs on standard error.
 template <typename T>
@@ -152,6 +153,10 @@ TEST_F(Settings, ValuesAreParsed) {
       {"CharCode=SJIS", [] { return Same("code", int(KRN_CODE_SJIS), g_korrin.charCode); }},
       {"CharCode=JIS", [] { return Same("code", int(KRN_CODE_ASCII), g_korrin.charCode); }},
       {"CharCode=EUC-JP", [] { return Same("code", int(KRN_CODE_EUC), g_korrin.charCode); }},
+      {"NewFileCode=UTF8", [] { return Same("new", int(KRN_CODE_UTF8), g_korrin.newFileCode); }},
+      {"NewFileCode=SJIS", [] { return Same("new", int(KRN_CODE_SJIS), g_korrin.newFileCode); }},
+      {"CharCode=SJIS\nNewFileCode=JIS",
+       [] { return Same("new", int(KRN_CODE_SJIS), g_korrin.newFileCode); }},
       {"MouseRightHand=true", [] { return Same("right", 0, g_korrin.mouseRightHand); }},
       {"MouseRightHand=TRUEly", [] { return Same("right", 1, g_korrin.mouseRightHand); }},
       {"TenKey=FALSE", [] { return Same("tenKey", 0, g_korrin.tenKey); }},
@@ -190,6 +195,16 @@ TEST_F(Settings, MissingKeysAreAddedAfterTheLastEntry) {
   expect.erase(expect.find("Interval=35\n"), 12);
   expect.insert(9, "Interval=20\n");
   EXPECT_EQ("# mine\n" + expect + "\n[Other]\nx=1\n", krntest::ReadFile(rc_));
+}
+
+// NewFileCode's default follows CharCode, so new texts keep being saved in
+// the working code unless the user asks for another.
+TEST_F(Settings, NewFileCodeIsWrittenWithTheWorkingCode) {
+  krntest::WriteFile(rc_, "[Korrin]\nCharCode=SJIS\n");
+  EXPECT_EXIT(OpenAndCheck(home_.path().c_str(),
+                           [] { return Same("new", int(KRN_CODE_SJIS), g_korrin.newFileCode); }),
+              ::testing::ExitedWithCode(0), "");
+  EXPECT_NE(krntest::ReadFile(rc_).find("\nNewFileCode=SJIS\n"), std::string::npos);
 }
 
 TEST_F(Settings, OverlongValuesFallBackToDefaults) {

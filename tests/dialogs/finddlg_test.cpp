@@ -92,6 +92,9 @@ TEST_F(FindDialog, ReturnAndNextSelectMatchesAndReplaceAllIsOneUndoStep) {
 }
 
 TEST_F(FindDialog, MatchCaseEscapeAndFindAgain) {
+  Window over = 0;
+  ASSERT_TRUE(XGetTransientForHint(Dpy(), dialog->win, &over));
+  EXPECT_EQ(over, owner->win);
   krnSetText_InputWnd(Child("_krnFind_FindDlg"), "two");
   krntest::ClickMiddle(Child("Match case"));
   krntest::ClickMiddle(Child("Next"));

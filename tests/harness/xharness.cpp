@@ -1,6 +1,7 @@
 #include "xharness.h"
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/prctl.h>
@@ -264,6 +265,22 @@ std::string ReadFile(const std::string& path) {
 void WriteFile(const std::string& path, const std::string& data) {
   std::ofstream f(path, std::ios::binary);
   f << data;
+}
+
+std::string Iconv(const char* to, const char* from, const std::string& in, bool* ok) {
+  bool done = false;
+  std::string out(in.size() * 4 + 8, '\0');
+  iconv_t cd = iconv_open(to, from);
+  if (cd != reinterpret_cast<iconv_t>(-1)) {
+    char* inp = const_cast<char*>(in.data());
+    char* outp = &out[0];
+    size_t inLeft = in.size(), outLeft = out.size();
+    done = iconv(cd, &inp, &inLeft, &outp, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
+    iconv_close(cd);
+    out.resize(out.size() - outLeft);
+  }
+  if (ok) *ok = done;
+  return done ? out : "<not convertible>";
 }
 
 }  // namespace krntest

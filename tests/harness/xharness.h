@@ -106,6 +106,10 @@ std::string Run(const std::string& command, int* status = nullptr);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& data);
 
+// glibc's iconv of a whole string, the oracle of the code conversions:
+// "<not convertible>" (and *ok false) when iconv refuses any of it.
+std::string Iconv(const char* to, const char* from, const std::string& in, bool* ok = nullptr);
+
 }  // namespace krntest
 
 #endif

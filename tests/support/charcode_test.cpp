@@ -68,6 +68,9 @@ TEST(CharCodeDetect, FirstDecidingByteWins) {
       {"sjis before control", B({0x81, 0x01}), kSjis},
       {"control before sjis", B({0x01, 0x81}), kBinary},
       {"control after euc", B({0xA4, 0xA2, 0x1B}), kBinary},
+      {"euc half-width katakana", B({0x8E, 0xB1, 0x8E, 0xDF}), kEuc},
+      {"0x8E before no katakana is sjis", B({0x8E, 0xE0}), kSjis},
+      {"euc katakana then sjis lead", B({0x8E, 0xB1, 0x85}), kSjis},
       {"empty", Bytes(), kAscii},
   };
   for (const Case& c : cases) EXPECT_EQ(Detect(c.text), c.code) << c.name;
@@ -166,6 +169,8 @@ TEST(CharCodeConvert, LeadByteAtEndStays) {
       {B({0xE0}), kSjis, kJis, B({0xE0})},
       {B({0x24, 0x22, 0x34}), kJis, kEuc, B({0xA4, 0xA2, 0x34})},
       {B({0x21}), kJis, kSjis, B({0x21})},
+      // half-width katakana take two bytes in EUC-JP, one in Shift_JIS: kept
+      {B({0x8E, 0xB1, 0xA4, 0xA2}), kEuc, kSjis, B({0x8E, 0xB1, 0x82, 0xA0})},
   };
   for (const Case& c : cases) EXPECT_EQ(Convert(c.in, c.src, c.dst), c.out) << c.src << c.dst;
 }
@@ -263,6 +268,7 @@ TEST(CharCodeOracle, WholeTextAgreesWithIconv) {
 TEST(CharCodeClass, WalksFromTheStart) {
   const Bytes euc = B({0x61, 0xA4, 0xA2});
   const Bytes sjis = B({0x61, 0x82, 0xA0, 0xB1, 0xE0, 0x40});
+  const Bytes kana = B({0x8E, 0xB1, 0xA4, 0xA2});
   struct Case {
     const Bytes* text;
     int code, pos, cls;
@@ -272,6 +278,7 @@ TEST(CharCodeClass, WalksFromTheStart) {
       {&euc, kAscii, 0, kNone},  {&euc, kJis, 1, kNone},     {&sjis, kSjis, 1, kLead},
       {&sjis, kSjis, 2, kTrail}, {&sjis, kSjis, 3, kSingle}, {&sjis, kSjis, 4, kLead},
       {&sjis, kSjis, 5, kTrail}, {&sjis, kEuc, 3, kLead},    {&sjis, kEuc, 4, kTrail},
+      {&kana, kEuc, 0, kLead},   {&kana, kEuc, 1, kTrail},   {&kana, kEuc, 2, kLead},
   };
   for (const Case& c : cases) {
     std::unique_ptr<unsigned char[]> buf(new unsigned char[c.text->size()]);
@@ -349,7 +356,9 @@ TEST(CharCodeMeasure, GlyphsPerCode) {
        G{{'a', -1}, {'?', -1}, {'\t', -1}, {'?', -1}, {0xA4, -1}}},
       {"euc", B({'a', 0xA4, 0xA2, '\n'}), kEuc, 28, G{{'a', -1}, {0x24, 0x22}, {'\n', -1}}},
       {"euc lone lead", B({0xB4, 0xC1, 0xA4}), kEuc, 14, G{{0x34, 0x41}}},
-      {"euc 0xA0 single", B({0xA0, 0x8E}), kEuc, 14, G{{0xA0, -1}, {0x8E, -1}}},
+      {"euc 0xA0 single, 0x8E lone lead", B({0xA0, 0x8E}), kEuc, 7, G{{0xA0, -1}}},
+      {"euc half-width katakana", B({0x8E, 0xB1, 'a', 0x8E, 0x41}), kEuc, 21,
+       G{{0xB1, -1}, {'a', -1}, {'?', -1}}},
       {"sjis", B({0x82, 0xA0, 0xB1, 0x8A, 0xBF}), kSjis, 35,
        G{{0x24, 0x22}, {0xB1, -1}, {0x34, 0x41}}},
       {"sjis lone lead", B({'a', 0xE0}), kSjis, 7, G{{'a', -1}}},

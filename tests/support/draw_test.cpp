@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/xmeasure.h"
 #include "xharness.h"
 
 KRN_X_ENVIRONMENT(24, true);
@@ -210,6 +211,75 @@ TEST_F(Draw, TwoByteCharactersUseTheDoubleByteFont) {
       << "the kanji cells hold ink";
   EXPECT_EQ(0, Count(drawn, kInk, 4 + Width(text), 0, kW - 4 - Width(text), kH))
       << "nothing past the measured width";
+}
+
+// Transparent text goes out in runs of one font; a long line (runs longer
+// than one request's text item, single bytes and pairs alternating) lands
+// glyph for glyph where the server puts each character drawn on its own,
+// seen through the pixmap at every stretch of the line, and also where a
+// lone character's x is cut to 16 bits.
+TEST_F(Draw, LongMixedLinesMatchCharacterByCharacter) {
+  Bytes text;
+  std::vector<Ref> pieces;
+  auto single = [&](unsigned char c) {
+    text.push_back(c);
+    pieces.push_back({false, c, 0});
+  };
+  auto pair = [&](unsigned char row, unsigned char cell) {
+    text.insert(text.end(),
+                {static_cast<unsigned char>(row | 0x80), static_cast<unsigned char>(cell | 0x80)});
+    pieces.push_back({true, row, cell});
+  };
+  for (int i = 0; i < 300; i++) single(static_cast<unsigned char>('a' + i % 26));
+  for (int i = 0; i < 60; i++) {
+    pair(0x24, static_cast<unsigned char>(0x22 + i % 80));
+    if (i % 3) pair(0x34, 0x41);
+    single(i % 2 ? ' ' : 'Q');
+  }
+  for (int i = 0; i < 270; i++) pair(static_cast<unsigned char>(0x30 + i % 16), 0x21 + i % 90);
+  const int width = Width(text);
+  std::vector<int> starts = {65536 - 100, 32768 - 100};
+  for (int x = 4; x + width > 0; x -= kW - 20) starts.push_back(x);
+  for (int x : starts) {
+    ASSERT_EQ(All(Reference(pieces, x, 7, kInk)), All(Drawn(text, x, 7))) << "from x " << x;
+  }
+}
+
+// Rows drawn through one set-up of the text GCs show what the same rows
+// drawn one call each show (tabs, both fonts, the clip), and the shared
+// GCs are left reset.
+TEST_F(Draw, TextRowsMatchOneCallPerRow) {
+  const Bytes rows[] = {{'a', '\t', 0xA4, 0xA2, 'b', 0xB4, 0xC1},
+                        {'\t', 'x', 'y', 'z'},
+                        {0xB4, 0xC1, 0xB4, 0xC1, 'W', 'W', 'W', 'W', 'W', 'W', 'W', 'W', 'W'}};
+  const KrnRect clip = krnSetRect(4, 2, 90, 40);
+  Pixmap one = NewPixmap(), batched = NewPixmap();
+  Fill(one, kPaper);
+  Fill(batched, kPaper);
+  XFontStruct *savedFont = g_korrin.font, *savedKanji = g_korrin.fontKanji;
+  g_korrin.font = font_;
+  g_korrin.fontKanji = kanji_;
+  for (int i = 0; i < 3; i++)
+    EXPECT_EQ(1, krnx::DrawTabbedText(dpy_, one, clip, kInk, KRN_TRANSPARENT, 4 + 3 * i,
+                                      2 + i * RowHeight(), rows[i].data(), int(rows[i].size()), 4));
+  {
+    krnx::TextRows text(dpy_, batched, clip, kInk);
+    for (int i = 0; i < 3; i++)
+      EXPECT_EQ(1,
+                text.Draw(4 + 3 * i, 2 + i * RowHeight(), rows[i].data(), int(rows[i].size()), 4));
+  }
+  g_korrin.font = savedFont;
+  g_korrin.fontKanji = savedKanji;
+  EXPECT_EQ(All(one), All(batched));
+  EXPECT_GT(Count(batched, kInk, 0, 0, kW, kH), 0);
+  EXPECT_EQ(0, Count(batched, kInk, 94, 0, kW - 94, kH)) << "clipped";
+  for (GC shared : {g_korrin.gcText, g_korrin.gcTextKanji}) {
+    Fill(pix_, kPaper);
+    XSetForeground(dpy_, shared, kImg);
+    XFillRectangle(dpy_, pix_, shared, 0, 0, kW, kH);
+    krnResetGC(shared);
+    EXPECT_EQ(kW * kH, Count(pix_, kImg, 0, 0, kW, kH)) << "no clip left";
+  }
 }
 
 TEST_F(Draw, CarriageReturnAndControlBytesByCode) {

@@ -87,27 +87,33 @@ struct Painter {
   KrnCell selEnd = {mlt::kNoCell, mlt::kNoCell};  // selection-end cell, or none
   KrnCell selFirst = {}, selLast = {};            // the selection's cells in text order
   bool selecting = false;
+  krnx::TextRows* plainRows = nullptr;  // unselected rows, when nothing else draws text
 
   bool Has(int i) const { return i >= 0 && i < d->lines; }
   TextLine Line(int i) const { return mlt::Line(d, i); }
 
   void DrawCaret(int x, int y) {
     int h = e.view.lineHeight;
-    unsigned long pixel = textentry::CaretColor(display, window);
-    for (int dx = 0; dx < kCaretWidth; dx++)
-      krnDrawLineRRg(display, window->win, clip, pixel, krnSetRect(x + dx, y, 0, h - 1));
+    KrnRect bar[kCaretWidth];
+    for (int dx = 0; dx < kCaretWidth; dx++) bar[dx] = krnSetRect(x + dx, y, 0, h - 1);
+    krnx::DrawLinesRRg(display, window->win, clip, textentry::CaretColor(display, window), bar,
+                       kCaretWidth);
   }
 
   // Bytes of a row from x on; tabs reach the stops the model measured.
   void DrawText(int x, int y, const char* bytes, int n, bool selected) {
     if (n <= 0) return;
     const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes);
+    // in the working code, as the model measured it
+    int code = e.metrics.charCode;
     if (selected)
       krnx::DrawTabbedText(display, window->win, clip, window->backFontColor, window->foreFontColor,
-                           x, y, b, n, mlt::kTextLeft);
+                           x, y, b, n, mlt::kTextLeft, code);
+    else if (plainRows)
+      plainRows->Draw(x, y, b, n, mlt::kTextLeft, code);
     else
       krnx::DrawTabbedText(display, window->win, clip, window->foreFontColor, KRN_TRANSPARENT, x, y,
-                           b, n, mlt::kTextLeft);
+                           b, n, mlt::kTextLeft, code);
   }
 
   // The selected part of line i drawn over its text in reverse colours.
@@ -286,6 +292,10 @@ int Draw_InputMltWnd(Display* display, KrnWindow* window, int mode) {
     p.selFirst = d->selectLen < 0 ? p.selEnd : d->caretCell;
     p.selLast = d->selectLen < 0 ? d->caretCell : p.selEnd;
   }
+  // Without a selection every row is plain text of one colour: the text
+  // GCs are set up once for the whole repaint.
+  krnx::TextRows plainRows(display, window->win, p.clip, window->foreFontColor);
+  if (!p.selecting) p.plainRows = &plainRows;
   if (mode == 1) {
     p.Whole();
   } else if (p.CanScroll()) {
@@ -751,12 +761,15 @@ void Changed(KrnWindow* window, InputMltWndData* d, int event, int code) {
   if (CheckKrnPointer(window)) krnCallEventCallback(window, code, d->caret, 0);
 }
 
-int UndoOrRedo(KrnWindow* window, int (*step)(Editor&)) {
+// A step within the caret's line is painted like the key that made it
+// (the changed lines); any other repaints the whole editor.
+int UndoOrRedo(KrnWindow* window, int (*step)(Editor&, bool*)) {
   InputMltWndData* d = Data(window);
   if (!d) return 0;
   Editor e = EditorOf(window, d);
-  if (!step(e)) return 0;
-  Changed(window, d, KRN_EV_REDRAW, KRN_EDITED);
+  bool onCaretLine = false;
+  if (!step(e, &onCaretLine)) return 0;
+  Changed(window, d, onCaretLine ? KRN_EV_UPDATE : KRN_EV_REDRAW, KRN_EDITED);
   return 1;
 }
 

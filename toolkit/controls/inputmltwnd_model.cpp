@@ -313,7 +313,11 @@ int SpliceLines(Editor& e, int start, int count, int n) {
     met = next < oldLines && LineStart(d, next) == old;
     return met ? kStop : kGo;
   };
-  if (!Walk(BytesOf(d), d->length, from, wrap, e.metrics, add)) {
+  // A large insertion (a paste, replace all, undoing either) is walked
+  // like a whole text, with the widths remembered.
+  std::unique_ptr<WidthMemo> memo;
+  if (n >= kMemoLength) memo.reset(new (std::nothrow) WidthMemo);
+  if (!Walk(BytesOf(d), d->length, from, wrap, e.metrics, add, memo.get())) {
     fresh.Drop();
     NoMemory();
     return -1;
@@ -705,8 +709,9 @@ bool ApplyStep(Editor& e, const undo::Step& s, bool back) {
                       static_cast<int>(now.size())) == 1;
 }
 
-// Caret, selection, view and modified flag after a step was applied.
-void AfterStep(Editor& e, int caret, int selectLen) {
+// Caret, selection, view and modified flag after a step put the n bytes
+// at pos in place; *onCaretLine as for Undo.
+void AfterStep(Editor& e, int caret, int selectLen, int pos, int n, bool* onCaretLine) {
   InputMltWndData* d = e.d;
   d->caret = Clamp(caret, 0, d->length);
   d->selectLen = Clamp(d->caret + selectLen, 0, d->length) - d->caret;
@@ -714,29 +719,33 @@ void AfterStep(Editor& e, int caret, int selectLen) {
   d->caretCell = GetCaret(d, d->caret);
   SetSelectText(d);
   d->topLine = GetDrawPos(e);
+  if (onCaretLine)
+    *onCaretLine = d->selectLen == 0 && GetCaret(d, pos).line == d->caretCell.line &&
+                   GetCaret(d, pos + n).line == d->caretCell.line;
 }
 
 }  // namespace
 
-int Undo(Editor& e) {
+int Undo(Editor& e, bool* onCaretLine) {
   InputMltWndData* d = e.d;
   const undo::Step* s = d->undo ? undo::NextUndo(*d->undo) : nullptr;
   if (!s || !ApplyStep(e, *s, true)) return 0;
   int caret = s->caretBefore, selectLen = s->selectBefore;
+  int pos = s->pos, n = static_cast<int>(s->removed.size());
   undo::Undone(*d->undo);
-  AfterStep(e, caret, selectLen);
+  AfterStep(e, caret, selectLen, pos, n, onCaretLine);
   return 1;
 }
 
 // After a redo the caret stands behind the step's inserted bytes, where
 // the edit itself left it.
-int Redo(Editor& e) {
+int Redo(Editor& e, bool* onCaretLine) {
   InputMltWndData* d = e.d;
   const undo::Step* s = d->undo ? undo::NextRedo(*d->undo) : nullptr;
   if (!s || !ApplyStep(e, *s, false)) return 0;
-  int caret = s->pos + static_cast<int>(s->inserted.size());
+  int pos = s->pos, n = static_cast<int>(s->inserted.size());
   undo::Redone(*d->undo);
-  AfterStep(e, CharEnd(e, caret), 0);
+  AfterStep(e, CharEnd(e, pos + n), 0, pos, n, onCaretLine);
   return 1;
 }
 

@@ -178,8 +178,10 @@ int SetPos(Editor& e, int line);                    // the new top line
 // they were before (undo) or after (redo) it, the modified flag cleared
 // exactly at the save point.  1, or 0 when there is nothing to do or memory
 // ran out (nothing changed).
-int Undo(Editor& e);
-int Redo(Editor& e);
+// *onCaretLine (when given) tells whether the change lies within the
+// caret's display line, so that repainting the changed lines suffices.
+int Undo(Editor& e, bool* onCaretLine = nullptr);
+int Redo(Editor& e, bool* onCaretLine = nullptr);
 int CanUndo(const InputMltWndData* d);
 int CanRedo(const InputMltWndData* d);
 // The owner saved the text (flag 0) or declared it modified (flag 1).

@@ -208,26 +208,38 @@ int ClearWindowForDWndProc(Display* display, KrnWindow* window, Drawable drawabl
 
 /* ---- clear family ------------------------------------------------------ */
 
+namespace {
+// rect cut to the window's own area.
+KrnRect InsideWindow(KrnWindow* window, KrnRect rect) {
+  int x = std::max<int>(rect.x, 0), y = std::max<int>(rect.y, 0);
+  int width = std::min<int>(rect.width, window->rect.width - x);
+  int height = std::min<int>(rect.height, window->rect.height - y);
+  return krnSetRect(x, y, std::max(width, 0), std::max(height, 0));
+}
+
+// Lets the server clear area of the window to the window's own background;
+// no GC takes part.
+void ClearOnScreen(Display* display, KrnWindow* window, KrnRect area) {
+  if (!krnIsEmptyRect(area))
+    XClearArea(display, window->win, area.x, area.y, area.width, area.height, False);
+}
+}  // namespace
+
 // Paints the background into the buffer (toBuffer != 0) or lets the server
 // clear the window itself (the buffer untouched).
 int krnClearWindowEx(Display* display, KrnWindow* window, GC gc, Region region, KrnRect rect,
                      int toBuffer) {
   if (!window) return 0;
-  int x = std::max<int>(rect.x, 0), y = std::max<int>(rect.y, 0);
-  int width = std::min<int>(rect.width, window->rect.width - x);
-  int height = std::min<int>(rect.height, window->rect.height - y);
-  width = std::max(width, 0);
-  height = std::max(height, 0);
-  KrnRect area = krnSetRect(x, y, width, height);
+  KrnRect area = InsideWindow(window, rect);
   bool own = !gc;
   if (own) gc = PrepareGC(display, window);
   if (region) XSetRegion(display, gc, region);
   if (toBuffer) {
     Pixmap buffer = krnGetDraw(window);
-    XFillRectangle(display, buffer, gc, x, y, width, height);
+    XFillRectangle(display, buffer, gc, area.x, area.y, area.width, area.height);
     TileWallPaper(display, window, buffer, gc, region, area);
-  } else if (!krnIsEmptyRect(area)) {
-    XClearArea(display, window->win, x, y, width, height, False);
+  } else {
+    ClearOnScreen(display, window, area);
   }
   if (region) XSetClipMask(display, gc, None);
   if (gc == window->gc) krnResetGC(window->gc);
@@ -237,6 +249,14 @@ int krnClearWindowEx(Display* display, KrnWindow* window, GC gc, Region region, 
 namespace {
 int ClearWith(Display* display, KrnWindow* window, Region region, KrnRect rect, int toBuffer) {
   if (!window) return 0;
+  if (!toBuffer) {
+    // The server clears the window to its own background with no GC, so
+    // neither colours nor a clip region are set up for it; the window's GC
+    // is left reset as after every clear.
+    ClearOnScreen(display, window, InsideWindow(window, rect));
+    krnResetGC(window->gc);
+    return 1;
+  }
   krnResetGC(window->gc);
   GC gc = PrepareGC(display, window);
   return krnClearWindowEx(display, window, gc, region, rect, toBuffer);
@@ -244,6 +264,7 @@ int ClearWith(Display* display, KrnWindow* window, Region region, KrnRect rect, 
 
 int ClearClipped(Display* display, KrnWindow* window, KrnRect clip, KrnRect rect, int toBuffer) {
   if (!window) return 0;
+  if (!toBuffer) return ClearWith(display, window, nullptr, krnGetInRect(rect, clip), 0);
   Region region = krnx::RectRegion(clip);
   int r = ClearWith(display, window, region, krnGetInRect(rect, clip), toBuffer);
   XDestroyRegion(region);

@@ -60,6 +60,16 @@ void krnNoteKeyEvent(const XEvent* event);
 void krnInstallXErrorHandler(void);
 int krnRequestFailed(Display* display, unsigned long serial);
 
+// The character code of the locale's text (what the input method and key
+// lookup hand over): KRN_CODE_UTF8, _EUC or _SJIS, else KRN_CODE_BINARY
+// for a code the toolkit does not convert.
+int krnLocaleCode_XIM(void);
+
+// Turns the n bytes a key or the input method typed, in the locale's code,
+// into the working code in place (room bytes with the terminator); the new
+// length, or -1 when the result does not fit.
+int krnTypedToWorkingCode(char* buffer, int n, int room, int fromInputMethod);
+
 // Runs a child control's procedure with the carried-in result, as a
 // composite control hands its children the events it receives.
 inline int krnPassEvent(Display* display, KrnWindow* child, XEvent* event, int result) {

@@ -310,7 +310,8 @@ char* krnGetString(KrnWindow* window, XEvent* event, int* length) {
   if (!window || !event || !IsKeyEvent(event)) return nullptr;
   int n;
   KeySym sym;
-  if (window->ic && event->type == KeyPress) {
+  bool fromInputMethod = window->ic && event->type == KeyPress;
+  if (fromInputMethod) {
     Status status;
     n = XmbLookupString(window->ic, &event->xkey, buffer, sizeof buffer - 1, &sym, &status);
     if (status == XBufferOverflow) {
@@ -323,8 +324,12 @@ char* krnGetString(KrnWindow* window, XEvent* event, int* length) {
   }
   if (n < 0) n = 0;
   buffer[n] = '\0';
-  unsigned char* bytes = (unsigned char*)buffer;
-  krnToConvCharCode(bytes, n, krnCheckCharCode(bytes, n), g_korrin.charCode);
+  n = krnTypedToWorkingCode(buffer, n, sizeof buffer, fromInputMethod);
+  if (n < 0) {
+    fprintf(stderr, "Error: Get String - Buffer Overflow. Too long string(limit 5000 words)");
+    n = 0;
+    buffer[0] = '\0';
+  }
   *length = n;
   return buffer;
 }

@@ -45,6 +45,7 @@ enum SettingKey {
   kFontKanji,
   kWallImage,
   kUndoSize,
+  kNewFileCode,
   kSettingCount
 };
 
@@ -62,6 +63,7 @@ const Setting kSettings[kSettingCount] = {
     {"CharCode", "EUC"},        {"IM", "TRUE"},
     {"Font", kDefaultFont},     {"FontKanji", kDefaultFontKanji},
     {"WallImage", ""},          {"UndoSize", "4096"},
+    {"NewFileCode", "EUC"},  // default: CharCode's code
 };
 
 // Colour settings: which slots of setColors take the colour itself and
@@ -85,17 +87,17 @@ using Values = std::string[kSettingCount];
 // Reads one key, or takes its default and writes it into the file.  A value
 // longer than the working buffer is refused: cutting a font pattern, colour
 // name or path would only give a wrong one.
-std::string ReadSetting(const std::string& path, SettingKey key) {
+std::string ReadSetting(const std::string& path, SettingKey key, const char* defaultValue) {
   const Setting& s = kSettings[key];
   char value[kReadBuffer];
   if (!krnGetRCFileValue(path.c_str(), kGroup, s.key, value)) {
-    krnSetRCFileValue(path.c_str(), kGroup, s.key, s.defaultValue);
-    return s.defaultValue;
+    krnSetRCFileValue(path.c_str(), kGroup, s.key, defaultValue);
+    return defaultValue;
   }
   if (strlen(value) > kValueLimit) {
     fprintf(stderr, "Warning: Korrin RC file - value of %s too long; using \"%s\".\n", s.key,
-            s.defaultValue);
-    return s.defaultValue;
+            defaultValue);
+    return defaultValue;
   }
   return value;
 }
@@ -116,6 +118,25 @@ int ParseCharCode(const std::string& value) {
   if (value.compare(0, 3, "EUC") == 0) return KRN_CODE_EUC;
   if (value.compare(0, 4, "SJIS") == 0) return KRN_CODE_SJIS;
   return KRN_CODE_ASCII;
+}
+
+// The code of a new text's file: EUC, SJIS or UTF8 (UTF-8 also taken), else
+// the working code's.
+int ParseNewFileCode(const std::string& value, int working) {
+  if (value.compare(0, 4, "UTF8") == 0 || value.compare(0, 5, "UTF-8") == 0) return KRN_CODE_UTF8;
+  if (value.compare(0, 3, "EUC") == 0 || value.compare(0, 4, "SJIS") == 0)
+    return ParseCharCode(value);
+  return working;
+}
+
+// NewFileCode's default names the working code, so that new texts are
+// saved as before unless the user asks for another code.
+const char* DefaultNewFileCode(const std::string& charCode) {
+  return ParseCharCode(charCode) == KRN_CODE_SJIS ? "SJIS" : "EUC";
+}
+
+const char* DefaultOf(const Values& values, int key) {
+  return key == kNewFileCode ? DefaultNewFileCode(values[kCharCode]) : kSettings[key].defaultValue;
 }
 
 void SetColors(Display* display, const Values& values) {
@@ -227,9 +248,10 @@ int GetRCFileValue(void) {
   Values values;
   if (home) {
     std::string path = std::string(home) + "/.krnrc";
-    for (int k = 0; k < kSettingCount; k++) values[k] = ReadSetting(path, SettingKey(k));
+    for (int k = 0; k < kSettingCount; k++)
+      values[k] = ReadSetting(path, SettingKey(k), DefaultOf(values, k));
   } else {
-    for (int k = 0; k < kSettingCount; k++) values[k] = kSettings[k].defaultValue;
+    for (int k = 0; k < kSettingCount; k++) values[k] = DefaultOf(values, k);
   }
 
   SetColors(display, values);
@@ -240,6 +262,7 @@ int GetRCFileValue(void) {
   g_korrin.mouseButtons = ParseInt(values[kMouseButton]);
   g_korrin.tenKey = ParseTrue(values[kTenKey]);
   g_korrin.charCode = ParseCharCode(values[kCharCode]);
+  g_korrin.newFileCode = ParseNewFileCode(values[kNewFileCode], g_korrin.charCode);
   g_korrin.useIM = ParseTrue(values[kIM]);
   int undoSize = ParseInt(values[kUndoSize]);
   g_korrin.undoSize = undoSize > 0 ? undoSize : 0;

@@ -5,10 +5,16 @@
  * Without an input method every call here fails softly and text entry falls
  * back to plain key lookup.  Start at krnOpenIM_XIM and krnAttachIM.
  */
+#include <langinfo.h>
 #include <locale.h>
 #include <stdio.h>
+#include <string.h>
+
+#include <new>
+#include <string>
 
 #include "core/korrin_internal.h"
+#include "support/charcode.h"
 
 namespace {
 
@@ -83,7 +89,66 @@ int UseIC(KrnWindow* window, XIC ic, XIMStyle style) {
   return 1;
 }
 
+// UTF-8 locales tried for the input method when the current one is served
+// by no server (C.UTF-8 is in few servers' lists).
+const char* const kUtf8Locales[] = {"ja_JP.UTF-8", "ja_JP.utf8", "en_US.UTF-8"};
+
+// Opens the display's default input method.  A server lists the locales it
+// serves by name, and a UTF-8 locale is often not among them by its own
+// name; every UTF-8 locale hands over the same UTF-8 text, so the method is
+// opened under one the server knows, and the locale's character type stays
+// that one.  Null when none opens.
+XIM OpenDefaultIM(Display* display) {
+  XIM im = XOpenIM(display, nullptr, nullptr, nullptr);
+  if (im || krnLocaleCode_XIM() != KRN_CODE_UTF8) return im;
+  const char* current = setlocale(LC_CTYPE, nullptr);
+  std::string old = current ? current : "";
+  for (const char* name : kUtf8Locales) {
+    if (old == name || !setlocale(LC_CTYPE, name)) continue;
+    if (XSupportsLocale() && XSetLocaleModifiers("") &&
+        (im = XOpenIM(display, nullptr, nullptr, nullptr)))
+      return im;
+  }
+  setlocale(LC_CTYPE, old.c_str());
+  XSetLocaleModifiers("");
+  return nullptr;
+}
+
 }  // namespace
+
+int krnLocaleCode_XIM(void) {
+  const char* codeset = nl_langinfo(CODESET);
+  if (!codeset) return KRN_CODE_BINARY;
+  if (strcmp(codeset, "UTF-8") == 0) return KRN_CODE_UTF8;
+  if (strcmp(codeset, "EUC-JP") == 0) return KRN_CODE_EUC;
+  if (strcmp(codeset, "SHIFT_JIS") == 0 || strcmp(codeset, "SJIS") == 0) return KRN_CODE_SJIS;
+  return KRN_CODE_BINARY;
+}
+
+// Text from the input method is in the locale's code and is converted from
+// it; plain key lookup gives single bytes of no known code, whose code is
+// guessed as before.
+int krnTypedToWorkingCode(char* buffer, int n, int room, int fromInputMethod) {
+  unsigned char* bytes = reinterpret_cast<unsigned char*>(buffer);
+  int working = g_korrin.charCode;
+  int source = fromInputMethod ? krnLocaleCode_XIM() : KRN_CODE_BINARY;
+  bool converts = (working == KRN_CODE_EUC || working == KRN_CODE_SJIS) &&
+                  source != KRN_CODE_BINARY && source != working;
+  if (!converts) {
+    krnToConvCharCode(bytes, n, krnCheckCharCode(bytes, n), working);
+    return n;
+  }
+  try {
+    std::string out;
+    charcode::Convert(bytes, static_cast<size_t>(n), source, working, out);
+    if (out.size() >= static_cast<size_t>(room)) return -1;
+    memcpy(buffer, out.data(), out.size());
+    buffer[out.size()] = '\0';
+    return static_cast<int>(out.size());
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+}
 
 // Sets the locale of every category (empty name: from the environment) and
 // the X locale modifiers (from XMODIFIERS).  1, or 0 with a message.
@@ -104,7 +169,7 @@ int krnLocale_XIM(const char* locale) {
 XIM krnOpenIM_XIM(Display* display) {
   if (s_im) return s_im;
   if (!display) return nullptr;
-  XIM im = XOpenIM(display, nullptr, nullptr, nullptr);
+  XIM im = OpenDefaultIM(display);
   if (!im) {
     fputs("Warning: Open XIM - can't open IM.\n", stderr);
     XRegisterIMInstantiateCallback(display, nullptr, nullptr, nullptr, OnIMInstantiate,

@@ -22,7 +22,7 @@ namespace charcode {
 
 // Code identifiers and position classes; equal to KRN_CODE_* and KRN_CHAR_*
 // of the public header (checked at compile time where both are visible).
-constexpr int kBinary = 0, kAscii = 1, kJis = 2, kSjis = 3, kEuc = 4;
+constexpr int kBinary = 0, kAscii = 1, kJis = 2, kSjis = 3, kEuc = 4, kUtf8 = 5;
 constexpr int kNone = 0, kSingle = 1, kLead = 2, kTrail = 18;
 
 // The two bytes of one character in some code.
@@ -31,11 +31,19 @@ struct BytePair {
   unsigned char second;  // trail byte (JIS: cell)
 };
 
+// Control bytes that mark a text as binary (tab, line feed, vertical tab,
+// form feed and carriage return are text).
+inline bool IsBinaryByte(unsigned char b) {
+  return b <= 0x08 || (b >= 0x0E && b <= 0x1F);
+}
+
 BytePair SjisToJis(unsigned char s1, unsigned char s2);
 BytePair JisToSjis(unsigned char j1, unsigned char j2);
 
 // True when byte b starts a two-byte character in the given code (EUC-JP,
-// Shift_JIS or raw JIS); false for every byte of any other code.
+// Shift_JIS or raw JIS); false for every byte of any other code.  In EUC-JP
+// the single shift 0x8E starts one too: with its JIS X 0201 byte it is one
+// half-width katakana, drawn with the single-byte font.
 bool IsLeadByte(int code, unsigned char b);
 
 // Class of the byte at pos in length bytes read as the given code: kNone
@@ -89,6 +97,14 @@ int AdvanceAt(const CharMeter& meter, const Glyph& glyph, int x);
 // that expand tabs: wrapping, drawing, caret positions and hit tests.
 int MeasureFrom(const CharMeter& meter, const unsigned char* bytes, int length, int code, int x);
 
+// The code of a whole text from one pass over its bytes: kBinary for a
+// control byte anywhere; kAscii without bytes above 0x7F; kUtf8 for valid
+// UTF-8 (shortest forms, no surrogates); else kEuc or kSjis by which of the
+// two the bytes are valid in, EUC-JP when both are (half-width katakana
+// 0x8E 0xA1-0xDF included), and by the first byte of 0x80 to 0xA0 that is no
+// EUC-JP single shift when neither is.
+int DetectCode(const unsigned char* bytes, size_t length);
+
 // UTF-8 and the working codes (utf8.cpp).  Bytes below 0x80 are ASCII in
 // every code.  ToUtf8 reads text in code (EUC-JP or Shift_JIS; any other
 // code passes ASCII and nothing else) and FromUtf8 writes code (EUC-JP or
@@ -99,6 +115,19 @@ int MeasureFrom(const CharMeter& meter, const unsigned char* bytes, int length, 
 // one 〓; both return how many did.  NUL bytes pass unchanged.
 long ToUtf8(const unsigned char* bytes, size_t length, int code, std::string& out);
 long FromUtf8(const unsigned char* bytes, size_t length, int code, std::string& out);
+// A file that may be UTF-8 into code (EUC-JP or Shift_JIS) in one pass
+// that also tells its form in *form: kUtf8 for valid UTF-8 with a byte above
+// 0x7F, kAscii for plain ASCII text (out then stays empty), kBinary for
+// neither (an invalid sequence or a control byte; out incomplete).  For
+// kUtf8, how many characters do not convert back to themselves (each
+// written as 〓); -1 for another code.
+long FileFromUtf8(const unsigned char* bytes, size_t length, int code, std::string& out, int* form);
+// From any of EUC-JP, Shift_JIS and UTF-8 to any of them, appending to out
+// (a copy when both are the same); between EUC-JP and Shift_JIS through
+// Unicode, so half-width katakana change size as they must.  How many
+// characters became 〓, or -1 for another code.
+long Convert(const unsigned char* bytes, size_t length, int source, int destination,
+             std::string& out);
 
 }  // namespace charcode
 

@@ -6,8 +6,10 @@
 // lives in drawlayout.cpp, free of X.
 #include <korrin.h>
 
+#include <climits>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "support/charcode.h"
 #include "support/xmeasure.h"
@@ -72,25 +74,80 @@ bool PrepareTextGCs(Display* display, GC gc, const krnx::FontPair& fonts) {
   return transparent;
 }
 
-void DrawGlyph(Display* display, Drawable d, const drawlayout::PlacedGlyph& placed, int baseline) {
-  if (placed.glyph.kind == charcode::kGlyphPair) {
-    XChar2b c{placed.glyph.first, placed.glyph.second};
-    XDrawString16(display, d, g_korrin.gcTextKanji, placed.x, baseline, &c, 1);
+// Glyphs that go out in one request: consecutive characters of one font,
+// each starting where the measured advance of the one before ends.  The
+// server advances by the same font metrics that measured them, so every
+// glyph lands where a request of its own would put it.  Runs stop outside
+// 16-bit coordinates, where a lone character's x would be cut to 16 bits.
+bool InShortRange(int x) {
+  return x >= SHRT_MIN && x <= SHRT_MAX;
+}
+bool Continues(const drawlayout::PlacedGlyph& before, const drawlayout::PlacedGlyph& next) {
+  return !next.blank && next.glyph.kind == before.glyph.kind && next.x == before.x + before.width &&
+         InShortRange(before.x) && InShortRange(next.x);
+}
+
+// One text item of a request holds at most 254 characters; longer runs go
+// out as several requests, keeping each request small.
+constexpr size_t kMaxRun = 254;
+
+// Draws the glyphs of placed[first, last), at most kMaxRun of them joined
+// by Continues, with one XDrawString or XDrawString16 from the first one's
+// x.
+void DrawRun(Display* display, Drawable d, const std::vector<drawlayout::PlacedGlyph>& placed,
+             size_t first, size_t last, int baseline) {
+  const int x = placed[first].x, n = static_cast<int>(last - first);
+  if (placed[first].glyph.kind == charcode::kGlyphPair) {
+    XChar2b pairs[kMaxRun];
+    for (int k = 0; k < n; k++)
+      pairs[k] = {placed[first + k].glyph.first, placed[first + k].glyph.second};
+    XDrawString16(display, d, g_korrin.gcTextKanji, x, baseline, pairs, n);
   } else {
-    char c = static_cast<char>(placed.glyph.first);
-    XDrawString(display, d, g_korrin.gcText, placed.x, baseline, &c, 1);
+    char bytes[kMaxRun];
+    for (int k = 0; k < n; k++) bytes[k] = static_cast<char>(placed[first + k].glyph.first);
+    XDrawString(display, d, g_korrin.gcText, x, baseline, bytes, n);
+  }
+}
+
+// Places length bytes from x, the row's top at y, and draws them with the
+// text GCs as they are set up: transparent text in runs of one font,
+// opaque text cell by cell after filling each cell with gcFill.
+void DrawRow(Display* display, Drawable d, const krnx::FontPair& fonts, bool transparent, int x,
+             int y, const unsigned char* bytes, int length, int tabOrigin, int code) {
+  if (code == krnx::kDetectCode) code = krnCheckCharCode(bytes, length);
+  const drawlayout::TextRow row = drawlayout::RowOf({fonts.single->ascent, fonts.single->descent},
+                                                    {fonts.kanji->ascent, fonts.kanji->descent});
+  krnx::FontPair measured = fonts;
+  const charcode::CharMeter meter{krnx::SingleWidth, krnx::PairWidth, &measured};
+  const int baseline = y + row.baseline;
+  const std::vector<drawlayout::PlacedGlyph> placed =
+      drawlayout::PlaceGlyphs(meter, bytes, length, code, x, tabOrigin);
+  for (size_t k = 0; k < placed.size();) {
+    size_t end = k + 1;
+    if (!transparent) {
+      // Each cell is filled right before its glyph, so a glyph reaching
+      // into the next cell is covered there by that cell's fill: opaque
+      // text stays one character per request.
+      if (placed[k].width > 0)
+        XFillRectangle(display, d, g_korrin.gcFill, placed[k].x, y, placed[k].width, row.height);
+    } else if (!placed[k].blank) {
+      while (end < placed.size() && end - k < kMaxRun && Continues(placed[end - 1], placed[end]))
+        end++;
+    }
+    if (!placed[k].blank) DrawRun(display, d, placed, k, end, baseline);
+    k = end;
   }
 }
 
 // The common body of the text wrappers: colours and clip on gcFill, then
 // the worker; gcFill is reset afterwards even when nothing was drawn.
 int DrawGlyphs(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStruct* fontKanji,
-               int x, int y, const unsigned char* bytes, int length, int tabOrigin);
+               int x, int y, const unsigned char* bytes, int length, int tabOrigin, int code);
 
 int DrawTextWith(Display* display, Drawable d, Region region, XFontStruct* font,
                  XFontStruct* fontKanji, unsigned long foreground, unsigned long background, int x,
-                 int y, const unsigned char* bytes, int length,
-                 int tabOrigin = drawlayout::kNoTabs) {
+                 int y, const unsigned char* bytes, int length, int tabOrigin = drawlayout::kNoTabs,
+                 int code = krnx::kDetectCode) {
   if (!CanDraw(display, d)) return 0;
   FillGCScope scope;
   GC gc = scope.gc();
@@ -102,7 +159,7 @@ int DrawTextWith(Display* display, Drawable d, Region region, XFontStruct* font,
     XSetGraphicsExposures(display, gc, False);
     XSetBackground(display, gc, background);
   }
-  return DrawGlyphs(display, d, gc, font, fontKanji, x, y, bytes, length, tabOrigin);
+  return DrawGlyphs(display, d, gc, font, fontKanji, x, y, bytes, length, tabOrigin, code);
 }
 
 int StringLength(const unsigned char* string) {
@@ -168,12 +225,14 @@ int krnDrawLine(Display* display, Drawable d, unsigned long pixel, KrnRect line)
 }
 
 // The line in that colour, clipped to the region when it is not null.
+// krnDrawLineEx leaves gcFill reset after drawing with it.
 int krnDrawLineRg(Display* display, Drawable d, Region region, unsigned long pixel, KrnRect line) {
   if (!CanDraw(display, d)) return 0;
-  FillGCScope scope;
-  if (region) XSetRegion(display, scope.gc(), region);
-  XSetForeground(display, scope.gc(), pixel);
-  return krnDrawLineEx(display, d, scope.gc(), line);
+  GC gc = g_korrin.gcFill;
+  krnResetGC(gc);
+  if (region) XSetRegion(display, gc, region);
+  XSetForeground(display, gc, pixel);
+  return krnDrawLineEx(display, d, gc, line);
 }
 
 // The line in that colour, clipped to the rectangle.  The line itself is
@@ -181,13 +240,31 @@ int krnDrawLineRg(Display* display, Drawable d, Region region, unsigned long pix
 // rectangle would tilt a slanted line, and the empty intersection of a
 // line outside the rectangle would come out as a dot at the origin.
 int krnDrawLineRRg(Display* display, Drawable d, KrnRect clip, unsigned long pixel, KrnRect line) {
-  if (!CanDraw(display, d)) return 0;
-  Region region = krnx::RectRegion(clip);
-  if (!region) return 0;
-  int result = krnDrawLineRg(display, d, region, pixel, line);
-  XDestroyRegion(region);
-  return result;
+  return krnx::DrawLinesRRg(display, d, clip, pixel, &line, 1);
 }
+
+namespace krnx {
+
+// The lines drawn as krnDrawLineRRg draws each, with one clip and one
+// colour set up for all of them.
+int DrawLinesRRg(Display* display, Drawable d, KrnRect clip, unsigned long pixel,
+                 const KrnRect* lines, int count) {
+  if (!CanDraw(display, d)) return 0;
+  Region region = RectRegion(clip);
+  if (!region) return 0;
+  GC gc = g_korrin.gcFill;
+  krnResetGC(gc);
+  XSetRegion(display, gc, region);
+  XSetForeground(display, gc, pixel);
+  for (int i = 0; i < count; i++)
+    XDrawLine(display, d, gc, lines[i].x, lines[i].y, lines[i].x + lines[i].width,
+              lines[i].y + lines[i].height);
+  krnResetGC(gc);
+  XDestroyRegion(region);
+  return 1;
+}
+
+}  // namespace krnx
 
 // A push-button face: image and caption centred side by side, the face
 // filled and the content shifted by one pixel when pressed is 1, the frame
@@ -292,30 +369,21 @@ int krnPrint(Drawable d, int x, int y, const char* string) {
 
 namespace {
 
-// The worker behind krnDrawTextEx: draws length bytes character by
-// character from x, the row's top at y, single bytes with gcText and
-// two-byte characters (as JIS) with gcTextKanji.  Opaque text (a context
-// with graphics exposures off) fills each character cell with the
+// The worker behind krnDrawTextEx: draws length bytes from x, the row's top
+// at y, single bytes with gcText and two-byte characters (as JIS) with
+// gcTextKanji, transparent text in runs of one font.  Opaque text (a
+// context with graphics exposures off) fills each character cell with the
 // context's background first.  Tabs expand from tabOrigin unless it is
-// kNoTabs.
+// kNoTabs.  gcText and gcTextKanji are left reset; gcFill, which took the
+// context's state, is the caller's to reset.
 int DrawGlyphs(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStruct* fontKanji,
-               int x, int y, const unsigned char* bytes, int length, int tabOrigin) {
+               int x, int y, const unsigned char* bytes, int length, int tabOrigin, int code) {
   krnx::FontPair fonts{font ? font : g_korrin.font, fontKanji ? fontKanji : g_korrin.fontKanji};
   if (!fonts.single || !bytes || length <= 0 || !CanDraw(display, d)) return 0;
   if (!fonts.kanji) fonts.kanji = fonts.single;
 
   const bool transparent = PrepareTextGCs(display, gc, fonts);
-  const drawlayout::TextRow row = drawlayout::RowOf({fonts.single->ascent, fonts.single->descent},
-                                                    {fonts.kanji->ascent, fonts.kanji->descent});
-  const charcode::CharMeter meter{krnx::SingleWidth, krnx::PairWidth, &fonts};
-  const int baseline = y + row.baseline;
-  for (const drawlayout::PlacedGlyph& placed : drawlayout::PlaceGlyphs(
-           meter, bytes, length, krnCheckCharCode(bytes, length), x, tabOrigin)) {
-    if (!transparent && placed.width > 0)
-      XFillRectangle(display, d, g_korrin.gcFill, placed.x, y, placed.width, row.height);
-    if (!placed.blank) DrawGlyph(display, d, placed, baseline);
-  }
-  krnResetGC(g_korrin.gcFill);
+  DrawRow(display, d, fonts, transparent, x, y, bytes, length, tabOrigin, code);
   krnResetGC(g_korrin.gcText);
   krnResetGC(g_korrin.gcTextKanji);
   return 1;
@@ -328,21 +396,58 @@ int DrawGlyphs(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStru
 // session's.  1, or 0 when there is nothing to draw or nowhere to.
 int krnDrawTextEx(Display* display, Drawable d, GC gc, XFontStruct* font, XFontStruct* fontKanji,
                   int x, int y, const unsigned char* bytes, int length) {
-  return DrawGlyphs(display, d, gc, font, fontKanji, x, y, bytes, length, drawlayout::kNoTabs);
+  if (!DrawGlyphs(display, d, gc, font, fontKanji, x, y, bytes, length, drawlayout::kNoTabs,
+                  krnx::kDetectCode))
+    return 0;
+  krnResetGC(g_korrin.gcFill);
+  return 1;
 }
 
 namespace krnx {
 
 int DrawTabbedText(Display* display, Drawable d, KrnRect clip, unsigned long foreground,
                    unsigned long background, int x, int y, const unsigned char* bytes, int length,
-                   int tabOrigin) {
+                   int tabOrigin, int code) {
   if (!CanDraw(display, d)) return 0;
   Region region = RectRegion(clip);
   if (!region) return 0;
   int result = DrawTextWith(display, d, region, nullptr, nullptr, foreground, background, x, y,
-                            bytes, length, tabOrigin);
+                            bytes, length, tabOrigin, code);
   XDestroyRegion(region);
   return result;
+}
+
+// The text GCs take the state DrawTabbedText gives them for transparent
+// text (the base state, the clip, the colour, graphics exposures on and
+// the session's fonts) when the first row is drawn, and keep it until the
+// end, where they are reset as after any text drawing.
+TextRows::TextRows(Display* display, Drawable d, KrnRect clip, unsigned long foreground)
+    : display_(display), d_(d), clip_(clip), foreground_(foreground) {}
+
+TextRows::~TextRows() {
+  if (!ready_) return;
+  krnResetGC(g_korrin.gcText);
+  krnResetGC(g_korrin.gcTextKanji);
+}
+
+int TextRows::Draw(int x, int y, const unsigned char* bytes, int length, int tabOrigin, int code) {
+  FontPair fonts{g_korrin.font, g_korrin.fontKanji ? g_korrin.fontKanji : g_korrin.font};
+  if (!CanDraw(display_, d_) || !fonts.single || !bytes || length <= 0) return 0;
+  if (!ready_) {
+    Region region = RectRegion(clip_);
+    if (!region) return 0;
+    {
+      FillGCScope scope;
+      XSetRegion(display_, scope.gc(), region);
+      XSetForeground(display_, scope.gc(), foreground_);
+      XSetGraphicsExposures(display_, scope.gc(), True);
+      PrepareTextGCs(display_, scope.gc(), fonts);
+    }
+    XDestroyRegion(region);
+    ready_ = true;
+  }
+  DrawRow(display_, d_, fonts, true, x, y, bytes, length, tabOrigin, code);
+  return 1;
 }
 
 int TabbedWidth(const unsigned char* bytes, int length, int x) {

@@ -16,7 +16,7 @@
 
 static_assert(charcode::kBinary == KRN_CODE_BINARY && charcode::kAscii == KRN_CODE_ASCII &&
                   charcode::kJis == KRN_CODE_JIS && charcode::kSjis == KRN_CODE_SJIS &&
-                  charcode::kEuc == KRN_CODE_EUC,
+                  charcode::kEuc == KRN_CODE_EUC && charcode::kUtf8 == KRN_CODE_UTF8,
               "code identifiers differ between the public and the X-free header");
 static_assert(charcode::kNone == KRN_CHAR_NONE && charcode::kSingle == KRN_CHAR_SINGLE &&
                   charcode::kLead == KRN_CHAR_LEAD && charcode::kTrail == KRN_CHAR_TRAIL,

@@ -67,22 +67,36 @@ const Tables* GetTables() {
   return tables.get();
 }
 
-void PutUtf8(std::string& out, char32_t c) {
+// Writers into a region sized for the worst case (see Reserve): no
+// capacity check per byte.
+void PutUtf8(char*& w, char32_t c) {
   if (c < 0x80) {
-    out += static_cast<char>(c);
+    *w++ = static_cast<char>(c);
   } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *w++ = static_cast<char>(0xC0 | c >> 6);
+    *w++ = static_cast<char>(0x80 | (c & 0x3F));
   } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *w++ = static_cast<char>(0xE0 | c >> 12);
+    *w++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    *w++ = static_cast<char>(0x80 | (c & 0x3F));
   } else {
-    out += static_cast<char>(0xF0 | c >> 18);
-    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *w++ = static_cast<char>(0xF0 | c >> 18);
+    *w++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    *w++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    *w++ = static_cast<char>(0x80 | (c & 0x3F));
   }
+}
+
+// Grows out by the most `length` input bytes can give (`perByte` output
+// bytes each: a lone byte becomes a 3-byte 〓 in UTF-8, a 2-byte one in the
+// working codes) and returns where writing starts; Finish cuts it back.
+char* Reserve(std::string& out, size_t length, size_t perByte) {
+  size_t base = out.size();
+  out.resize(base + length * perByte);
+  return &out[0] + base;
+}
+void Finish(std::string& out, const char* w) {
+  out.resize(static_cast<size_t>(w - out.data()));
 }
 
 // The Unicode character of a JIS pair, kNoChar when it has none.
@@ -153,14 +167,21 @@ char32_t DecodeUtf8(const unsigned char* s, size_t n, size_t* pos) {
   return c;
 }
 
-void PutJis(std::string& out, int code, BytePair jis) {
+// One character of text in code (EUC-JP, Shift_JIS; any other: ASCII).
+char32_t Decode(const Tables* t, int code, const unsigned char* s, size_t n, size_t* pos) {
+  if (code == kEuc) return DecodeEuc(t, s, n, pos);
+  if (code == kSjis) return DecodeSjis(t, s, n, pos);
+  return s[(*pos)++] < 0x80 ? s[*pos - 1] : kNoChar;
+}
+
+void PutJis(char*& w, int code, BytePair jis) {
   if (code == kSjis)
     jis = JisToSjis(jis.first, jis.second);
   else
     jis = {static_cast<unsigned char>(jis.first | 0x80),
            static_cast<unsigned char>(jis.second | 0x80)};
-  out += static_cast<char>(jis.first);
-  out += static_cast<char>(jis.second);
+  *w++ = static_cast<char>(jis.first);
+  *w++ = static_cast<char>(jis.second);
 }
 
 }  // namespace
@@ -168,44 +189,116 @@ void PutJis(std::string& out, int code, BytePair jis) {
 long ToUtf8(const unsigned char* bytes, size_t length, int code, std::string& out) {
   const Tables* t = GetTables();
   long replaced = 0;
+  char* w = Reserve(out, bytes ? length : 0, 3);
   for (size_t pos = 0; bytes && pos < length;) {
-    char32_t c;
-    if (code == kEuc)
-      c = DecodeEuc(t, bytes, length, &pos);
-    else if (code == kSjis)
-      c = DecodeSjis(t, bytes, length, &pos);
-    else
-      c = bytes[pos++] < 0x80 ? bytes[pos - 1] : kNoChar;
+    if (bytes[pos] < 0x80) {  // runs of ASCII, the common case
+      *w++ = static_cast<char>(bytes[pos++]);
+      continue;
+    }
+    char32_t c = Decode(t, code, bytes, length, &pos);
     if (c == kNoChar) {
       c = kGeta;
       replaced++;
     }
-    PutUtf8(out, c);
+    PutUtf8(w, c);
   }
+  Finish(out, w);
   return replaced;
 }
 
-long FromUtf8(const unsigned char* bytes, size_t length, int code, std::string& out) {
-  if (code != kEuc && code != kSjis) return -1;
+namespace {
+
+// FromUtf8's walk.  kFile: stop at the first invalid sequence or control
+// byte (*text := false), and count a character as lost unless it converts
+// back to itself.
+template <bool kFile>
+long FromUtf8Walk(const unsigned char* bytes, size_t length, int code, std::string& out,
+                  bool* text) {
   const Tables* t = GetTables();
   long replaced = 0;
+  char* w = Reserve(out, bytes ? length : 0, 2);
   for (size_t pos = 0; bytes && pos < length;) {
+    if (bytes[pos] < 0x80) {  // runs of ASCII, the common case
+      if (kFile && IsBinaryByte(bytes[pos])) {
+        *text = false;
+        break;
+      }
+      *w++ = static_cast<char>(bytes[pos++]);
+      continue;
+    }
     char32_t c = DecodeUtf8(bytes, length, &pos);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c >= kKanaFirst && c <= kKanaLast) {
+    if (kFile && c == kNoChar) {
+      *text = false;
+      break;
+    }
+    if (c >= kKanaFirst && c <= kKanaLast) {
       unsigned char kana = static_cast<unsigned char>(kKanaByte + (c - kKanaFirst));
-      if (code == kEuc) out += static_cast<char>(kEucKana);
-      out += static_cast<char>(kana);
+      if (code == kEuc) *w++ = static_cast<char>(kEucKana);
+      *w++ = static_cast<char>(kana);
     } else if (uint16_t jis = (t && c < 0x10000) ? t->ucsToJis[c] : 0) {
-      PutJis(out, code,
-             {static_cast<unsigned char>(jis >> 8), static_cast<unsigned char>(jis & 0xFF)});
+      BytePair pair{static_cast<unsigned char>(jis >> 8), static_cast<unsigned char>(jis & 0xFF)};
+      if (kFile && JisToUcs(t, pair) != c) replaced++;
+      PutJis(w, code, pair);
     } else {
-      PutJis(out, code, {0x22, 0x2E});  // 〓
+      PutJis(w, code, {0x22, 0x2E});  // 〓
       replaced++;
     }
   }
+  Finish(out, w);
   return replaced;
+}
+
+}  // namespace
+
+long FromUtf8(const unsigned char* bytes, size_t length, int code, std::string& out) {
+  if (code != kEuc && code != kSjis) return -1;
+  return FromUtf8Walk<false>(bytes, length, code, out, nullptr);
+}
+
+long FileFromUtf8(const unsigned char* bytes, size_t length, int code, std::string& out,
+                  int* form) {
+  if (code != kEuc && code != kSjis) return -1;
+  // Up to the first byte above 0x7F without writing: plain ASCII and the
+  // other codes (whose first such byte starts no UTF-8 sequence) end here.
+  size_t first = 0;
+  for (; bytes && first < length && bytes[first] < 0x80; first++) {
+    if (IsBinaryByte(bytes[first])) {
+      *form = kBinary;
+      return 0;
+    }
+  }
+  if (!bytes || first == length) {
+    *form = kAscii;
+    return 0;
+  }
+  size_t end = first;
+  if (DecodeUtf8(bytes, length, &end) == kNoChar) {
+    *form = kBinary;
+    return 0;
+  }
+  bool text = true;
+  long lost = FromUtf8Walk<true>(bytes, length, code, out, &text);
+  *form = text ? kUtf8 : kBinary;
+  return lost;
+}
+
+long Convert(const unsigned char* bytes, size_t length, int source, int destination,
+             std::string& out) {
+  bool known = true;
+  for (int code : {source, destination})
+    known = known && (code == kEuc || code == kSjis || code == kUtf8);
+  if (!known) return -1;
+  if (source == destination) {
+    out.append(reinterpret_cast<const char*>(bytes), bytes ? length : 0);
+    return 0;
+  }
+  if (source == kUtf8) return FromUtf8(bytes, length, destination, out);
+  if (destination == kUtf8) return ToUtf8(bytes, length, source, out);
+  std::string unicode;
+  unicode.reserve(length + length / 2);
+  long lost = ToUtf8(bytes, length, source, unicode);
+  return lost + FromUtf8(reinterpret_cast<const unsigned char*>(unicode.data()), unicode.size(),
+                         destination, out);
 }
 
 }  // namespace charcode
