@@ -5,7 +5,7 @@
 
 #include "quelmo.h"
 
-char g_cFileName[255];
+char g_cFileName[KRN_FILE_NAME_SIZE];
 
 namespace {
 

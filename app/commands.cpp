@@ -166,7 +166,7 @@ int OnMenuOpen(KrnWindow*, int, long, long) {
 int OnMenuSave(KrnWindow*, int, long, long) {
   if (!MaySave(g_cFileName)) return 0;
   char name[kNameSize];
-  snprintf(name, sizeof name, "%s", g_cFileName);
+  snprintf(name, sizeof name, "%s", ProposedName().c_str());
   if (krnFileDialog(g_korrin.display, Main(), name, kExtensions, KRN_FILE_SAVE) != KRN_OK) return 0;
   if (!name[0]) {
     krnMessageDialog(g_korrin.display, Main(), "Error", kEmptyName, kErrorStyle);

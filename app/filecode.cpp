@@ -131,6 +131,6 @@ int OnMenuCode(KrnWindow*, int, long value, long) {
   g_fileCode.shown = code;
   krnSetUpdateFlag_InputBox(krnGetWindow("InputBox"), 1);
   ShowCodeChecks();
-  ShowFileStatus(g_cFileName);
+  ShowFileStatus(ProposedName().c_str());
   return 1;
 }

@@ -134,6 +134,9 @@ int WndProc_Main(Display* display, KrnWindow* window, XEvent* event) {
     case KRN_EV_REDRAW:
       Draw_Main(display, window);
       break;
+    case KRN_EV_TIMER:
+      CheckEmergencySave();
+      break;
   }
   return result;
 }
@@ -177,7 +180,12 @@ int MainLoop(Display* display) {
   g_pText = nullptr;
   KrnWindow* main = CreateMainWindow(display);
   if (!main) return 1;
-  if (!StartNewFile(g_cFileName)) TakeInText(g_cFileName);
+  InstallEmergencySave(main);
+  if (StartNewFile(g_cFileName)) {
+    if (g_cFileName[0] != '/') krnConvFullPath(g_cFileName, sizeof g_cFileName);
+  } else {
+    TakeInFirstText(g_cFileName);
+  }
   // Every top-level window takes part: the find dialog is one of them.
   krnMainLoop(display, nullptr);
   free(g_pText);

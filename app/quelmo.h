@@ -6,8 +6,9 @@
 
 #include <string>
 
-// The current file name: at most 254 bytes and the terminator.
-extern char g_cFileName[255];
+// The current file name: an absolute path of at most KRN_FILE_NAME_SIZE - 1
+// bytes and the terminator, as long as the file dialog's name field.
+extern char g_cFileName[KRN_FILE_NAME_SIZE];
 // The raw bytes of the most recently loaded file, or null.
 extern char* g_pText;
 
@@ -44,7 +45,17 @@ int StartNewFile(const char* path);
 // Loading and saving.
 const char* CodeLabel(int code);
 int TakeInText(const char* path);
+int TakeInFirstText(const char* path);
 int TakeOutText(const char* path);
+std::string ProposedName();
+// The conversions between a file's bytes and the editor's text.
+std::string TextFromFile(const char* bytes, size_t size);
+std::string FileFromText(const char* text, size_t length);
+
+// Emergency save when the session ends under the editor: X connection lost,
+// SIGTERM or SIGHUP.
+void InstallEmergencySave(KrnWindow* main);
+void CheckEmergencySave();
 
 // The code of the text's file (filecode.cpp).
 struct FileCode {

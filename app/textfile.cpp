@@ -1,13 +1,20 @@
 // Loading and saving the memo pad's one text file.  Each moves the whole
 // file at once between the disk and the input box "InputBox", labels its
 // character code in the status line of "MenuBar", records the current file
-// name and reports every failure in an error dialog over "Quelmo".
+// name (as an absolute path, so that the file dialog's changes of directory
+// never redirect a save) and reports every failure in a dialog over
+// "Quelmo".  A save replaces the file through a temporary file, and asks
+// first when another program changed the file since it was read.
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "quelmo.h"
 
@@ -23,12 +30,20 @@ namespace {
 #define JA_CANT_WRITE                                                                            \
   "\xbd\xf1\xa4\xad\xb9\xfe\xa4\xdf\xbd\xd0\xcd\xe8\xa4\xde\xa4\xbb\xa4\xf3\xa4\xc7\xa4\xb7\xa4" \
   "\xbf"
+// "Another program changed this file!! May it be overwritten?"
+#define JA_CHANGED                                                                               \
+  "\xc2\xbe\xa4\xce\xa5\xd7\xa5\xed\xa5\xb0\xa5\xe9\xa5\xe0\xa4\xac\xa4\xb3\xa4\xce\xa5\xd5\xa5" \
+  "\xa1\xa5"                                                                                     \
+  "\xa4\xa5\xeb\xa4\xf2\xca\xd1\xb9\xb9\xa4\xb7\xa4\xde\xa4\xb7\xa4\xbf!! "                      \
+  "\xbe\xe5\xbd\xf1\xa4\xad\xa4\xb7"                                                             \
+  "\xa4\xc6\xa4\xe8\xa4\xa4\xa4\xc7\xa4\xb9\xa4\xab?"
 
 const char kNotExist[] = "This file(%s) is not exist.\n" JA_CANT_OPEN;
 const char kNoMemory[] = "Error: Can't allocate memory(%s).\n" JA_CANT_OPEN;
 const char kTooLarge[] = "This file(%s) is too large.\n" JA_TOO_LARGE;
 const char kCantWrite[] = "Can't write file(%s).\n" JA_CANT_WRITE;
 const char kCantSave[] = "Error: Can't save file(%s).\n" JA_CANT_WRITE;
+const char kChanged[] = "This file(%s) was changed by another program. Over write it?\n" JA_CHANGED;
 
 // A FILE closed when it leaves scope (unless closed on purpose before).
 struct FileCloser {
@@ -49,35 +64,147 @@ struct WaitCursor {
   }
 };
 
+// What the current file looked like on disk when it was last loaded or
+// saved: a later difference means another program wrote it meanwhile.
+struct DiskStamp {
+  bool known;
+  dev_t device;
+  ino_t inode;
+  off_t size;
+  timespec modified;
+};
+DiskStamp g_disk;
+// The current file's name as the user gave it (relative or absolute).
+std::string g_givenName;
+
+DiskStamp StampOf(const struct stat& st) {
+  return DiskStamp{true, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+}
+
+bool SameStamp(const DiskStamp& a, const DiskStamp& b) {
+  return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+         a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
+}
+
+int Ask(const char* format, const char* path) {
+  char message[256];
+  snprintf(message, sizeof message, format, path);
+  return krnMessageDialog(g_korrin.display, krnGetWindow("Quelmo"), "Warning", message,
+                          kQuestionStyle);
+}
+
 void ShowError(const char* format, const char* path) {
   char message[256];
   snprintf(message, sizeof message, format, path);
   krnMessageDialog(g_korrin.display, krnGetWindow("Quelmo"), "Error", message, kErrorStyle);
 }
 
-// Records the current file name.  A name too long for it is not cut (a cut
-// name is another file, which Save as would then propose): the text is
-// left untitled instead.
-void SetFileName(const char* path) {
-  size_t length = strlen(path);
-  if (length >= sizeof g_cFileName) length = 0;
-  memcpy(g_cFileName, path, length);
-  g_cFileName[length] = '\0';
+// The path as seen from the current directory, made absolute; as given
+// when the current directory cannot be told.
+std::string AbsolutePath(const char* path) {
+  if (!path[0] || path[0] == '/') return path;
+  std::vector<char> dir(4096);
+  while (!getcwd(dir.data(), dir.size())) {
+    if (errno != ERANGE || dir.size() > (1u << 20)) return path;
+    dir.resize(dir.size() * 2);
+  }
+  std::string absolute = dir.data();
+  if (absolute.empty() || absolute.back() != '/') absolute += '/';
+  return absolute + path;
 }
 
-// Reads a whole regular file; null when it cannot be read or no memory is left.
-// size receives the number of bytes actually read.
-char* ReadWhole(FILE* f, long expected, long* size) {
-  char* buffer = static_cast<char*>(malloc(static_cast<size_t>(expected) + 1));
-  if (!buffer) return nullptr;
-  size_t n = fread(buffer, 1, static_cast<size_t>(expected), f);
-  if (ferror(f)) {
-    free(buffer);
-    return nullptr;
+// Records the current file name (given: as the user typed it) and what the
+// file looks like now.  A name too long for it is not cut (a cut name is
+// another file, which Save as would then propose): the text is left
+// untitled instead.
+void SetFileName(const char* given) {
+  std::string path = AbsolutePath(given);
+  size_t length = path.size();
+  if (length >= sizeof g_cFileName) length = 0;
+  memcpy(g_cFileName, path.data(), length);
+  g_cFileName[length] = '\0';
+  struct stat st;
+  g_disk = length && stat(g_cFileName, &st) == 0 ? StampOf(st) : DiskStamp{};
+  g_givenName = length ? given : "";
+}
+
+// Reads a whole open file; false when a read fails.
+bool ReadWhole(FILE* f, std::string* bytes) {
+  char chunk[65536];
+  size_t n;
+  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes->append(chunk, n);
+  return !ferror(f);
+}
+
+// A copy of the raw bytes for g_pText, or null when no memory is left.
+char* CopyOf(const std::string& bytes) {
+  char* copy = static_cast<char*>(malloc(bytes.size() + 1));
+  if (!copy) return nullptr;
+  memcpy(copy, bytes.data(), bytes.size());
+  copy[bytes.size()] = '\0';
+  return copy;
+}
+
+// True when the save may go on: a name that is not the current file's, or
+// the current file as it was loaded or saved, or the user's yes.
+bool MayWriteOver(const std::string& name, const char* shown) {
+  if (!g_disk.known || name != g_cFileName) return true;
+  struct stat st;
+  if (stat(name.c_str(), &st) != 0 || SameStamp(StampOf(st), g_disk)) return true;
+  return Ask(kChanged, shown) == KRN_OK;
+}
+
+// Every way a load ends.
+enum LoadResult { kNoPath, kMissing, kRefused, kRefusedLarge, kOutOfMemory, kLoaded };
+
+LoadResult Load(const char* path) {
+  if (!path || !*path) return kNoPath;
+  struct stat st;
+  FILE* f = fopen(path, "r");
+  if (!f || fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
+    bool missing = !f && errno == ENOENT;
+    if (f) fclose(f);
+    ShowError(kNotExist, path);
+    return missing ? kMissing : kRefused;
   }
-  buffer[n] = '\0';
-  *size = static_cast<long>(n);
-  return buffer;
+  FileCloser closer{f};
+  WaitCursor wait(krnGetWindow("Quelmo"));
+  // Every line feed may have lost a carriage return: only a file larger
+  // than that can be refused unread.
+  if (st.st_size > 2 * (kMaxTextBytes + 1)) {
+    ShowError(kTooLarge, path);
+    return kRefusedLarge;
+  }
+  std::string bytes;
+  if (!ReadWhole(f, &bytes)) {
+    ShowError(kNotExist, path);
+    return kRefused;
+  }
+  std::string lines = TextFromFile(bytes.data(), bytes.size());
+  KrnTextCode decoded;
+  if (!krnDecodeText(lines.data(), static_cast<int>(lines.size()), g_korrin.charCode, &decoded)) {
+    ShowError(kNoMemory, path);
+    return kOutOfMemory;
+  }
+  std::unique_ptr<char, decltype(&free)> text(decoded.text, free);
+  // The limit is on the text less its final newline, which the editor
+  // adds when it is missing: every text saved within it opens again.
+  int body = decoded.length - (decoded.length > 0 && decoded.text[decoded.length - 1] == '\n');
+  if (body > kMaxTextBytes) {
+    ShowError(kTooLarge, path);
+    return kRefusedLarge;
+  }
+  char* raw = CopyOf(bytes);
+  if (!raw || krnSetText_InputBox(krnGetWindow("InputBox"), decoded.text, decoded.length) < 0) {
+    free(raw);
+    ShowError(kNoMemory, path);
+    return kOutOfMemory;
+  }
+  free(g_pText);
+  g_pText = raw;
+  SetFileName(path);
+  TakeFileCode(decoded, static_cast<long>(bytes.size()), path);
+  return kLoaded;
 }
 
 }  // namespace
@@ -98,93 +225,88 @@ const char* CodeLabel(int code) {
   }
 }
 
+// A file's bytes with every line end made a line feed (a carriage return
+// before a line feed is dropped, a lone one becomes a line feed, so that
+// lines never merge); all other bytes, NULs included, are kept.  The code
+// conversion to the working code comes after.
+std::string TextFromFile(const char* bytes, size_t size) {
+  std::string text;
+  text.reserve(size);
+  for (size_t i = 0; i < size; i++) {
+    if (bytes[i] != '\r') {
+      text += bytes[i];
+    } else if (i + 1 >= size || bytes[i + 1] != '\n') {
+      text += '\n';
+    }
+  }
+  return text;
+}
+
+// The bytes of the editor's text in its file's code, without any X call
+// or dialog (the emergency save uses it too): when that code cannot hold
+// every character, the text's own bytes, so that none is lost.
+std::string FileFromText(const char* text, size_t length) {
+  char* bytes = nullptr;
+  int n = 0;
+  int lost = krnEncodeText(text, static_cast<int>(length), g_korrin.charCode, g_fileCode.save,
+                           g_fileCode.bom, &bytes, &n);
+  std::string out =
+      lost == 0 ? std::string(bytes, static_cast<size_t>(n)) : std::string(text, length);
+  free(bytes);
+  return out;
+}
+
+// The name Save as proposes: the current name as the user gave it while it
+// still names the same file from the current directory (which the file
+// dialog may have changed), else its absolute path.
+std::string ProposedName() {
+  if (!g_givenName.empty() && AbsolutePath(g_givenName.c_str()) == g_cFileName) return g_givenName;
+  return g_cFileName;
+}
+
 // Loads path into the input box.  0 for an empty path or a file that cannot
 // be read (after its dialog), 1 otherwise.  A file that is refused leaves
 // text, name, status and modified flag as they were.
 int TakeInText(const char* path) {
-  if (!path || !*path) return 0;
-  struct stat st;
-  FILE* f = fopen(path, "r");
-  if (!f || fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (f) fclose(f);
-    ShowError(kNotExist, path);
-    return 0;
-  }
-  FileCloser closer{f};
-  WaitCursor wait(krnGetWindow("Quelmo"));
-  // The limit holds for the text in the working code; a file in another
-  // code may take up to twice the bytes (half-width katakana, UTF-8).
-  if (st.st_size > 2 * kMaxTextBytes) {
-    ShowError(kTooLarge, path);
-    return 1;
-  }
-  long size = 0;
-  char* buffer = ReadWhole(f, static_cast<long>(st.st_size), &size);
-  if (!buffer) {
-    if (ferror(f)) {
-      ShowError(kNotExist, path);
-      return 0;
-    }
-    ShowError(kNoMemory, path);
-    return 1;
-  }
-  KrnTextCode decoded;
-  if (!krnDecodeText(buffer, static_cast<int>(size), g_korrin.charCode, &decoded)) {
-    free(buffer);
-    ShowError(kNoMemory, path);
-    return 1;
-  }
-  if (decoded.length > kMaxTextBytes) {
-    free(decoded.text);
-    free(buffer);
-    ShowError(kTooLarge, path);
-    return 1;
-  }
-  int set = krnSetText_InputBox(krnGetWindow("InputBox"), decoded.text, decoded.length);
-  free(decoded.text);
-  if (set < 0) {
-    free(buffer);
-    ShowError(kNoMemory, path);
-    return 1;
-  }
-  free(g_pText);
-  g_pText = buffer;
-  SetFileName(path);
-  TakeFileCode(decoded, size, path);
-  return 1;
+  LoadResult result = Load(path);
+  return result == kNoPath || result == kMissing || result == kRefused ? 0 : 1;
 }
 
-// Saves the input box's text to path.  0 for an empty path or when the bytes
-// did not all reach the file (after its dialog; the text stays modified and
-// name and status stay as they were), 1 otherwise.
+// Loads the file named on the command line.  A name that does not exist
+// yet stays the current name, for a new text; a file that exists but is
+// refused (a directory, unreadable, too large) leaves the text untitled, so
+// that a save never proposes to write over it.
+int TakeInFirstText(const char* path) {
+  std::string name = path ? path : "";
+  SetFileName("");
+  LoadResult result = Load(name.c_str());
+  if (result == kMissing) SetFileName(name.c_str());
+  return result == kLoaded || result == kRefusedLarge || result == kOutOfMemory;
+}
+
+// Saves the input box's text to path, replacing the file safely.  0 for an
+// empty path, a save the user called off, or when the bytes did not all
+// reach the file (after its dialog; the text stays modified and name and
+// status stay as they were), 1 otherwise.
 int TakeOutText(const char* path) {
   if (!path || !*path) return 0;
   if (!MaySave(path)) return 0;
   KrnWindow* box = krnGetWindow("InputBox");
-  // Take the text before opening: opening for writing truncates the file,
-  // and a save without a text must leave it alone.
   const char* text = krnGetText_InputBox(box);
   char* bytes = nullptr;
   long length = 0;
   int encoded =
-      text ? EncodeForSaving(text, static_cast<long>(strlen(text)), path, &bytes, &length) : -1;
+      text ? EncodeForSaving(text, krnGetLength_InputBox(box), path, &bytes, &length) : -1;
   if (encoded == 0) return 0;
   if (encoded < 0) {
     ShowError(kCantSave, path);
     return 1;
   }
   std::unique_ptr<char, decltype(&free)> owned(bytes, free);
-  FILE* f = fopen(path, "w");
-  if (!f) {
-    ShowError(kCantWrite, path);
-    return 0;
-  }
+  std::string name = AbsolutePath(path);
+  if (!MayWriteOver(name, path)) return 0;
   WaitCursor wait(krnGetWindow("Quelmo"));
-  size_t size = static_cast<size_t>(length);
-  bool ok = fwrite(bytes, 1, size, f) == size;
-  ok = fflush(f) == 0 && ok;
-  ok = fclose(f) == 0 && ok;
-  if (!ok) {
+  if (!krnReplaceFile(name.c_str(), bytes, length)) {
     ShowError(kCantWrite, path);
     return 0;
   }

@@ -515,6 +515,8 @@ XFontSet CreateFontSet(Display* display, const char* baseNameList);
 int krnGetRCFileValue(const char* path, const char* group, const char* key, char* value);
 int krnSetRCFileValue(const char* path, const char* group, const char* key, const char* value);
 int krnSpaceCut(char* string);
+/* Replaces a file's whole contents through a temporary file and a rename. */
+int krnReplaceFile(const char* path, const char* data, long size);
 
 /* ------------------------------------------------------------------------ */
 /* Character codes, keys and text metrics                                   */

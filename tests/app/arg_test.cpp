@@ -47,7 +47,7 @@ TEST(ArgInit, TheFirstArgumentThatIsNoToolkitOptionIsTheFileName) {
 }
 
 TEST(ArgInit, ANameLongerThanTheBufferIsRefusedNotCut) {
-  std::string longest(254, 'n');
+  std::string longest(sizeof g_cFileName - 1, 'n');
   EXPECT_EQ(FileNameFrom({"quelmo", longest}), longest);
   testing::internal::CaptureStderr();
   EXPECT_EQ(FileNameFrom({"quelmo", longest + "n"}), "");

@@ -29,7 +29,7 @@ check "unreachable display message" '[ "$out" = "Error: [nowhere:99] can'"'"'t o
 # Help opens no display, so nothing has created the resource file yet: an
 # empty one keeps its creation notice out of the count below.
 : > "$HOME/.krnrc"
-long=$(printf 'n%.0s' $(seq 300))
+long=$(printf 'n%.0s' $(seq 1100))
 out=$(timeout 5 "$KRN_QUELMO" "$long" 2>&1); rc=$?
 check "an over-long file name is refused with one error line" '[ $(printf "%s\n" "$out" | grep -c "^Error: ") -eq 1 ]'
 check "and the program still runs (ends normally or is still running)" '[ $rc -eq 0 ] || [ $rc -eq 124 ]'

@@ -5,6 +5,7 @@
 #include <xdriver.h>
 #include <xharness.h>
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,16 +46,28 @@ class MainWindow : public ::testing::Test {
     krntest::DrainEvents();
     ASSERT_EQ(chdir(oldDir_), 0);
   }
+  // The current name the editor records for a file of the test's directory.
+  std::string Abs(const std::string& name) { return std::string(Here()) + "/" + name; }
+  std::string Here() {
+    char here[4096];
+    return getcwd(here, sizeof here) ? here : "";
+  }
   std::string StatusLine() { return krnGetText_TextWnd(krnGetWindow("_krnStatus_MenuBar")); }
   std::string Text() { return krnGetText_InputBox(box_); }
   // Runs call while a driver waits for the "Error" dialog and answers it
   // with Return; true when the dialog was shown.
-  bool ExpectError(const std::function<void()>& call) {
+  bool ExpectError(const std::function<void()>& call) { return Answer("Error", true, call); }
+  // Runs call while a driver answers the dialog titled title: OK with
+  // Return, Cancel with the window manager's close; true when it was shown.
+  bool Answer(const char* title, bool ok, const std::function<void()>& call) {
     int status = -1;
     krntest::DriveModal(
-        "Error",
-        [](krntest::Driver& d) {
-          d.Key(d.target, XK_Return);
+        title,
+        [ok](krntest::Driver& d) {
+          if (ok)
+            d.Key(d.target, XK_Return);
+          else
+            d.Close();
           return 0;
         },
         [&] {
@@ -88,7 +101,7 @@ TEST_F(MainWindow, LoadingLabelsTheCodeInTheStatusLine) {
     WriteFile(c.name, c.bytes);
     EXPECT_EQ(TakeInText(c.name), 1) << c.name;
     EXPECT_EQ(StatusLine(), c.status);
-    EXPECT_STREQ(g_cFileName, c.name);
+    EXPECT_EQ(g_cFileName, Abs(c.name));
     EXPECT_EQ(krnIsUpdate_InputBox(box_), 0) << c.name;
   }
   // exactly twelve bytes of EUC-JP text
@@ -136,7 +149,7 @@ TEST_F(MainWindow, ARefusedLoadChangesNothing) {
     EXPECT_EQ(result, c.result) << c.path;
     EXPECT_EQ(Text(), text) << c.path;
     EXPECT_EQ(StatusLine(), status) << c.path;
-    EXPECT_STREQ(g_cFileName, "kept.txt") << c.path;
+    EXPECT_EQ(g_cFileName, Abs("kept.txt")) << c.path;
     EXPECT_EQ(krnIsUpdate_InputBox(box_), 1) << c.path;
   }
 }
@@ -158,7 +171,7 @@ TEST_F(MainWindow, AFailedWriteIsReportedAndKeepsTheTextModified) {
     EXPECT_TRUE(ExpectError([&] { result = TakeOutText(path.c_str()); })) << path;
     EXPECT_EQ(result, 0) << path;
     EXPECT_EQ(krnIsUpdate_InputBox(box_), 1) << path;
-    EXPECT_STREQ(g_cFileName, "kept.txt") << path;
+    EXPECT_EQ(g_cFileName, Abs("kept.txt")) << path;
     EXPECT_EQ(StatusLine(), status) << path;
   }
   EXPECT_EQ(ReadFile("kept.txt"), "kept\n");
@@ -266,14 +279,151 @@ TEST_F(MainWindow, LockModeKeysScrollWithinTheText) {
 // A path longer than the current-name buffer loads and saves, but leaves the
 // text untitled rather than recording a cut name (another file).
 TEST_F(MainWindow, AnOverlongPathIsNotRecordedCut) {
-  std::string dir(200, 'd'), path = dir + "/" + std::string(100, 'f') + ".txt";
-  ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
+  std::string path;
+  for (int i = 0; i < 6; i++) {
+    path += std::string(200, 'a' + i);
+    ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+    path += "/";
+  }
+  path += "f.txt";
   WriteFile(path, "long\n");
   EXPECT_EQ(TakeInText(path.c_str()), 1);
   EXPECT_EQ(Text(), "long\n");
   EXPECT_STREQ(g_cFileName, "");
   EXPECT_EQ(TakeOutText(path.c_str()), 1);
   EXPECT_STREQ(g_cFileName, "");
+}
+
+// Loading and saving without an edit keeps every byte, except what loading
+// changes on purpose: a carriage return before a line feed is dropped, a
+// lone one becomes a line feed, a missing final newline is added.
+TEST_F(MainWindow, ARoundTripKeepsEveryByte) {
+  std::string binary;
+  for (int b = 0; b < 256; b++)
+    if (b != '\r') binary += static_cast<char>(b);
+  const std::string nul("abc\0def\nghi\n", 12), utf16(
+                                                    "\xff\xfe"
+                                                    "a\0\n\0",
+                                                    6);
+  struct Case {
+    const char* name;
+    std::string in, out;
+  } table[] = {
+      {"nul.txt", nul, nul},
+      {"utf16.txt", utf16, utf16 + "\n"},
+      {"mac.txt", "mac one\rmac two\r", "mac one\nmac two\n"},
+      {"dos.txt", "one\r\ntwo\r\n", "one\ntwo\n"},
+      {"mixed.txt", "a\r\rb\r\nc", "a\n\nb\nc\n"},
+      {"nofinal.txt", "last", "last\n"},
+      {"empty.txt", "", "\n"},
+      {"blank.txt", "\n\n", "\n\n"},
+      {"euc.txt", kEuc + "\n" + kEuc + "\n", kEuc + "\n" + kEuc + "\n"},
+      {"sjis.txt", kSjis + "\n", kSjis + "\n"},
+      {"bin.dat", binary, binary + "\n"},
+  };
+  for (const Case& c : table) {
+    WriteFile(c.name, c.in);
+    ASSERT_EQ(TakeInText(c.name), 1) << c.name;
+    ASSERT_EQ(TakeOutText(c.name), 1) << c.name;
+    EXPECT_EQ(ReadFile(c.name), c.out) << c.name;
+    EXPECT_EQ(StatusLine(),
+              std::to_string(c.out.size()) + " bytes [" + c.name + "] - " +
+                  CodeLabel(krnCheckCharCode(reinterpret_cast<const unsigned char*>(c.out.data()),
+                                             static_cast<int>(c.out.size()))))
+        << c.name;
+  }
+}
+
+// A save that fails part way (the file-size limit stops the write) leaves
+// the old file byte for byte and no temporary file behind.
+TEST_F(MainWindow, AWriteThatFailsPartWayLeavesTheOldFileWhole) {
+  WriteFile("kept.txt", "kept\n");
+  ASSERT_EQ(TakeInText("kept.txt"), 1);
+  krnAddText_InputBox(box_, std::string(100000, 'x').c_str());
+  krnSetUpdateFlag_InputBox(box_, 1);
+  int result = -1;
+  bool shown = false;
+  {
+    krntest::FileSizeLimit limit(8192);
+    shown = ExpectError([&] { result = TakeOutText("kept.txt"); });
+  }
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(ReadFile("kept.txt"), "kept\n");
+  EXPECT_EQ(krnIsUpdate_InputBox(box_), 1);
+  int entries = 0;
+  DIR* dir = opendir(".");
+  while (dirent* e = readdir(dir)) entries += e->d_name[0] != '.' || strlen(e->d_name) > 2;
+  closedir(dir);
+  EXPECT_EQ(entries, 1) << "a temporary file was left behind";
+}
+
+// The name of a file the start-up refused is never the current name, so no
+// save proposes to write over it; a name that does not exist yet is kept
+// for the new text.
+TEST_F(MainWindow, AFileRefusedAtStartIsNeverTheCurrentName) {
+  WriteFile("big.log", "");
+  ASSERT_EQ(truncate("big.log", 3 * kMaxTextBytes), 0);
+  ASSERT_EQ(mkdir("adir", 0755), 0);
+  struct Case {
+    const char* path;
+    std::string name;
+  } table[] = {{"big.log", ""}, {"adir", ""}, {"new.txt", Abs("new.txt")}};
+  for (const Case& c : table) {
+    snprintf(g_cFileName, sizeof g_cFileName, "%s", c.path);
+    EXPECT_TRUE(ExpectError([&] { TakeInFirstText(g_cFileName); })) << c.path;
+    EXPECT_EQ(g_cFileName, c.name) << c.path;
+  }
+}
+
+// Another program's change to the file since it was loaded is noticed before
+// a save writes over it: Cancel keeps their file, OK writes ours.
+TEST_F(MainWindow, ASaveOverAFileChangedOnDiskAsksFirst) {
+  WriteFile("memo.txt", "mine\n");
+  ASSERT_EQ(TakeInText("memo.txt"), 1);
+  krnAddText_InputBox(box_, "more ");
+  WriteFile("memo.txt", "theirs, and longer\n");
+  int result = -1;
+  EXPECT_TRUE(Answer("Warning", false, [&] { result = TakeOutText("memo.txt"); }));
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(ReadFile("memo.txt"), "theirs, and longer\n");
+  EXPECT_EQ(krnIsUpdate_InputBox(box_), 1);
+  EXPECT_TRUE(Answer("Warning", true, [&] { result = TakeOutText("memo.txt"); }));
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(ReadFile("memo.txt"), "more mine\n");
+  // our own save is no change by another program
+  EXPECT_EQ(TakeOutText("memo.txt"), 1);
+}
+
+// Save as proposes the name as it was given while it still names the same
+// file from the current directory, and the absolute path once the file
+// dialog moved elsewhere.
+TEST_F(MainWindow, SaveAsProposesTheNameThatStillNamesTheFile) {
+  WriteFile("memo.txt", "memo\n");
+  ASSERT_EQ(mkdir("sub", 0755), 0);
+  ASSERT_EQ(TakeInText("memo.txt"), 1);
+  EXPECT_EQ(ProposedName(), "memo.txt");
+  ASSERT_EQ(chdir("sub"), 0);
+  EXPECT_EQ(ProposedName(), g_cFileName);
+  EXPECT_EQ(ProposedName().rfind('/', 0), 0u);
+}
+
+// A text at the size limit without a final newline gains one on saving, and
+// the saved file opens again.
+TEST_F(MainWindow, ATextSavedAtTheSizeLimitOpensAgain) {
+  std::string line(99, 'a');
+  line += '\n';
+  std::string text;
+  while (text.size() < static_cast<size_t>(kMaxTextBytes)) text += line;
+  text.resize(kMaxTextBytes);
+  text.back() = 'z';
+  WriteFile("limit.txt", text);
+  ASSERT_EQ(TakeInText("limit.txt"), 1);
+  ASSERT_EQ(TakeOutText("limit.txt"), 1);
+  EXPECT_EQ(ReadFile("limit.txt"), text + "\n");
+  krnSetStatus_MenuBar(krnGetWindow("MenuBar"), "before");
+  ASSERT_EQ(TakeInText("limit.txt"), 1);
+  EXPECT_EQ(StatusLine(), "2048001 bytes [limit.txt] - ASCII");
 }
 
 }  // namespace

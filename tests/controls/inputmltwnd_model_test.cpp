@@ -324,6 +324,21 @@ TEST(InputMltWndModel, TooLargeTextIsRefusedWhenSetAndEmptyAtCreation) {
   EXPECT_EQ(SetText(ed.e, withCr.data(), static_cast<int>(withCr.size())), kMaxTextSize);
 }
 
+// The limit leaves out the final newline, which the editor adds itself: a
+// full text with it is set again, and no edit grows a text past the limit.
+TEST(InputMltWndModel, AFullTextIsSetAgainAndDoesNotGrow) {
+  std::string full(kMaxTextSize, 'a');
+  full += '\n';
+  Ed ed("x\n");
+  ASSERT_EQ(SetText(ed.e, full.data(), static_cast<int>(full.size())), kMaxTextSize + 1);
+  ed.Caret(0);
+  EXPECT_EQ(AddText(ed.e, "b"), -1);
+  EXPECT_EQ(ed.d.length, kMaxTextSize + 1);
+  ed.d.selectLen = 2;
+  EXPECT_GT(AddText(ed.e, "c"), 0) << "an edit that does not grow the text is taken";
+  EXPECT_EQ(ed.d.length, kMaxTextSize);
+}
+
 TEST(InputMltWndModel, AddingTheEditorsOwnTextInsertsACopy) {
   Ed ed("abc\n");
   ed.Caret(1);

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -253,6 +254,22 @@ std::string Run(const std::string& command, int* status) {
   int st = pclose(p);
   if (status) *status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
   return out;
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes) {
+  rlimit limit;
+  getrlimit(RLIMIT_FSIZE, &limit);
+  oldLimit_ = limit.rlim_cur;
+  limit.rlim_cur = bytes;
+  signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  rlimit limit;
+  getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = oldLimit_;
+  setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 std::string ReadFile(const std::string& path) {

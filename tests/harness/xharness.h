@@ -102,6 +102,19 @@ XEvent KeyEvent(Window w, KeySym sym, unsigned int state = 0, Time time = 0, int
 // status receives the exit status.
 std::string Run(const std::string& command, int* status = nullptr);
 
+// Limits the size of the files this process writes while it lives, with
+// SIGXFSZ ignored: a longer write fails part way, as on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(unsigned long bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  unsigned long oldLimit_;
+};
+
 // Reads a whole file (empty when missing).
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& data);

@@ -31,6 +31,10 @@ Process::~Process() {
   }
 }
 
+void Process::Signal(int signal) {
+  if (pid_ > 0 && !ended_) kill(pid_, signal);
+}
+
 int Process::ExitStatus(int timeoutMs) {
   if (ended_ || pid_ <= 0) return status_;
   for (int waited = 0;; waited += 10) {

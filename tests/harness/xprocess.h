@@ -22,6 +22,8 @@ class Process {
   // The exit status once the program has ended within timeoutMs (-1 when a
   // signal ended it); -2 while it still runs.
   int ExitStatus(int timeoutMs);
+  // Sends a signal to the program while it runs.
+  void Signal(int signal);
 
  private:
   pid_t pid_ = -1;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <korrin.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -216,6 +217,32 @@ TEST_F(RcFile, FileThatExistsButCannotBeReadIsNotCreated) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(0, krnSetRCFileValue(path_.c_str(), "G", "B", "2"));
   EXPECT_EQ("Error: Can't open rc file (" + path_ + ")\n", testing::internal::GetCapturedStderr());
+}
+
+// The file is replaced safely: a write that fails part way leaves it whole,
+// and a resource file that is a symbolic link stays one.
+TEST_F(RcFile, AFailedWriteLeavesTheFileWholeAndALinkStaysALink) {
+  std::string big(200, 'v'), before = "[G]\nA=1\n" + std::string(5000, '#') + "\n";
+  WriteFile(path_, before);
+  int result;
+  std::string said;
+  {
+    krntest::FileSizeLimit limit(4096);
+    testing::internal::CaptureStderr();
+    result = krnSetRCFileValue(path_.c_str(), "G", "A", big.c_str());
+    said = testing::internal::GetCapturedStderr();
+  }
+  EXPECT_EQ(0, result);
+  EXPECT_EQ("Error: Can't write rc file (" + path_ + ")\n", said);
+  EXPECT_EQ(before, ReadFile(path_));
+
+  std::string link = dir_.file("link");
+  ASSERT_EQ(0, symlink("rc", link.c_str()));
+  EXPECT_EQ(1, krnSetRCFileValue(link.c_str(), "G", "A", "2"));
+  struct stat st;
+  ASSERT_EQ(0, lstat(link.c_str(), &st));
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(0u, ReadFile(path_).find("[G]\nA=2\n"));
 }
 
 }  // namespace

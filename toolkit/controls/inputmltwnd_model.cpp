@@ -342,7 +342,7 @@ char* NormalizedText(const char* data, int size, int* outLength) {
   int n = 0;
   char* copy = ConvertCharCode(data, size, &n);
   if (data && size >= 1 && !copy) return nullptr;
-  if (n > kMaxTextSize) {
+  if (LimitedSize(copy, n) > kMaxTextSize) {
     fprintf(stderr, "Error: Too large text. Less than %d kbyes.\n", kMaxTextSize / 1000);
     n = 0;
   }
@@ -564,6 +564,12 @@ namespace {
 int ReplaceBytes(Editor& e, int start, int count, const char* bytes, int n) {
   InputMltWndData* d = e.d;
   if (start < 0 || count < 0 || n < 0 || start + count > d->length) return 0;
+  // The text never grows past what a load takes again (its final newline
+  // not counted), so that whatever is saved opens again.
+  if (n > count && d->length - count + n - 1 > kMaxTextSize) {
+    fprintf(stderr, "Error: Too large text. Less than %d kbyes.\n", kMaxTextSize / 1000);
+    return 0;
+  }
   if (!PutBytes(d, start, count, bytes, n)) {
     NoMemory();
     return 0;
@@ -626,7 +632,7 @@ int InsertAtCaret(Editor& e, const char* s, int n, int kind) {
 
 int SetText(Editor& e, const char* data, int size) {
   InputMltWndData* d = e.d;
-  if (size > kMaxTextSize) {
+  if (data && LimitedSize(data, size) > kMaxTextSize) {
     fprintf(stderr, "Error: Too large text. Less than %d kbyes.\n", kMaxTextSize / 1000);
     return -1;
   }

@@ -70,12 +70,19 @@ typedef struct InputMltWndData {
 
 namespace mlt {
 
-constexpr int kMaxTextSize = 2048000;  // largest text set as a whole
+constexpr int kMaxTextSize = 2048000;  // largest text set as a whole, less its final newline
 constexpr int kTextLeft = 4;           // text origin in the window
 constexpr int kTextTop = 2;
 constexpr int kWrapMargin = 9;    // wrap limit = window width - kWrapMargin
 constexpr int kNoCell = -10;      // drawnSelectCell when nothing was selected
 constexpr int kLargeTyping = 21;  // typed strings this long repaint everything
+
+// The size of a text measured against kMaxTextSize: its final newline, which
+// the editor adds when it is missing, is not counted, so that a text saved
+// at the limit can be set again.
+inline int LimitedSize(const char* data, int size) {
+  return size > 0 && data[size - 1] == '\n' ? size - 1 : size;
+}
 
 // Kinds of edit for the undo history (the values of undo::Kind).
 constexpr int kEditTyping = 0;

@@ -99,8 +99,9 @@ bool IsRepaintEvent(int type) {
   return type == Expose || type == ConfigureNotify;
 }
 
-// Handles an event outside the modal window: repaint and resize events still
-// reach their windows; a click raises the modal window instead.
+// Handles an event outside the modal window: repaint and resize events (and
+// with mapToo map notifications, on which controls paint first) still reach
+// their windows; a click raises the modal window instead.
 void ServeOutside(Display* display, KrnWindow* modal, XEvent* event, bool mapToo) {
   if (IsRepaintEvent(event->type) || (mapToo && event->type == MapNotify)) {
     KrnWindow* w = krnGetWindowFromXWindow(event->xany.window);
@@ -180,8 +181,10 @@ int krnSendEvent(KrnWindow* window, int code) {
 }
 
 // The modal filter: consumes (answer 1) the next event when it lies outside
-// the window's subtree, after serving repaints; leaves it queued (answer 0)
-// otherwise.  Without a window it consumes events of unregistered windows.
+// the window's subtree, after serving repaints and first maps (a dialog
+// shown at start-up must not keep the windows below it unpainted); leaves
+// it queued (answer 0) otherwise.  Without a window it consumes events of
+// unregistered windows.
 int krnCheckEvent(Display* display, KrnWindow* window) {
   XEvent event;
   XPeekEvent(display, &event);
@@ -197,7 +200,7 @@ int krnCheckEvent(Display* display, KrnWindow* window) {
     XNextEvent(display, &event);
     krnNoteKeyEvent(&event);
     OfferForeignToInputMethod(&event);
-    ServeOutside(display, window, &event, false);
+    ServeOutside(display, window, &event, true);
     return 1;
   }
   if (krnGetWindowFromXWindow(event.xany.window)) return 0;

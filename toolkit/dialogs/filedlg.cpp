@@ -186,7 +186,8 @@ int EnterDirectory(KrnWindow* list, const std::string& name);
 
 // The path field's name confirmed: the empty name is refused, the name of a
 // directory (with or without a final "/") enters it, an existing file in
-// save mode needs the user's yes.  130 ends the dialog with 110.
+// save mode needs the user's yes, whether the filter lists it or not.  130
+// ends the dialog with 110.
 int Confirm() {
   Display* display = g_korrin.display;
   const char* text = krnGetText_InputWnd(PathField());
@@ -199,7 +200,8 @@ int Confirm() {
                      "No file name.\nSelect or input file name.", kWarningOk);
     return 1;
   }
-  if (g_dlg.mode != KRN_FILE_OPEN && fdlg::CheckFile(text, g_dlg.entries)) {
+  if (g_dlg.mode != KRN_FILE_OPEN &&
+      (fdlg::CheckFile(text, g_dlg.entries) || fdlg::FileExists(text))) {
     std::vector<char> message(strlen(text) + 64);
     snprintf(message.data(), message.size(), "This file(%s) exist. \nOver write it ?", text);
     if (krnMessageDialog(display, g_dlg.dialog, "File Save Dialog", message.data(),

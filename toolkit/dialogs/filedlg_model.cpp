@@ -109,6 +109,11 @@ bool CheckFile(const std::string& name, const std::vector<Entry>& entries) {
   return false;
 }
 
+bool FileExists(const std::string& name) {
+  struct stat st;
+  return stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
 std::string CutPath(const std::string& path, size_t size) {
   if (size == 0) return std::string();
   if (path.size() < size) return path;

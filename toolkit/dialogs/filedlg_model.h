@@ -48,6 +48,10 @@ std::string RowText(const Entry& entry);
 // True when some listed entry has exactly this name.
 bool CheckFile(const std::string& name, const std::vector<Entry>& entries);
 
+// True when name (relative to the current directory, or absolute) is an
+// existing file other than a directory, listed or not.
+bool FileExists(const std::string& name);
+
 // Fits a path into a buffer of size bytes (NUL included): a longer one
 // keeps its end after "...", cut at a "/" so that no character is split.
 std::string CutPath(const std::string& path, size_t size = kDirSize);

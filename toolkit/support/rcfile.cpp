@@ -267,19 +267,11 @@ int LoadForEdit(const char* path) {
   return 0;
 }
 
+// Writes the buffer back safely: a failed write leaves the old file whole.
 int WriteBuffer(const char* path) {
-  FILE* file = fopen(path, "w");
-  if (!file) {
-    fprintf(stderr, "Error: Can't open rc file (%s)\n", path);
-    return 0;
-  }
-  size_t written = fwrite(g_pRCFileData, 1, size_t(g_nSize), file);
-  int closed = fclose(file);
-  if (written != size_t(g_nSize) || closed != 0) {
-    fprintf(stderr, "Error: Can't write rc file (%s)\n", path);
-    return 0;
-  }
-  return 1;
+  if (krnReplaceFile(path, g_pRCFileData, g_nSize)) return 1;
+  fprintf(stderr, "Error: Can't write rc file (%s)\n", path);
+  return 0;
 }
 
 }  // namespace
