@@ -12,6 +12,7 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -230,6 +231,11 @@ TEST(Desktop, TheWheelScrollsTheEditorAlsoInLockMode) {
   ASSERT_TRUE(s.Open());
   // the line numbers of the first rows, away from the caret at the left
   auto top = [&] { return s.drv.Pixels(s.editor, 30, 0, 120, 40); };
+  // the text drawn: the numbers' pixels are not all one colour
+  ASSERT_TRUE(s.drv.Until([&] {
+    std::vector<unsigned long> p = top();
+    return std::count(p.begin(), p.end(), p[0]) != static_cast<long>(p.size());
+  }));
   std::vector<unsigned long> first = top();
   s.drv.Click(s.editor, 100, 100, 1, 5);
   ASSERT_TRUE(s.drv.Until([&] { return top() != first; })) << "the wheel did not scroll";
