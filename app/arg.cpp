@@ -32,6 +32,29 @@ void TakeFileName(const char* name) {
 
 }  // namespace
 
+// Looks at the command line before any display is opened.  A help option
+// prints the whole usage (the toolkit's, then the memo pad's) and answers
+// 0; an unknown option prints it after naming the option and answers 2;
+// otherwise -1: the program goes on.  "--" ends the options, so a file
+// whose name begins with "-" can still be opened.
+int argcheck(int argc, char** argv) {
+  for (int i = 1; i < argc; i++) {
+    const char* a = argv[i];
+    if (OneOf(a, kValueOptions, sizeof kValueOptions / sizeof *kValueOptions)) {
+      i++;
+      continue;
+    }
+    bool help = OneOf(a, kHelpOptions, sizeof kHelpOptions / sizeof *kHelpOptions);
+    if (!help && (a[0] != '-' || a[1] == '\0' || strcmp(a, "--") == 0)) break;
+    if (!help) fprintf(stderr, "Error: unknown option %s\n", a);
+    ArgInit(1, argv);  // the program's name for the usage text
+    krnUsage(1);
+    usage(1);
+    return help ? 0 : 2;
+  }
+  return -1;
+}
+
 // Fills g_cFileName from the first argument that is not a toolkit option;
 // a help option prints the usage and ends the process.
 int arginit(int argc, char** argv) {
@@ -46,6 +69,10 @@ int arginit(int argc, char** argv) {
       usage(1);
       krnCloseDisplay(g_korrin.display);
       exit(0);
+    }
+    if (strcmp(a, "--") == 0) {
+      if (i + 1 < argc) TakeFileName(argv[i + 1]);
+      break;
     }
     TakeFileName(a);
     break;

@@ -151,6 +151,7 @@ KrnWindow* CreateMainWindow(Display* display) {
   krnSetMinMaxSize(main, kWidth / 2, (kHeight + bars) / 2, 2 * g_korrin.screenWidth,
                    2 * g_korrin.screenHeight);
   krnSetKeyEventCallback(main, OnKeyEvent);
+  krnSetIdolingCallback(main, OnIdle_Main);
   krnSetDebugCallback(OnDebug);
 
   KrnWindow* box = krnCreateWindow_InputBox(
@@ -180,7 +181,11 @@ int MainLoop(Display* display) {
   KrnWindow* main = CreateMainWindow(display);
   if (!main) return 1;
   InstallEmergencySave(main);
-  TakeInFirstText(g_cFileName);
+  if (StartNewFile(g_cFileName)) {
+    if (g_cFileName[0] != '/') krnConvFullPath(g_cFileName, sizeof g_cFileName);
+  } else {
+    TakeInFirstText(g_cFileName);
+  }
   // Every top-level window takes part: the find dialog is one of them.
   krnMainLoop(display, nullptr);
   free(g_pText);

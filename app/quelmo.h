@@ -24,6 +24,7 @@ constexpr int kLockButton = 2;
 // "Text Modified!! Quit OK?" with its Japanese line.
 extern const char kQuitQuestion[];
 
+int argcheck(int argc, char** argv);
 int arginit(int argc, char** argv);
 void usage(int flag);
 
@@ -33,6 +34,13 @@ KrnWindow* CreateMainWindow(Display* display);
 int WndProc_Main(Display* display, KrnWindow* window, XEvent* event);
 int Draw_Main(Display* display, KrnWindow* window);
 int OnDebug(Display* display, KrnWindow* window, XEvent* event);
+
+// The title ("memo.txt - Quelmo", or "Quelmo" untitled) and the status
+// line with or without the leading "* " that marks a modified text.
+std::string TitleOf(const char* fileName);
+std::string MarkedStatus(const char* status, bool modified);
+int OnIdle_Main(KrnWindow* main);
+int StartNewFile(const char* path);
 
 // Loading and saving.
 const char* CodeLabel(int code);

@@ -246,6 +246,8 @@ typedef struct KrnWindow {
   long linkWindow;                              /* kept for the application */
   void* option;                                 /* owned private data of a control */
   KrnDestructCallback destructCallBack;         /* called while destroyed */
+  struct KrnWindow* focusWindow; /* top level: the control its keys go to; null = none */
+  int takeFocus;                 /* top level: ask for the input focus once viewable */
 } KrnWindow;
 
 /* The global toolkit record. */
@@ -301,6 +303,7 @@ extern KrnWindow** g_krnKorrinManager;
 Display* krnOpenDisplay(int argc, char** argv);
 int krnCloseDisplay(Display* display);
 int ArgInit(int argc, char** argv);
+int krnUsage(int flag);
 int AddKorrinManager(KrnWindow* window);
 int DeleteKorrinManager(KrnWindow* window);
 int CheckKrnPointer(KrnWindow* window);
@@ -381,11 +384,38 @@ int krnCheckEvent(Display* display, KrnWindow* window);
 int krnTimerEvent(void);
 int krnHookEvent(Display* display, KrnWindow* window);
 long krnGetKey(KrnWindow* window, XEvent* event);
+/* Lines one notch of the mouse wheel scrolls: -3 for a press of button 4
+   (up), 3 for button 5 (down), 0 for any other event. */
+#define KRN_WHEEL_LINES 3
+int krnGetWheelLines(const XEvent* event);
 char* krnGetString(KrnWindow* window, XEvent* event, int* length);
 int krnFlush(Display* display);
 int krnCenteringWnd(Display* display, KrnWindow* reference, KrnWindow* window);
 KrnRect krnGetScreenCoordinate(KrnWindow* window, KrnRect rect);
 int krnFixWindow(Display* display, KrnWindow* window, int fix);
+
+/* ------------------------------------------------------------------------ */
+/* Keyboard focus and dialogs under a window manager                        */
+/* ------------------------------------------------------------------------ */
+
+/* The focused control of a top-level window receives every key event that
+   reaches the window's tree, wherever the pointer is.  Controls that take
+   text make themselves focused when clicked, and the first one created in a
+   top-level window is focused from the start. */
+int krnSetFocusWindow(KrnWindow* window);
+/* Sets only the title the window manager shows (in the locale's code); the
+   window's name, under which krnGetWindow finds it, stays. */
+int krnSetTitle(KrnWindow* window, const char* title);
+KrnWindow* krnGetFocusWindow(KrnWindow* window);
+/* Shows a dialog for its owner: transient for the owner's top-level window,
+   given the input focus once mapped, centred over the owner (place null, or
+   x or y KRN_PLACE_CENTRED) or put at *place (the screen position of its
+   client area, and its size, as krnCloseDialog keeps them). */
+#define KRN_PLACE_CENTRED (-10)
+int krnShowDialog(Display* display, KrnWindow* dialog, KrnWindow* owner, const KrnRect* place);
+/* Destroys a dialog (if still there), keeping its screen place in *place
+   when place is not null, and gives the keyboard back to the owner. */
+int krnCloseDialog(Display* display, KrnWindow* dialog, KrnWindow* owner, KrnRect* place);
 
 /* ------------------------------------------------------------------------ */
 /* X selections: the clipboard and the primary selection                    */
@@ -914,6 +944,7 @@ int WndProc_MenuBar(Display* display, KrnWindow* bar, XEvent* event);
 KrnWindow* krnGetMenuItem_MenuBar(KrnWindow* bar, int which);
 int krnSetMenuItem_MenuBar(KrnWindow* bar, KrnWindow* menu, int which);
 int krnSetStatus_MenuBar(KrnWindow* bar, const char* text);
+const char* krnGetStatus_MenuBar(KrnWindow* bar);
 /* The bar's height, the same for every bar (usable before one exists). */
 int krnGetHeight_MenuBar(void);
 /* Follows the parent's width; the core calls it on the parent's resize. */
@@ -1004,6 +1035,7 @@ int krnChangeItem_ListWnd(Display* display, KrnWindow* list, const char* name, K
 int krnRedraw_ListWnd(KrnWindow* list);
 int krnGetPos_ListWnd(KrnWindow* list);
 int krnSetPos_ListWnd(KrnWindow* list, int position);
+int krnKeySelect_ListWnd(KrnWindow* list, KeySym key);
 int krnIsSelect_ListWnd(KrnWindow* list, int index);
 int krnGetSelect_ListWnd(KrnWindow* list);
 int krnSetSelect_ListWnd(KrnWindow* list, int index, int state);
@@ -1028,6 +1060,7 @@ int krnDeleteItem_ListBox(KrnWindow* box, int index);
 int krnChangeItem_ListBox(Display* display, KrnWindow* box, const char* name, KrnImage* icon,
                           int index);
 int krnRedraw_ListBox(KrnWindow* box);
+int krnKeySelect_ListBox(KrnWindow* box, KeySym key);
 int krnIsSelect_ListBox(KrnWindow* box, int index);
 int krnGetSelect_ListBox(KrnWindow* box);
 int krnSetSelect_ListBox(KrnWindow* box, int index, int state);

@@ -89,4 +89,14 @@ TEST(ArgInit, EveryHelpOptionPrintsTheUsageAndEndsWithZero) {
         << option;
 }
 
+TEST(Title, NamesTheFileAndTheStatusMarksChanges) {
+  EXPECT_EQ(TitleOf(""), "Quelmo");
+  EXPECT_EQ(TitleOf("memo.txt"), "memo.txt - Quelmo");
+  EXPECT_EQ(TitleOf("/home/u/notes/memo.txt"), "memo.txt - Quelmo");
+  EXPECT_EQ(MarkedStatus("12 bytes [memo.txt] - EUC", true), "* 12 bytes [memo.txt] - EUC");
+  EXPECT_EQ(MarkedStatus("* 12 bytes [memo.txt] - EUC", true), "* 12 bytes [memo.txt] - EUC");
+  EXPECT_EQ(MarkedStatus("* 12 bytes [memo.txt] - EUC", false), "12 bytes [memo.txt] - EUC");
+  EXPECT_EQ(MarkedStatus("New file [a.txt]", false), "New file [a.txt]");
+}
+
 }  // namespace

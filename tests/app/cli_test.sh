@@ -13,10 +13,22 @@ check "help has the application usage line" 'printf "%s\n" "$out" | grep -qx " U
 check "toolkit text comes before the banner" '[ $(printf "%s\n" "$out" | grep -n "Application command" | cut -d: -f1) -lt $(printf "%s\n" "$out" | grep -n ">>> Korrin Memo Pad <<<" | cut -d: -f1) ]'
 check "help opens no window" '! xwininfo -root -children | grep -q "\"Quelmo\""'
 
+for opt in -help -h -?; do
+  out=$(env -u DISPLAY "$KRN_QUELMO" "$opt" 2>&1); rc=$?
+  check "$opt without a display exits 0" '[ $rc -eq 0 ]'
+  check "$opt without a display prints the whole usage" 'printf "%s\n" "$out" | grep -q "Standard command" && printf "%s\n" "$out" | grep -qx " Usage: quelmo TextFile"'
+done
+err=$(env -u DISPLAY "$KRN_QUELMO" -x memo.txt 2>&1 >/dev/null); rc=$?
+check "an unknown option exits 2" '[ $rc -eq 2 ]'
+check "and names itself and the usage on standard error" 'printf "%s\n" "$err" | head -n1 | grep -qx "Error: unknown option -x" && printf "%s\n" "$err" | grep -qx " Usage: quelmo TextFile"'
+
 out=$("$KRN_QUELMO" -display nowhere:99 2>&1); rc=$?
 check "unreachable display exits 1" '[ $rc -eq 1 ]'
 check "unreachable display message" '[ "$out" = "Error: [nowhere:99] can'"'"'t open display." ]'
 
+# Help opens no display, so nothing has created the resource file yet: an
+# empty one keeps its creation notice out of the count below.
+: > "$HOME/.krnrc"
 long=$(printf 'n%.0s' $(seq 1100))
 out=$(timeout 5 "$KRN_QUELMO" "$long" 2>&1); rc=$?
 check "an over-long file name is refused with one error line" '[ $(printf "%s\n" "$out" | grep -c "^Error: ") -eq 1 ]'
@@ -27,5 +39,5 @@ out=$("$KRN_QUELMO" -display "$longdisplay" 2>&1); rc=$?
 check "an over-long display name is not replaced by the default display" '[ $rc -eq 1 ]'
 check "and its error names it" 'printf "%s\n" "$out" | grep -qF "Error: [$longdisplay] can'"'"'t open display."'
 
-echo "$((11 - fail)) passed, $fail failed"
+echo "$((19 - fail)) passed, $fail failed"
 [ $fail -eq 0 ]

@@ -30,7 +30,7 @@ struct Pad {
     if (drv.d) XCloseDisplay(drv.d);
   }
   bool Open() {
-    return drv.d && (main = drv.Titled("Quelmo")) && (box = drv.Child(main, "InputBox")) &&
+    return drv.d && (main = drv.MainWindow()) && (box = drv.Child(main, "InputBox")) &&
            (editor = drv.Child(box, "krnInputMltWnd_InputBox"));
   }
   void Ctrl(KeySym key) { drv.Key(editor, key, {XK_Control_L}); }
@@ -43,7 +43,8 @@ struct Pad {
     Ctrl(XK_s);
     Window dialog = Starting("Save Dialog - ");
     if (!dialog) return false;
-    drv.Key(dialog, XK_End);  // the name field may hold the last name
+    // the name field may hold the last name (End walks the file list)
+    drv.Type(dialog, std::vector<KeySym>(20, XK_Delete));
     drv.Type(dialog, std::vector<KeySym>(20, XK_BackSpace));
     drv.Type(dialog, name);
     drv.Key(dialog, XK_Return);

@@ -38,8 +38,7 @@ struct Session {
     if (drv.d) XCloseDisplay(drv.d);
   }
   bool Open() {
-    return drv.d && (main = drv.Titled("Quelmo")) != 0 &&
-           (box = drv.Child(main, "InputBox")) != 0 &&
+    return drv.d && (main = drv.MainWindow()) != 0 && (box = drv.Child(main, "InputBox")) != 0 &&
            (editor = drv.Child(box, "krnInputMltWnd_InputBox")) != 0;
   }
   void Ctrl(KeySym key) { drv.Key(editor, key, {XK_Control_L}); }

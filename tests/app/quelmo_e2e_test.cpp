@@ -33,7 +33,7 @@ struct Session {
     if (drv.d) XCloseDisplay(drv.d);
   }
   bool Open() {
-    return drv.d && (main = drv.Titled("Quelmo")) != 0 && (box = drv.Child(main, "InputBox")) != 0;
+    return drv.d && (main = drv.MainWindow()) != 0 && (box = drv.Child(main, "InputBox")) != 0;
   }
 };
 
@@ -263,8 +263,9 @@ bool SaveAs(Keyboard& k, const krntest::TempDir& dir, const std::string& name,
   k.Ctrl(XK_s);
   Window dialog = k.Starting("Save Dialog - ");
   if (!dialog) return false;
-  k.drv.Key(dialog, XK_End);
-  for (int i = 0; i < 12; i++) k.drv.Key(dialog, XK_BackSpace);
+  // the field holds the proposed name (End walks the file list)
+  k.drv.Type(dialog, std::vector<KeySym>(12, XK_Delete));
+  k.drv.Type(dialog, std::vector<KeySym>(12, XK_BackSpace));
   k.drv.Type(dialog, name);
   k.drv.Key(dialog, XK_Return);
   return k.drv.Until([&] { return krntest::ReadFile(dir.file(name)) == expect; });

@@ -48,7 +48,7 @@ struct Memo {
     if (drv.d) XCloseDisplay(drv.d);
   }
   bool Open() {
-    return drv.d && (main = drv.Titled("Quelmo")) != 0 &&
+    return drv.d && (main = drv.MainWindow()) != 0 &&
            (editor = drv.Child(drv.Child(main, "InputBox"), "krnInputMltWnd_InputBox")) != 0;
   }
   void Ctrl(KeySym key) { drv.Key(editor, key, {XK_Control_L}); }

@@ -43,7 +43,7 @@ TEST(QuelmoTabs, TextAfterATabStandsOnTheNextStopOfItsRow) {
   ASSERT_NE(drv.d, nullptr);
   Fonts fonts(drv.d);
   ASSERT_NE(fonts.single, nullptr);
-  Window main = drv.Titled("Quelmo");
+  Window main = drv.MainWindow();
   ASSERT_NE(main, 0u);
   Window box = drv.Child(main, "InputBox");
   Window editor = drv.Child(box, "krnInputMltWnd_InputBox");

@@ -91,8 +91,7 @@ struct Editor {
     if (drv.d) XCloseDisplay(drv.d);
   }
   bool Open() {
-    return drv.d && (main = drv.Titled("Quelmo")) != 0 &&
-           (box = drv.Child(main, "InputBox")) != 0 &&
+    return drv.d && (main = drv.MainWindow()) != 0 && (box = drv.Child(main, "InputBox")) != 0 &&
            (editor = drv.Child(box, "krnInputMltWnd_InputBox")) != 0;
   }
 };

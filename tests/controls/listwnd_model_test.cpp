@@ -153,4 +153,35 @@ TEST(ListWndModel, AThrottledMotionIsCaughtUpByTheNextTick) {
   EXPECT_FALSE(PendingMotion(&l.d));
 }
 
+// The keyboard walks from the last clicked row, selects one row alone and
+// scrolls it into a page of four rows.
+TEST(ListWndModel, KeyMovesSelectOneRowAndKeepItInView) {
+  struct {
+    int anchor, top;
+    Move move;
+    int row, newTop;
+  } cases[] = {
+      {-1, 0, kLineDown, 0, 0}, {-1, 0, kLineUp, 0, 0},  {2, 0, kLineDown, 3, 0},
+      {3, 0, kLineDown, 4, 1},  {5, 5, kLineUp, 4, 4},   {0, 0, kLineUp, 0, 0},
+      {1, 0, kPageDown, 5, 2},  {8, 6, kPageDown, 9, 6}, {9, 6, kPageUp, 5, 5},
+      {5, 2, kFirst, 0, 0},     {0, 0, kLast, 9, 6},     {-1, 0, kPageDown, 3, 0},
+  };
+  for (const auto& c : cases) {
+    List l(10);
+    l.Select("xx........");
+    l.d.anchor = c.anchor;
+    l.d.top = c.top;
+    int row = MoveTarget(&l.d, c.move, 4);
+    EXPECT_EQ(row, c.row) << c.anchor << " move " << c.move;
+    SelectAlone(&l.d, row, 4);
+    std::string want(10, '.');
+    want[row] = 'x';
+    EXPECT_EQ(l.Selection(), want);
+    EXPECT_EQ(l.d.anchor, row);
+    EXPECT_EQ(l.d.top, c.newTop) << c.anchor << " move " << c.move;
+  }
+  List empty(0);
+  EXPECT_EQ(MoveTarget(&empty.d, kLineDown, 4), -1);
+}
+
 }  // namespace

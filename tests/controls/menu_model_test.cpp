@@ -67,3 +67,20 @@ TEST(MenuModel, BarLayoutAndStatusWidth) {
                {49, 1, 1},  {74, 10, 1}, {75, 10, -1}, {10, 22, -1}};
   for (const auto& c : cases) EXPECT_EQ(mm::CaptionAt(l, c.x, c.y), c.caption) << c.x;
 }
+
+// A menu opens where it fits, else flipped to end at the flip point, else
+// shifted to end at the edge, never before the start.
+TEST(MenuModel, PlaceAlongKeepsTheMenuWhole) {
+  struct {
+    int at, size, flip, lo, hi, place;
+  } cases[] = {
+      {10, 50, 10, 0, 100, 10},   // fits
+      {80, 50, 80, 0, 100, 30},   // opens upwards from the pointer
+      {80, 50, 60, 0, 100, 10},   // a sub-menu flips to the parent's other side
+      {30, 50, 20, 0, 70, 20},    // no room on either side: shifted to the edge
+      {30, 150, 30, 0, 100, 0},   // larger than the room: from the start
+      {-5, 20, -5, 10, 100, 10},  // never before the visible start
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(mm::PlaceAlong(c.at, c.size, c.flip, c.lo, c.hi), c.place) << c.at << "+" << c.size;
+}

@@ -84,7 +84,8 @@ TEST_F(ScrollBar, AClickMovesOnceAndReportsOnce) {
       {5, 3, 41},   {190, 3, 39},  // the secondary button scrolls the other way
       {170, 1, 60}, {30, 1, 20},   // the track pages
       {170, 3, 20}, {30, 2, 40},   // button 2 does nothing on the track
-      {5, 4, 40},   {190, 5, 40},  // nor does the wheel anywhere
+      {5, 4, 37},   {190, 5, 43},  // a wheel notch moves three steps, wherever it is
+      {100, 5, 43}, {100, 4, 37},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "y " << c.y << " button " << c.button);

@@ -175,7 +175,9 @@ TEST_F(Settings, ValuesAreParsed) {
          return Same("font", RGBPixel(0x10, 0x20, 0x30), g_korrin.setColors[KRN_SC_FONT]) &&
                 Same("backFont", RGBPixel(255, 255, 255), g_korrin.setColors[KRN_SC_BACKFONT]);
        }},
-      {"BackColor=", [] { return Same("back", 0ul, g_korrin.setColors[KRN_SC_BACK]); }},
+      // an empty name is no colour: the default, not black
+      {"BackColor=",
+       [] { return Same("back", RGBPixel(105, 105, 105), g_korrin.setColors[KRN_SC_BACK]); }},
   };
   for (const ValueCase& c : cases) {
     krntest::WriteFile(rc_, std::string("[Korrin]\n") + c.line + "\n");
@@ -231,10 +233,43 @@ TEST_F(Settings, UnknownFontsFallBack) {
                                     Same("GC font", g_korrin.font->fid, v.font);
                            }),
               ::testing::ExitedWithCode(0),
-              "Error: Korrin RC file - Can't load Kanji font\\(-bogus-kanji\\)");
+              "Warning: Korrin RC file - Can't load Kanji font\\(-bogus-kanji\\) of FontKanji; "
+              "using the Font font");
   krntest::WriteFile(rc_, WithValue(kDefaultFile, "Font", "-bogus-font"));
   EXPECT_EXIT(OpenAndCheck(home_.path().c_str(), FontsUsable), ::testing::ExitedWithCode(0),
-              "Error: Korrin RC file - Can't load font\\(-bogus-font\\)");
+              "Warning: Korrin RC file - Can't load font\\(-bogus-font\\) of Font; using "
+              "\"-misc-");
+}
+
+// An unknown colour name takes the setting's default, with one warning
+// that names both; a "#RRGGBB" value is no unknown name.
+TEST_F(Settings, UnknownColourNamesTakeTheDefaultWithAWarning) {
+  struct {
+    const char* key;
+    const char* value;
+    int slot;
+    const char* fallback;
+  } cases[] = {{"BackColor", "nosuchcolour", KRN_SC_BACK, "DimGrey"},
+               {"FontColor", "greyish", KRN_SC_FONT, "grey"}};
+  for (const auto& c : cases) {
+    krntest::WriteFile(rc_, WithValue(kDefaultFile, c.key, c.value));
+    std::string warning = std::string("^Warning: Korrin RC file - unknown colour ") + c.key + "=" +
+                          c.value + "; using \"" + c.fallback + "\"\\.\n$";
+    int slot = c.slot;
+    const char* fallback = c.fallback;
+    EXPECT_EXIT(OpenAndCheck(home_.path().c_str(),
+                             [slot, fallback] {
+                               XColor want, exact;
+                               XAllocNamedColor(g_korrin.display, g_korrin.colormap, fallback,
+                                                &want, &exact);
+                               return Same("pixel", want.pixel, g_korrin.setColors[slot]);
+                             }),
+                ::testing::ExitedWithCode(0), warning)
+        << c.key;
+  }
+  krntest::WriteFile(rc_, WithValue(kDefaultFile, "BackColor", "#102030"));
+  EXPECT_EXIT(OpenAndCheck(home_.path().c_str(), [] { return true; }), ::testing::ExitedWithCode(0),
+              "^$");
 }
 
 TEST_F(Settings, WallImageIsLoadedWhenNamed) {

@@ -70,6 +70,14 @@ Window Driver::Child(Window parent, const std::string& title) {
   return parent ? Wait(parent, [&](const std::string& t) { return t == title; }) : 0;
 }
 
+Window Driver::MainWindow() {
+  const std::string suffix = " - Quelmo";
+  return Wait(DefaultRootWindow(d), [&](const std::string& t) {
+    return t == "Quelmo" || (t.size() > suffix.size() &&
+                             t.compare(t.size() - suffix.size(), suffix.size(), suffix) == 0);
+  });
+}
+
 bool Driver::FindTarget(const std::string& title) {
   return (target = Titled(title)) != 0;
 }
@@ -116,7 +124,7 @@ void Driver::Click(Window w, int x, int y, int times, int button) {
 }
 
 void Driver::Key(Window w, KeySym sym, const std::vector<KeySym>& modifiers) {
-  XSetInputFocus(d, w, RevertToPointerRoot, CurrentTime);
+  if (w) XSetInputFocus(d, w, RevertToPointerRoot, CurrentTime);
   for (KeySym m : modifiers) XTestFakeKeyEvent(d, XKeysymToKeycode(d, m), True, 0);
   KeyCode code = XKeysymToKeycode(d, sym);
   XTestFakeKeyEvent(d, code, True, 60);

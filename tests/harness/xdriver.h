@@ -29,6 +29,8 @@ struct Driver {
   Window Titled(const std::string& title);                // waits, anywhere on the screen
   Window Child(Window parent, const std::string& title);  // waits below parent
   bool FindTarget(const std::string& title);              // Titled into target
+  // The memo pad's main window: titled "Quelmo", or "<file> - Quelmo".
+  Window MainWindow();
   bool WaitGone(const std::string& title, int timeoutMs = 10000);
   // Polls pred every 10 ms for up to timeoutMs.
   bool Until(const std::function<bool()>& pred, int timeoutMs = 10000);
@@ -39,7 +41,7 @@ struct Driver {
   // The button pressed and released `times` times at (x, y) of w.
   void Click(Window w, int x, int y, int times = 1, int button = 1);
   bool ClickNamed(Window parent, const std::string& title);  // 5, 5 into the child
-  // Focus on w, then each key pressed and released with the modifier keys
+  // Focus on w (0: where the focus is), then each key pressed and released with the modifier keys
   // held, spaced 60 ms apart by the server as a typist would (faster
   // presses count as key repeats).
   void Key(Window w, KeySym sym, const std::vector<KeySym>& modifiers = {});

@@ -105,6 +105,11 @@ int WndProc_InputBox(Display* display, KrnWindow* box, XEvent* event) {
   if ((editor = EditorOf(box))) {
     result = krnPassEvent(display, editor, event, result);
     if (!CheckKrnPointer(box)) return result;
+    int lines = krnGetWheelLines(event);
+    if (lines && event->xany.window == editor->win && (scroll = ScrollOf(box))) {
+      krnSetPos_ScrollBar(scroll, krnGetPos_ScrollBar(scroll) + lines);
+      krnSetPos_InputMltWnd(editor, krnGetPos_ScrollBar(scroll));
+    }
   }
   if (event->xany.window != box->win) return result;
   box->result = result;

@@ -491,6 +491,7 @@ int WndProc_InputMltWnd(Display* display, KrnWindow* window, XEvent* event) {
       return result;
     case ButtonPress:
       if (event->xany.window != window->win) return result;
+      krnSetFocusWindow(window);
       return Selecting(window, d, [&] { return OnButtonPress(display, window, event, result); });
     case ButtonRelease:
       d->buttonDown = 0;
@@ -549,6 +550,7 @@ KrnWindow* krnCreateWindow_InputMltWnd(Display* display, KrnWindow* parent, KrnR
   krnSetBackColor(display, window, g_korrin.setColors[KRN_SC_PAPER]);
   krnAttachIM(window, nullptr);
   krnSetDefaultCursor(window, g_korrin.cursors[KRN_CURSOR_IBEAM]);
+  if (!krnGetFocusWindow(window)) krnSetFocusWindow(window);
   return window;
 }
 

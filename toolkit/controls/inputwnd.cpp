@@ -174,8 +174,9 @@ int WndProc_InputWnd(Display* display, KrnWindow* window, XEvent* event) {
       d->shift = krnGetShiftKey(event->xkey);
       break;
     case ButtonPress:
-      if (event->xany.window == window->win)
-        Selecting(window, d, [&] { OnButtonPress(display, window, event); });
+      if (event->xany.window != window->win) break;
+      krnSetFocusWindow(window);
+      Selecting(window, d, [&] { OnButtonPress(display, window, event); });
       break;
     case ButtonRelease:
       d->buttonDown = 0;
@@ -234,6 +235,7 @@ KrnWindow* krnCreateWindow_InputWnd(Display* display, KrnWindow* parent, KrnRect
   krnAttachIM(window, nullptr);
   krnSetBackColor(display, window, g_korrin.setColors[KRN_SC_PAPER]);
   krnSetDefaultCursor(window, g_korrin.cursors[KRN_CURSOR_IBEAM]);
+  if (!krnGetFocusWindow(window)) krnSetFocusWindow(window);
   return window;
 }
 

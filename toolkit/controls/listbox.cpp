@@ -53,7 +53,19 @@ void FollowList(KrnWindow* box) {
 }
 
 // The list window's reports go to the box's owner.
+}  // namespace
+
+// The list window's keyboard move, with the scroll bar following.
+int krnKeySelect_ListBox(KrnWindow* box, KeySym key) {
+  int row = krnKeySelect_ListWnd(ListOf(box), key);
+  if (row >= 0) FollowList(box);
+  return row;
+}
+
+namespace {
+
 int OnListWnd(KrnWindow* list, int code, long row, long) {
+  if (code == KRN_SCROLLED) FollowList(krnGetParentWindow(list));
   int answer = krnCallEventCallback(krnGetParentWindow(list), code, row, 0);
   return answer == KRN_QUIT ? KRN_QUIT : 1;
 }

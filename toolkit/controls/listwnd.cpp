@@ -115,8 +115,22 @@ void OnKey(ListWndData* d, XEvent* event) {
   if (sym == XK_Control_L || sym == XK_Control_R) d->controlDown = down;
 }
 
+// The wheel moves the rows by its lines, keeping the last page full, and
+// reports the new top row with KRN_SCROLLED.
+int OnWheel(KrnWindow* window, ListWndData* d, int lines, int result) {
+  int last = d->count - lw::RowsPerPage(d, window->rect.height);
+  int top = d->top + lines;
+  if (top > last) top = last;
+  if (top < 0) top = 0;
+  if (top == d->top) return result;
+  krnSetPos_ListWnd(window, top);
+  if (!CheckKrnPointer(window)) return result;
+  return krnCallEventCallback(window, KRN_SCROLLED, top, 0) == KRN_QUIT ? KRN_QUIT : result;
+}
+
 int OnButtonPress(Display* display, KrnWindow* window, XEvent* event, int result) {
   ListWndData* d = Data(window);
+  if (int lines = krnGetWheelLines(event)) return OnWheel(window, d, lines, result);
   XKeyEvent state{};
   state.state = event->xbutton.state;
   int row = -1;
@@ -269,6 +283,33 @@ int krnSetPos_ListWnd(KrnWindow* list, int position) {
     krnSendEvent(list, KRN_EV_UPDATE);
   }
   return 1;
+}
+
+// Moves the selection from the keyboard: Up, Down, Prior, Next, Home and
+// End select one row alone and scroll it into view.  The new row, or -1
+// for another key or an empty list.
+int krnKeySelect_ListWnd(KrnWindow* list, KeySym key) {
+  ListWndData* d = Data(list);
+  if (!d) return -1;
+  struct KeyMove {
+    KeySym key;
+    lw::Move move;
+  };
+  static const KeyMove kMoves[] = {
+      {XK_Up, lw::kLineUp},        {XK_Down, lw::kLineDown},    {XK_Prior, lw::kPageUp},
+      {XK_Next, lw::kPageDown},    {XK_Home, lw::kFirst},       {XK_End, lw::kLast},
+      {XK_KP_Up, lw::kLineUp},     {XK_KP_Down, lw::kLineDown}, {XK_KP_Prior, lw::kPageUp},
+      {XK_KP_Next, lw::kPageDown}, {XK_KP_Home, lw::kFirst},    {XK_KP_End, lw::kLast}};
+  int page = lw::RowsPerPage(d, list->rect.height);
+  for (const KeyMove& m : kMoves) {
+    if (m.key != key) continue;
+    int row = lw::MoveTarget(d, m.move, page);
+    if (row < 0) return -1;
+    lw::SelectAlone(d, row, page);
+    krnSendEvent(list, KRN_EV_REDRAW);
+    return row;
+  }
+  return -1;
 }
 
 int krnIsSelect_ListWnd(KrnWindow* list, int index) {

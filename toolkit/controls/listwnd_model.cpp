@@ -244,6 +244,46 @@ bool PendingMotion(ListWndData* d) {
   return changed;
 }
 
+int MoveTarget(const ListWndData* d, Move move, int page) {
+  if (d->count <= 0) return -1;
+  if (page < 1) page = 1;
+  int from = d->anchor;
+  int row = from;
+  switch (move) {
+    case kLineUp:
+      row = from < 0 ? 0 : from - 1;
+      break;
+    case kLineDown:
+      row = from + 1;
+      break;
+    case kPageUp:
+      row = from < 0 ? 0 : from - page;
+      break;
+    case kPageDown:
+      row = from < 0 ? page - 1 : from + page;
+      break;
+    case kFirst:
+      row = 0;
+      break;
+    case kLast:
+      row = d->count - 1;
+      break;
+  }
+  if (row < 0) row = 0;
+  if (row >= d->count) row = d->count - 1;
+  return row;
+}
+
+void SelectAlone(ListWndData* d, int row, int page) {
+  if (!Item(d, row)) return;
+  for (int i = 0; i < d->count; i++) Item(d, i)->selected = i == row ? 1 : 0;
+  d->selectedCount = 1;
+  d->anchor = row;
+  if (page < 1) page = 1;
+  if (row < d->top) d->top = row;
+  if (row >= d->top + page) d->top = row - page + 1;
+}
+
 int RowsPerPage(const ListWndData* d, int h) {
   return d->rowHeight > 0 ? (h - d->marginY - 1) / d->rowHeight : 0;
 }

@@ -97,6 +97,16 @@ int Press(ListWndData* d, int y, uint32_t time, bool shift, bool control, int do
 bool Motion(ListWndData* d, int y, uint32_t time);
 bool PendingMotion(ListWndData* d);
 
+// Keyboard moves of the selection.
+enum Move { kLineUp, kLineDown, kPageUp, kPageDown, kFirst, kLast };
+// The row a move from the last clicked row reaches (within the rows), or
+// -1 for an empty list.  Without a last clicked row every move starts
+// before the first row.
+int MoveTarget(const ListWndData* d, Move move, int page);
+// Selects row alone, makes it the last clicked row and scrolls so that it
+// shows on a page of `page` rows.
+void SelectAlone(ListWndData* d, int row, int page);
+
 // Rows per page of a window of height h; rows drawn are top..top + n.
 int RowsPerPage(const ListWndData* d, int h);
 // Width (from the inner left edge) of the strip a partial repaint clears

@@ -19,6 +19,8 @@ namespace {
 
 namespace mm = menumodel;
 
+int AttachWhole(Display* display, KrnWindow* menu, int x, int y, int flipX, int flipY);
+
 MenuData* Data(KrnWindow* menu) {
   if (!menu || menu->windowKind != KRN_KIND_MENU) return nullptr;
   return static_cast<MenuData*>(menu->option);
@@ -337,7 +339,8 @@ int OnMotion(Display* display, KrnWindow* menu, XPoint p) {
     if (i != row) krnDetach_Menu(display, Item(d, i)->link);
   MenuItem* it = Item(d, row);
   if (it && it->link)
-    krnAttach_Menu(display, it->link, menu->rect.x + menu->rect.width, menu->rect.y + row * h);
+    AttachWhole(display, it->link, menu->rect.x + menu->rect.width, menu->rect.y + row * h,
+                menu->rect.x, menu->rect.y + (row + 1) * h);
   return row;
 }
 
@@ -513,11 +516,39 @@ int krnSetCheck_Menu(KrnWindow* menu, int index, int check) {
 // It is sized to its rows, not to the record's size, which may not have
 // caught up yet with items added just before.
 int krnAttach_Menu(Display* display, KrnWindow* menu, int x, int y) {
+  return AttachWhole(display, menu, x, y, x, y);
+}
+
+namespace {
+
+// The part of the parent that shows on the screen, in the parent's
+// coordinates: a menu is a child of its parent, so it must lie in both.
+KrnRect VisibleArea(Display* display, KrnWindow* parent) {
+  int w = parent ? parent->rect.width : g_korrin.screenWidth;
+  int h = parent ? parent->rect.height : g_korrin.screenHeight;
+  int rx = 0, ry = 0;
+  Window child;
+  if (parent)
+    XTranslateCoordinates(display, parent->win, RootWindow(display, 0), 0, 0, &rx, &ry, &child);
+  int left = rx < 0 ? -rx : 0, top = ry < 0 ? -ry : 0;
+  int right = w, bottom = h;
+  if (rx + right > g_korrin.screenWidth) right = g_korrin.screenWidth - rx;
+  if (ry + bottom > g_korrin.screenHeight) bottom = g_korrin.screenHeight - ry;
+  return krnSetRect(left, top, right > left ? right - left : 0, bottom > top ? bottom - top : 0);
+}
+
+// Shows the menu at (x, y) of its parent, or flipped to end at (flipX,
+// flipY), or shifted, whichever keeps it whole on the screen.
+int AttachWhole(Display* display, KrnWindow* menu, int x, int y, int flipX, int flipY) {
   MenuData* d = Data(menu);
   if (!d) return 0;
+  mm::Size size = d->items ? MenuSize(d) : mm::Size{menu->rect.width, menu->rect.height};
+  KrnRect area = VisibleArea(display, menu->parent);
+  int outer = 2;  // the X border on both sides
+  x = mm::PlaceAlong(x, size.width + outer, flipX, area.x, area.x + area.width);
+  y = mm::PlaceAlong(y, size.height + outer, flipY, area.y, area.y + area.height);
   menu->rect.x = static_cast<short>(x);
   menu->rect.y = static_cast<short>(y);
-  mm::Size size = d->items ? MenuSize(d) : mm::Size{menu->rect.width, menu->rect.height};
   XMoveResizeWindow(display, menu->win, x, y, size.width ? size.width : 1,
                     size.height ? size.height : 1);
   XMapWindow(display, menu->win);
@@ -525,6 +556,8 @@ int krnAttach_Menu(Display* display, KrnWindow* menu, int x, int y) {
   menu->shown = 1;
   return 1;
 }
+
+}  // namespace
 
 // Hides the menu and, whether it was shown or not, all its sub-menus.
 int krnDetach_Menu(Display* display, KrnWindow* menu) {

@@ -97,4 +97,10 @@ int StatusWidth(const BarLayout& layout, int parentWidth) {
   return 2 * a < parentWidth ? parentWidth - a : a;
 }
 
+int PlaceAlong(int at, int size, int flip, int lo, int hi) {
+  int place = at;
+  if (at + size > hi) place = flip - size >= lo ? flip - size : hi - size;
+  return place < lo ? lo : place;
+}
+
 }  // namespace menumodel

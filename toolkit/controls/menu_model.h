@@ -65,6 +65,12 @@ int CaptionAt(const BarLayout& layout, int x, int y);
 // Width of the status line after the parent became parentWidth wide.
 int StatusWidth(const BarLayout& layout, int parentWidth);
 
+// Where a menu `size` long opens along one axis so that it lies within
+// lo .. hi: at `at` when it fits there, else ending at `flip` (upwards or
+// leftwards: a context menu flips at the pointer, a sub-menu to the other
+// side of its parent menu), else shifted to end at hi, and never before lo.
+int PlaceAlong(int at, int size, int flip, int lo, int hi);
+
 }  // namespace menumodel
 
 #endif

@@ -229,6 +229,12 @@ int krnSetStatus_MenuBar(KrnWindow* bar, const char* text) {
   return krnSetText_TextWnd(d->status, text, static_cast<int>(strlen(text))) >= 0 ? 1 : 0;
 }
 
+// The text the status line shows, or null.
+const char* krnGetStatus_MenuBar(KrnWindow* bar) {
+  MenuBarData* d = Data(bar);
+  return d && d->status ? krnGetText_TextWnd(d->status) : nullptr;
+}
+
 int krnGetHeight_MenuBar(void) {
   return mm::BarHeight(krnGetCharHeight(nullptr));
 }

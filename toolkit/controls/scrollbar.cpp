@@ -164,6 +164,12 @@ int ScrollProc(Display* display, KrnWindow* window, XEvent* event) {
   int p = d->part;
   switch (event->type) {
     case ButtonPress:
+      if (int lines = krnGetWheelLines(event)) {
+        // A notch is a user move of three steps.
+        d->pos = sb::Clamp(GeometryOf(window, d), d->pos + lines);
+        Paint(display, window, p, 0);
+        break;
+      }
       p = OnPress(display, window, event->xbutton, p);
       break;
     case ButtonRelease:

@@ -85,6 +85,8 @@ int WndProc_TextBox(Display* display, KrnWindow* box, XEvent* event) {
     if (event->type == ConfigureNotify && event->xany.window == text->win &&
         event->xconfigure.window == text->win)
       FollowText(box);
+    if (krnGetWheelLines(event) && event->xany.window == text->win && ScrollOf(box))
+      krnSetPos_ScrollBar(ScrollOf(box), krnGetPos_TextWnd(text));
   }
   if (event->xany.window != box->win) return result;
   box->result = result;

@@ -329,6 +329,16 @@ int SetFlag(KrnWindow* window, int TextWndData::*field, int value) {
   return 1;
 }
 
+// The wheel moves the text by its lines, keeping the last page full.
+void OnWheel(KrnWindow* window, TextWndData* d, int lines) {
+  int page = (window->rect.height - 3) / krnGetCharHeight(nullptr);
+  int last = d->nLines - (page > 0 ? page : 1);
+  int pos = d->pos + lines;
+  if (pos > last) pos = last;
+  if (pos < 0) pos = 0;
+  if (pos != d->pos) krnSetPos_TextWnd(window, pos);
+}
+
 }  // namespace
 
 // The text window's procedure: the default procedure's answer.
@@ -351,6 +361,12 @@ int WndProc_TextWnd(Display* display, KrnWindow* window, XEvent* event) {
       if (event->xconfigure.window == window->win) OnResize(display, window, d);
       break;
     case ButtonPress:
+      if (int lines = krnGetWheelLines(event)) {
+        OnWheel(window, d, lines);
+        break;
+      }
+      OnMouse(window, d, event);
+      break;
     case MotionNotify:
     case ButtonRelease:
       OnMouse(window, d, event);

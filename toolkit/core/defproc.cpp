@@ -121,6 +121,7 @@ int krnWndProc_Default(Display* display, KrnWindow* window, XEvent* event) {
       break;
     case Expose:
       target = event->xany.window;
+      krnTakeFocusIfViewable(display, window);
       if (window->redrawBuffer) {
         XSetForeground(display, window->gc, window->backColor);
         XCopyArea(display, window->draw, window->win, window->gc, event->xexpose.x,
@@ -145,6 +146,7 @@ int krnWndProc_Default(Display* display, KrnWindow* window, XEvent* event) {
     case MapNotify:
       target = event->xmap.window;
       if (target == window->win) window->shown = 1;
+      if (target == window->win) krnTakeFocusIfViewable(display, window);
       break;
     case ConfigureNotify:
       target = event->xconfigure.window;

@@ -22,6 +22,18 @@ int krnListRemove(KrnWindow*** list, KrnWindow* window);
 // Gives the window manager a window's minimum and maximum size.
 void krnSetSizeHints(Display* display, Window win, int minW, int minH, int maxW, int maxH);
 
+// Hands a key event to the focused control of the top-level window whose
+// tree received it (the event's window is rewritten); other events and
+// windows without a focused control are left alone.
+void krnRouteKeyEvent(XEvent* event);
+// Clears the window from every top-level window's focused control.
+void krnForgetFocusWindow(KrnWindow* window);
+// WM_CLASS, WM_CLIENT_MACHINE, _NET_WM_PID and the input hint of a new
+// top-level window.
+void krnSetTopLevelProperties(Display* display, Window win);
+// Requests the input focus for a window that asked for it, once viewable.
+void krnTakeFocusIfViewable(Display* display, KrnWindow* window);
+
 // Serves the Expose, ConfigureNotify and MapNotify events of registered
 // windows at the head of the queue; the first other event and everything
 // behind it stay queued in order.

@@ -126,6 +126,7 @@ int krnMainLoop(Display* display, KrnWindow* window) {
       if (krnCheckEvent(display, window) == 1) continue;
       XEvent event;
       XNextEvent(display, &event);
+      krnRouteKeyEvent(&event);
       krnNoteKeyEvent(&event);
       if (XFilterEvent(&event, None)) continue;
       if (window) {
@@ -225,6 +226,7 @@ int krnHookEvent(Display* display, KrnWindow* window) {
   if (!display || !XPending(display)) return 1;
   XEvent event;
   XNextEvent(display, &event);
+  krnRouteKeyEvent(&event);
   krnNoteKeyEvent(&event);
   krnNoteEventTime(&event);
   if (krnSelectionEvent(display, &event)) return 1;
@@ -261,6 +263,14 @@ int krnServePaintEvents(Display* display) {
   return 1;
 }
 
+int krnGetWheelLines(const XEvent* event) {
+  if (!event || event->type != ButtonPress) return 0;
+  if (event->xbutton.button == Button4) return -KRN_WHEEL_LINES;
+  if (event->xbutton.button == Button5) return KRN_WHEEL_LINES;
+  return 0;
+}
+
+// The key of a key event, or -1: repeats closer than Interval are dropped.
 void krnInitKeyRepeat(Display* display) {
   // Asked of the server, auto-repeat sends presses alone while a key is
   // held, so a release always means the key went up.  Without it, a repeat

@@ -54,6 +54,18 @@ void usage(int flag) {
   fprintf(stderr, "*** Application command ***\n\n");
 }
 
+}  // namespace
+
+// The toolkit's usage text, for a program that prints it without opening a
+// display (a help option, an unknown option).
+int krnUsage(int flag) {
+  if (!g_korrin.version[0]) snprintf(g_korrin.version, sizeof g_korrin.version, "%s", KRN_VERSION);
+  usage(flag);
+  return 1;
+}
+
+namespace {
+
 void LoadStockImages(Display* display) {
   for (int i = 0; i < KRN_NIMAGES; i++)
     g_korrin.images[i] = krnStockImageData[i] ? krnLoadImageFromData(display, krnStockImageData[i],

@@ -148,6 +148,14 @@ void SetColors(Display* display, const Values& values) {
               kSettings[c.key].key, kSettings[c.key].defaultValue);
       name = kSettings[c.key].defaultValue;
     }
+    // An unknown name would quietly give black (and captions drawn in the
+    // back colour would vanish): the default colour is taken instead.
+    XColor parsed;
+    if (!XParseColor(display, cmap, name.c_str(), &parsed)) {
+      fprintf(stderr, "Warning: Korrin RC file - unknown colour %s=%s; using \"%s\".\n",
+              kSettings[c.key].key, name.c_str(), kSettings[c.key].defaultValue);
+      name = kSettings[c.key].defaultValue;
+    }
     g_korrin.setColors[c.plain] = krnGetNamedColor(display, cmap, name.c_str());
     krnCopyFixed(g_korrin.setColorNames[c.plain], sizeof g_korrin.setColorNames[0], name.c_str());
     for (int type = 0; type < 4; type++) {
@@ -164,10 +172,18 @@ void SetColors(Display* display, const Values& values) {
 XFontStruct* LoadFont(Display* display, const std::string& pattern) {
   XFontStruct* font = XLoadQueryFont(display, pattern.c_str());
   if (font) return font;
-  fprintf(stderr, "Error: Korrin RC file - Can't load font(%s).\n", pattern.c_str());
+  const char* fallback = kDefaultFont;
   if (pattern != kDefaultFont) font = XLoadQueryFont(display, kDefaultFont);
-  if (!font) font = XLoadQueryFont(display, kLastResortFont);
-  if (!font) fputs("Error: Can't load font.\n", stderr);
+  if (!font) {
+    fallback = kLastResortFont;
+    font = XLoadQueryFont(display, kLastResortFont);
+  }
+  if (font)
+    fprintf(stderr, "Warning: Korrin RC file - Can't load font(%s) of Font; using \"%s\".\n",
+            pattern.c_str(), fallback);
+  else
+    fprintf(stderr, "Error: Korrin RC file - Can't load font(%s) of Font, nor any other.\n",
+            pattern.c_str());
   return font;
 }
 
@@ -200,10 +216,12 @@ void SetFonts(Display* display, const Values& values, bool fromFile) {
   g_korrin.fontKanji = LoadFontKanji(display, values[kFontKanji], &kanjiName);
   if (!g_korrin.fontKanji) {
     if (fromFile) {
-      fprintf(stderr, "Error: Korrin RC file - Can't load Kanji font(%s).\n",
+      fprintf(stderr,
+              "Warning: Korrin RC file - Can't load Kanji font(%s) of FontKanji; using the Font "
+              "font.\n",
               values[kFontKanji].c_str());
     } else {
-      fputs("Error: Can't load Kanji font.\n", stderr);
+      fputs("Warning: Can't load Kanji font; using the single-byte font.\n", stderr);
     }
     g_korrin.fontKanji = g_korrin.font;
     kanjiName = kDefaultFont;

@@ -91,6 +91,7 @@ KrnWindow* krnCreateWindowEx(Display* display, KrnWindow* parent, KrnRect rect,
   w->wmDeleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(display, w->win, &w->wmDeleteWindow, 1);
   krnSetSizeHints(display, w->win, 0, 0, w->maxWidth, w->maxHeight);
+  if (!parent) krnSetTopLevelProperties(display, w->win);
 
   krnSetWallPaper(display, w, g_korrin.wallImage);
 
@@ -130,6 +131,7 @@ int krnDestroyWindow(Display* display, KrnWindow* window) {
   }
   if (window->parent && CheckKrnPointer(window->parent)) DeleteChildWindow(window->parent, window);
   DeleteKorrinManager(window);
+  krnForgetFocusWindow(window);
   krnDetachIM(window, 1);
   if (window->destructCallBack) window->destructCallBack();
 

@@ -13,6 +13,10 @@ namespace {
 constexpr const char* kTextName = "_krnText_About";
 constexpr const char* kOkCaption = " O K ";
 
+// Where the dialog was when it last closed: it reopens there, at its first
+// size.
+KrnRect g_lastPlace = {KRN_PLACE_CENTRED, KRN_PLACE_CENTRED, dlg::kAboutWidth, dlg::kAboutHeight};
+
 // The dialog's private record (its option); both images stay the caller's.
 struct AboutData {
   KrnImage* picture;    // drawn at the left, or null
@@ -58,7 +62,7 @@ void Relayout(KrnWindow* dialog) {
 }
 
 int OnKeyEvent(KrnWindow*, XEvent*, KeySym key) {
-  return key == XK_space || key == XK_Return ? KRN_QUIT : 1;
+  return key == XK_space || key == XK_Return || key == XK_Escape ? KRN_QUIT : 1;
 }
 
 int OnOKButton(KrnWindow*, int code, long, long) {
@@ -128,10 +132,10 @@ int krnAboutDialog(Display* display, KrnWindow* parent, const char* title, const
     krnSetOutLine_TextWnd(textWnd, 1);
   }
   krnCreateWindow_Button(display, dialog, RectOf(l.ok), kOkCaption, nullptr, OnOKButton);
-  krnCenteringWnd(display, parent, dialog);
-  krnShowWindow(dialog, 1);
-  krnRaiseWindow(dialog);
+  g_lastPlace.width = dlg::kAboutWidth;
+  g_lastPlace.height = dlg::kAboutHeight;
+  krnShowDialog(display, dialog, parent, &g_lastPlace);
   krnMainLoop(display, dialog);
-  if (CheckKrnPointer(dialog)) krnDestroyWindow(display, dialog);
+  krnCloseDialog(display, dialog, parent, CheckKrnPointer(dialog) ? &g_lastPlace : nullptr);
   return KRN_OK;
 }

@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <X11/keysym.h>
@@ -28,7 +29,7 @@ const char kCancelCaption[] = "Cancel";
 const char kFilterLabel[] = "Expansion:";
 const char* const kFilterCaptions[] = {"all", "normal", "select"};
 constexpr int kMinWidth = 280, kMinHeight = 350;
-constexpr int kCentred = -10;  // a remembered x or y of this value: centre the dialog
+constexpr int kCentred = KRN_PLACE_CENTRED;  // a remembered x or y of this value: centre the dialog
 constexpr int kNarrow = 250, kLow = 120;
 constexpr int kWarningOk = KRN_MB_WARNING | KRN_MB_OK;
 constexpr int kQuestionOkCancel = KRN_MB_QUESTION | KRN_MB_OK | KRN_MB_CANCEL;
@@ -181,13 +182,19 @@ void SetNameBuffer(const char* name) {
   krnCopyFixed(g_dlg.nameBuffer, KRN_FILE_NAME_SIZE, name ? name : "");
 }
 
-// The path field's name confirmed: the empty name is refused, an existing
-// one in save mode needs the user's yes, whether the filter lists it or not.
-// 130 ends the dialog with 110.
+int EnterDirectory(KrnWindow* list, const std::string& name);
+
+// The path field's name confirmed: the empty name is refused, the name of a
+// directory (with or without a final "/") enters it, an existing file in
+// save mode needs the user's yes, whether the filter lists it or not.  130
+// ends the dialog with 110.
 int Confirm() {
   Display* display = g_korrin.display;
   const char* text = krnGetText_InputWnd(PathField());
   SetNameBuffer(text);
+  struct stat st;
+  if (text && text[0] && stat(text, &st) == 0 && S_ISDIR(st.st_mode))
+    return EnterDirectory(ListBox(), text);
   if (!text || !text[0]) {
     krnMessageDialog(display, g_dlg.dialog, "File Dialog",
                      "No file name.\nSelect or input file name.", kWarningOk);
@@ -206,20 +213,30 @@ int Confirm() {
   return KRN_QUIT;
 }
 
+int Cancel() {
+  SetNameBuffer("");
+  g_dlg.result = KRN_CANCEL;
+  return KRN_QUIT;
+}
+
 int OnButton(KrnWindow* button, int, long, long) {
   const char* caption = krnGetCaption_Button(button);
   if (!caption) return 1;
   if (strcmp(caption, kOkCaption) == 0) return Confirm();
-  if (strcmp(caption, kCancelCaption) == 0) {
-    SetNameBuffer("");
-    g_dlg.result = KRN_CANCEL;
-    return KRN_QUIT;
-  }
+  if (strcmp(caption, kCancelCaption) == 0) return Cancel();
   return 1;
 }
 
+// Return confirms the name, Escape cancels, and the list's keys (Up, Down,
+// Prior, Next, Home, End) walk the rows, showing each name in the field:
+// Return then opens a file or enters a directory, as a double click would.
 int OnKeyEvent(KrnWindow*, XEvent*, KeySym key) {
-  return key == XK_Return ? Confirm() : 1;
+  if (key == XK_Return || key == XK_KP_Enter) return Confirm();
+  if (key == XK_Escape) return Cancel();
+  int row = krnKeySelect_ListBox(ListBox(), key);
+  if (row >= 0 && row < static_cast<int>(g_dlg.entries.size()))
+    krnSetText_InputWnd(PathField(), g_dlg.entries[row].name.c_str());
+  return 1;
 }
 
 /* ---- the list and the filter -------------------------------------------------- */
@@ -353,10 +370,7 @@ void SetSelectFileList(KrnWindow* list, int result) {
 
 // Puts the dialog where the last one closed, or centres it.
 void Place(Display* display, KrnWindow* parent, KrnWindow* dialog) {
-  if (parent) XSetTransientForHint(display, dialog->win, krnGetTopWindow(parent)->win);
-  if (g_last.geometry.x == kCentred || g_last.geometry.y == kCentred)
-    krnCenteringWnd(display, parent, dialog);
-  XMapRaised(display, dialog->win);
+  krnShowDialog(display, dialog, parent, &g_last.geometry);
 }
 
 // Ends the call: the parent's size released, the state remembered (only
@@ -366,11 +380,10 @@ int Finish(Display* display, KrnWindow* parent, int result, bool shown = true) {
   if (parent) krnFixWindow(display, parent, 0);
   if (g_dlg.dialog && CheckKrnPointer(g_dlg.dialog)) {
     if (shown) {
-      g_last.geometry = g_dlg.dialog->rect;
       g_last.listPos = krnGetPos_ListBox(ListBox());
       g_last.filter = g_dlg.filter;
     }
-    krnDestroyWindow(display, g_dlg.dialog);
+    krnCloseDialog(display, g_dlg.dialog, parent, shown ? &g_last.geometry : nullptr);
   }
   g_dlg.entries.clear();
   g_dlg.entries.shrink_to_fit();

@@ -126,6 +126,7 @@ void Draw(Display* display, KrnWindow* dialog) {
 }
 
 void Focus(Display* display, KrnWindow* field) {
+  if (field) krnSetFocusWindow(field);  // the dialog's keys go to this field
   XWindowAttributes a{};
   if (field && XGetWindowAttributes(display, field->win, &a) && a.map_state == IsViewable)
     XSetInputFocus(display, field->win, RevertToParent, CurrentTime);
@@ -244,11 +245,7 @@ KrnWindow* krnFindDialog(Display* display, KrnWindow* owner, KrnWindow* target,
     return nullptr;
   }
   g_dialog = dialog;
-  // A window manager keeps the dialog above its owner's window.
-  if (owner) XSetTransientForHint(display, dialog->win, krnGetTopWindow(owner)->win);
-  krnCenteringWnd(display, owner, dialog);
-  krnShowWindow(dialog, 1);
-  krnRaiseWindow(dialog);
+  krnShowDialog(display, dialog, owner, nullptr);
   return dialog;
 }
 
@@ -258,7 +255,7 @@ int krnCloseFindDialog(KrnWindow* dialog) {
   if (!dialog) dialog = g_dialog;
   if (!dialog || dialog != g_dialog || !Data(dialog)) return 0;
   g_dialog = nullptr;
-  krnDestroyWindow(g_korrin.display, dialog);
+  krnCloseDialog(g_korrin.display, dialog, Data(dialog)->target, nullptr);
   return 1;
 }
 

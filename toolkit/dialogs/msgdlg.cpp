@@ -130,15 +130,14 @@ bool Build(Display* display, KrnWindow* parent, const char* title, const char* m
     p->cancel =
         krnCreateWindow_Button(display, p->dialog, button, kCancelCaption, nullptr, nullptr);
   }
-  if (parent) XSetTransientForHint(display, p->dialog->win, krnGetTopWindow(parent)->win);
-  krnCenteringWnd(display, parent, p->dialog);
-  XMapRaised(display, p->dialog->win);
+  krnShowDialog(display, p->dialog, parent, nullptr);
   return true;
 }
 
 // The answer one event gives, or 0; every step runs and a later step's
 // answer replaces an earlier one.  Space or Return answers OK (presses
-// closer together than Interval count once); no key means Cancel.
+// closer together than Interval count once); Escape means Cancel, or OK
+// in a dialog without one, as its close does.
 int Handle(Display* display, const Parts& p, dlg::KeyGate& keys, XEvent* event) {
   int answer = 0;
   if (dlg::Offer(display, p.dialog, event) == KRN_QUIT) answer = p.cancel ? KRN_CANCEL : KRN_OK;
@@ -147,6 +146,7 @@ int Handle(Display* display, const Parts& p, dlg::KeyGate& keys, XEvent* event) 
   if (p.cancel && dlg::Offer(display, p.cancel, event) == KRN_OK) answer = KRN_CANCEL;
   KeySym key = dlg::AcceptedKey(keys, *event);
   if (key == XK_space || key == XK_Return) answer = KRN_OK;
+  if (key == XK_Escape) answer = p.cancel ? KRN_CANCEL : KRN_OK;
   return answer;
 }
 
@@ -214,6 +214,6 @@ int krnMessageDialog(Display* display, KrnWindow* parent, const char* title, con
     if (a) answer = a;
     return a != 0;
   });
-  if (CheckKrnPointer(p.dialog)) krnDestroyWindow(display, p.dialog);
+  krnCloseDialog(display, p.dialog, parent, nullptr);
   return answer;
 }

@@ -12,6 +12,7 @@ void RunOwnLoop(Display* display, KrnWindow* dialog, const std::function<bool(XE
       if (krnCheckEvent(display, dialog)) continue;
       XEvent event;
       XNextEvent(display, &event);
+      krnRouteKeyEvent(&event);
       krnNoteKeyEvent(&event);
       // A handler may destroy the dialog; then the loop has nothing left.
       if (handle(event) || !CheckKrnPointer(dialog)) return;

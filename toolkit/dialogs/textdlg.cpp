@@ -36,13 +36,14 @@ void Layout(KrnWindow* dialog) {
   }
 }
 
-// The single-letter keys: space and Return close, f/j/Down and d/k/Up move
+// The single-letter keys: space, Return and Escape close, f/j/Down and d/k/Up move
 // the text one line (the same home-row keys for either hand).
 bool OnKey(KrnWindow* box, KeySym key) {
   int pos = krnGetPos_TextBox(box);
   switch (key) {
     case XK_space:
     case XK_Return:
+    case XK_Escape:
       return true;
     case XK_f:
     case XK_j:
@@ -63,18 +64,10 @@ bool OnKey(KrnWindow* box, KeySym key) {
 }
 
 // Shows the dialog where it closed last time, or centred on the owner the
-// first time.  The record takes the position at once, since the configure
-// notification of a move with a resize keeps the old recorded position.
+// first time.
 void Place(Display* display, KrnWindow* owner, KrnWindow* dialog) {
-  if (dlg::TextDlgShown(g_rcTextDlg)) {
-    dialog->rect.x = static_cast<short>(g_rcTextDlg.x);
-    dialog->rect.y = static_cast<short>(g_rcTextDlg.y);
-    krnMoveResizeWindow(dialog, RectOf(g_rcTextDlg));
-  } else {
-    krnCenteringWnd(display, owner, dialog);
-  }
-  krnShowWindow(dialog, 1);
-  krnRaiseWindow(dialog);
+  KrnRect last = RectOf(g_rcTextDlg);
+  krnShowDialog(display, dialog, owner, dlg::TextDlgShown(g_rcTextDlg) ? &last : nullptr);
 }
 
 }  // namespace
@@ -134,8 +127,11 @@ int krnTextDialog(Display* display, KrnWindow* owner, const char* title, const c
     return key != NoSymbol && box && OnKey(box, key);
   });
   if (CheckKrnPointer(dialog)) {
-    g_rcTextDlg = {dialog->rect.x, dialog->rect.y, dialog->rect.width, dialog->rect.height};
-    krnDestroyWindow(display, dialog);
+    KrnRect place;
+    krnCloseDialog(display, dialog, owner, &place);
+    g_rcTextDlg = {place.x, place.y, place.width, place.height};
+  } else {
+    krnCloseDialog(display, nullptr, owner, nullptr);
   }
   return KRN_OK;
 }

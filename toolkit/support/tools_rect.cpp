@@ -56,6 +56,13 @@ KrnRect krnGetInRect(KrnRect a, KrnRect b) {
 int krnSetGeometry(KrnWindow* window, const char* geometry) {
   if (!window || !geometry || !geometry[0]) return 0;
   Display* display = g_korrin.display;
+  int px, py;
+  unsigned int pw, ph;
+  if (XParseGeometry(geometry, &px, &py, &pw, &ph) == NoValue) {
+    fprintf(stderr, "Warning: bad -geometry value (%s); using the default size and place.\n",
+            geometry);
+    return 0;
+  }
   char def[64];
   snprintf(def, sizeof def, "%dx%d+%d+%d", window->rect.width, window->rect.height, window->rect.x,
            window->rect.y);
