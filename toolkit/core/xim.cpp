@@ -5,6 +5,7 @@
  * Without an input method every call here fails softly and text entry falls
  * back to plain key lookup.  Start at krnOpenIM_XIM and krnAttachIM.
  */
+#include <algorithm>
 #include <langinfo.h>
 #include <locale.h>
 #include <stdio.h>
@@ -134,13 +135,28 @@ int krnTypedToWorkingCode(char* buffer, int n, int room, int fromInputMethod) {
   int source = fromInputMethod ? krnLocaleCode_XIM() : KRN_CODE_BINARY;
   bool converts = (working == KRN_CODE_EUC || working == KRN_CODE_SJIS) &&
                   source != KRN_CODE_BINARY && source != working;
-  if (!converts) {
+  // Plain key lookup types Latin-1: its bytes above 0x7F become the working
+  // code's character (or 〓), never a lone byte that would pair with the
+  // text's next one.
+  bool latin1 = !fromInputMethod && (working == KRN_CODE_EUC || working == KRN_CODE_SJIS) &&
+                std::any_of(bytes, bytes + n, [](unsigned char b) { return b > 0x7F; });
+  if (!converts && !latin1) {
     krnToConvCharCode(bytes, n, krnCheckCharCode(bytes, n), working);
     return n;
   }
   try {
     std::string out;
-    charcode::Convert(bytes, static_cast<size_t>(n), source, working, out);
+    if (latin1) {
+      std::string utf8;
+      for (int i = 0; i < n; i++) {
+        if (bytes[i] > 0x7F) utf8 += static_cast<char>(0xC0 | bytes[i] >> 6);
+        utf8 += static_cast<char>(bytes[i] > 0x7F ? 0x80 | (bytes[i] & 0x3F) : bytes[i]);
+      }
+      charcode::FromUtf8(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), working,
+                         out);
+    } else {
+      charcode::Convert(bytes, static_cast<size_t>(n), source, working, out);
+    }
     if (out.size() >= static_cast<size_t>(room)) return -1;
     memcpy(buffer, out.data(), out.size());
     buffer[out.size()] = '\0';
