@@ -125,20 +125,7 @@ struct Keyboard : Session {
                     [&](const std::string& t) { return t.compare(0, prefix.size(), prefix) == 0; });
   }
   std::vector<unsigned long> Top() { return drv.Pixels(editor, 0, 0, 200, 30); }
-  // The top once drawing has settled: two reads 50 ms apart agree and show
-  // something (on a loaded machine the window may show before its text, and
-  // a read may fall between the steps of a repaint).
-  std::vector<unsigned long> SettledTop() {
-    std::vector<unsigned long> now = Top(), before;
-    drv.Until([&] {
-      before = now;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      now = Top();
-      return now == before &&
-             std::adjacent_find(now.begin(), now.end(), std::not_equal_to<>()) != now.end();
-    });
-    return now;
-  }
+  std::vector<unsigned long> SettledTop() { return drv.SettledPixels(editor, 0, 0, 200, 30); }
 };
 
 TEST(Quelmo, ControlSTypedNameAndReturnSaveExactlyTheText) {

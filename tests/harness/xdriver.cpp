@@ -8,7 +8,9 @@
 #include <X11/extensions/XTest.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 namespace krntest {
@@ -194,6 +196,18 @@ std::vector<unsigned long> Driver::Pixels(Window w, int x, int y, int width, int
     for (int i = 0; i < width; i++) out.push_back(XGetPixel(img, i, j));
   XDestroyImage(img);
   return out;
+}
+
+std::vector<unsigned long> Driver::SettledPixels(Window w, int x, int y, int width, int height) {
+  std::vector<unsigned long> now = Pixels(w, x, y, width, height), before;
+  Until([&] {
+    before = now;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    now = Pixels(w, x, y, width, height);
+    return now == before &&
+           std::adjacent_find(now.begin(), now.end(), std::not_equal_to<>()) != now.end();
+  });
+  return now;
 }
 
 int RunWithDriver(const std::function<int()>& dialog, const std::function<int(Driver&)>& script,

@@ -53,6 +53,10 @@ struct Driver {
 
   XRectangle Geometry(Window w);  // position in the parent, size
   std::vector<unsigned long> Pixels(Window w, int x, int y, int width, int height);
+  // The pixels once drawing has settled: two reads 50 ms apart agree and show
+  // more than one colour (on a loaded machine a window may show before its
+  // text, and a read may fall between the steps of a repaint).
+  std::vector<unsigned long> SettledPixels(Window w, int x, int y, int width, int height);
 };
 
 // Runs dialog() in this process while a forked driver runs script; returns
