@@ -50,19 +50,7 @@ struct Session {
   }
   // The editor's pixels once text shows and they have stopped changing.
   std::vector<unsigned long> SettledText() {
-    drv.Until([&] {
-      std::vector<unsigned long> now = Text();
-      return std::find_if(now.begin(), now.end(), [&](unsigned long p) { return p != now[0]; }) !=
-             now.end();
-    });
-    std::vector<unsigned long> last = Text();
-    drv.Until([&] {
-      std::vector<unsigned long> now = Text();
-      bool same = now == last;
-      last = now;
-      return same;
-    });
-    return last;
+    return drv.SettledPixels(editor, 4, 18, drv.Geometry(editor).width - 8, 80);
   }
   // Save as name through the dialog; true once the file holds something.
   bool SaveAs(const krntest::TempDir& dir, const std::string& name) {
