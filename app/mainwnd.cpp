@@ -142,11 +142,13 @@ int WndProc_Main(Display* display, KrnWindow* window, XEvent* event) {
 }
 
 // Builds the main window with its controls, centred and placed by the
-// -geometry value; null when the window itself cannot be created.
+// -geometry value, then shows it; null when the window itself cannot be created.
 KrnWindow* CreateMainWindow(Display* display) {
   int bars = BarsHeight();
-  KrnWindow* main = krnCreateWindow(display, nullptr, krnSetRect(0, 0, kWidth, kHeight + bars), 1,
-                                    "Quelmo", WndProc_Main);
+  // mapped only once placed: a window manager places a window when it is
+  // first mapped, by the hints it has then
+  KrnWindow* main = krnCreateWindowEx(display, nullptr, krnSetRect(0, 0, kWidth, kHeight + bars), 1,
+                                      "Quelmo", WndProc_Main, 0);
   if (!main) return nullptr;
   krnSetMinMaxSize(main, kWidth / 2, (kHeight + bars) / 2, 2 * g_korrin.screenWidth,
                    2 * g_korrin.screenHeight);
@@ -171,6 +173,7 @@ KrnWindow* CreateMainWindow(Display* display) {
 
   krnCenteringWnd(display, nullptr, main);
   krnSetGeometry(main, g_korrin.geometry);
+  krnShowWindow(main, 1);
   return main;
 }
 

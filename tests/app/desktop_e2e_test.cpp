@@ -252,13 +252,23 @@ TEST(Desktop, AContextMenuNearTheBottomRightCornerLiesOnTheScreen) {
   Quelmo q(dir, {"-geometry", "-0-0"});
   Desktop s;
   ASSERT_TRUE(s.Open());
+  int sw = DisplayWidth(s.drv.d, 0), sh = DisplayHeight(s.drv.d, 0);
+  // the window manager keeps the frame's corner at the screen's: the whole
+  // window shows
+  ASSERT_TRUE(s.drv.Until([&] {
+    XPoint m = s.OnScreen(s.main);
+    XRectangle mg = s.drv.Geometry(s.main);
+    return m.x + mg.width <= sw && m.y + mg.height <= sh && m.x + mg.width >= sw - 10 &&
+           m.y + mg.height >= sh - 10;
+  })) << "-0-0 did not put the window in the bottom right corner: "
+      << s.OnScreen(s.main).x << "," << s.OnScreen(s.main).y << " " << s.drv.Geometry(s.main).width
+      << "x" << s.drv.Geometry(s.main).height << " on " << sw << "x" << sh;
   XRectangle box = s.drv.Geometry(s.box);
   s.drv.Click(s.box, box.width - 30, box.height - 8, 1, 3);
   Window menu = 0;
   ASSERT_TRUE(s.drv.Until([&] { return (menu = s.drv.Named(s.main, "MenuWnd")) != 0; }));
   XPoint at = s.OnScreen(menu), m = s.OnScreen(s.main);
   XRectangle g = s.drv.Geometry(menu), mg = s.drv.Geometry(s.main);
-  int sw = DisplayWidth(s.drv.d, 0), sh = DisplayHeight(s.drv.d, 0);
   EXPECT_GE(at.x, 0);
   EXPECT_GE(at.y, 0);
   EXPECT_LE(at.x + g.width, sw);

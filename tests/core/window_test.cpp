@@ -254,6 +254,33 @@ TEST(Window, GeometryStringIsClampedToTheLimits) {
   krnDestroyWindow(Dpy(), w);
 }
 
+// The window manager learns which corner a geometry's offsets measure from,
+// and later size limits do not wipe it out.
+TEST(Window, GeometryTellsTheWindowManagerItsCorner) {
+  struct Case {
+    const char* geometry;
+    int gravity;
+    long flags;
+  } cases[] = {
+      {"-0-0", SouthEastGravity, USPosition}, {"+5-0", SouthWestGravity, USPosition},
+      {"-5+0", NorthEastGravity, USPosition}, {"+5+5", NorthWestGravity, USPosition},
+      {"100x80", NorthWestGravity, USSize},
+  };
+  for (const Case& c : cases) {
+    KrnWindow* w = Make("corner");
+    ASSERT_EQ(krnSetGeometry(w, c.geometry), 1);
+    krnSetMinMaxSize(w, 10, 10, 500, 500);
+    XSizeHints hints{};
+    long supplied = 0;
+    ASSERT_TRUE(XGetWMNormalHints(Dpy(), w->win, &hints, &supplied)) << c.geometry;
+    EXPECT_TRUE(hints.flags & PWinGravity) << c.geometry;
+    EXPECT_EQ(hints.win_gravity, c.gravity) << c.geometry;
+    EXPECT_TRUE(hints.flags & c.flags) << c.geometry;
+    EXPECT_EQ(hints.max_width, 500) << c.geometry;
+    krnDestroyWindow(Dpy(), w);
+  }
+}
+
 TEST(Window, StackRectsListWhatCoversTheWindow) {
   KrnWindow* w = Make("under");
   krnMoveResizeWindow(w, krnSetRect(0, 0, 200, 200));

@@ -146,9 +146,13 @@ int krnDestroyWindow(Display* display, KrnWindow* window) {
   return 1;
 }
 
+// Sets the size limits the window manager sees; the other normal hints (a
+// position the user asked for and its gravity) stay as they were.
 void krnSetSizeHints(Display* display, Window win, int minW, int minH, int maxW, int maxH) {
   XSizeHints hints{};
-  hints.flags = PMinSize | PMaxSize;
+  long supplied = 0;
+  if (!XGetWMNormalHints(display, win, &hints, &supplied)) hints = XSizeHints{};
+  hints.flags |= PMinSize | PMaxSize;
   hints.min_width = minW;
   hints.min_height = minH;
   hints.max_width = maxW;

@@ -50,6 +50,30 @@ KrnRect krnGetInRect(KrnRect a, KrnRect b) {
   return krnSetRect(x, y, right - x, bottom - y);
 }
 
+namespace {
+
+// Tells the window manager the place and size came from the user, and which
+// corner the offsets measure from, so "-0-0" puts the frame's bottom right
+// corner, not the window's top left, at the screen's corner.
+void SetGeometryHints(Display* display, Window win, int mask, int x, int y, int width, int height) {
+  XSizeHints hints{};
+  long supplied = 0;
+  if (!XGetWMNormalHints(display, win, &hints, &supplied)) hints = XSizeHints{};
+  if (mask & (XValue | YValue)) hints.flags |= USPosition;
+  if (mask & (WidthValue | HeightValue)) hints.flags |= USSize;
+  hints.flags |= PWinGravity;
+  bool right = mask & XNegative, bottom = mask & YNegative;
+  hints.win_gravity = bottom ? (right ? SouthEastGravity : SouthWestGravity)
+                             : (right ? NorthEastGravity : NorthWestGravity);
+  hints.x = x;
+  hints.y = y;
+  hints.width = width;
+  hints.height = height;
+  XSetWMNormalHints(display, win, &hints);
+}
+
+}  // namespace
+
 // Moves and resizes a window by an X geometry string, the record's current
 // geometry filling what the string leaves out; the size is kept within the
 // record's limits (the maximum wins over the minimum).
@@ -58,7 +82,8 @@ int krnSetGeometry(KrnWindow* window, const char* geometry) {
   Display* display = g_korrin.display;
   int px, py;
   unsigned int pw, ph;
-  if (XParseGeometry(geometry, &px, &py, &pw, &ph) == NoValue) {
+  int mask = XParseGeometry(geometry, &px, &py, &pw, &ph);
+  if (mask == NoValue) {
     fprintf(stderr, "Warning: bad -geometry value (%s); using the default size and place.\n",
             geometry);
     return 0;
@@ -67,12 +92,19 @@ int krnSetGeometry(KrnWindow* window, const char* geometry) {
   snprintf(def, sizeof def, "%dx%d+%d+%d", window->rect.width, window->rect.height, window->rect.x,
            window->rect.y);
   int x = 0, y = 0, width = 0, height = 0;
-  XGeometry(display, DefaultScreen(display), geometry, def, 0, 1, 1, 0, 0, &x, &y, &width, &height);
+  // the offsets from the right and bottom count the window's X border
+  Window root;
+  int gx, gy;
+  unsigned int gw, gh, border = 0, depth;
+  XGetGeometry(display, window->win, &root, &gx, &gy, &gw, &gh, &border, &depth);
+  XGeometry(display, DefaultScreen(display), geometry, def, border, 1, 1, 0, 0, &x, &y, &width,
+            &height);
   if (width < window->minWidth) width = window->minWidth;
   if (width > window->maxWidth) width = window->maxWidth;
   if (height < window->minHeight) height = window->minHeight;
   if (height > window->maxHeight) height = window->maxHeight;
   XMoveResizeWindow(display, window->win, x, y, width > 0 ? width : 1, height > 0 ? height : 1);
+  SetGeometryHints(display, window->win, mask, x, y, width, height);
   return 1;
 }
 
