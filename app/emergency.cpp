@@ -4,7 +4,8 @@
 // untitled text, or when its own directory refuses), never over an existing
 // file, and the program ends with a non-zero status.  A signal only sets a
 // flag; the main window's timer event, which every loop of the toolkit
-// sends (modal dialogs included), acts on it.  Xlib calls the I/O error
+// sends (modal dialogs included) at once when a signal cuts its wait short,
+// acts on it.  Xlib calls the I/O error
 // handler once the connection is gone: the handler must not return and
 // can make no X call, so it reads the text from the editor's memory.
 #include <errno.h>
@@ -103,7 +104,7 @@ void InstallEmergencySave(KrnWindow* main) {
   // calls the handler below, instead of killing the program unsaved.
   signal(SIGPIPE, SIG_IGN);
   XSetIOErrorHandler(OnIOError);
-  krnSetTimerEvent(main, 1);
+  krnSetTimerEvent(main, KRN_TIMER_LAZY);
 }
 
 // Acts on a signal that arrived since the last turn: the text is saved and

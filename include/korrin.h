@@ -223,7 +223,7 @@ typedef struct KrnWindow {
   int windowKind;                               /* KRN_KIND_* */
   int result;                                   /* carried-in result of the current dispatch */
   int shown;                                    /* 1 after MapNotify, 0 after UnmapNotify */
-  int timerEvent;                               /* receives KRN_EV_TIMER */
+  int timerEvent;                               /* KRN_TIMER_ mode of KRN_EV_TIMER */
   int custom;                                   /* only the own procedure runs, for every event */
   int redrawBuffer;                             /* Expose is served from the buffer */
   int allEvent;                                 /* own procedure also sees others' events */
@@ -329,6 +329,11 @@ int krnSetForeFontColor(Display* display, KrnWindow* window, unsigned long pixel
 int krnSetBackFontColor(Display* display, KrnWindow* window, unsigned long pixel);
 int krnSetWindowKind(KrnWindow* window, int kind);
 int krnSetOption(KrnWindow* window, void* data);
+/* Timer modes: KRN_TIMER_ON wakes the loop for every tick (once per
+   Interval); KRN_TIMER_LAZY takes only the ticks of a loop awake anyway
+   (another window's ticks, input) and one at once when a signal cuts the
+   loop's wait short; with no window asking, an idle loop sleeps until input. */
+enum { KRN_TIMER_OFF = 0, KRN_TIMER_ON = 1, KRN_TIMER_LAZY = 2 };
 int krnSetTimerEvent(KrnWindow* window, int on);
 int krnSetDefaultCursor(KrnWindow* window, Cursor cursor);
 int krnSetMinMaxSize(KrnWindow* window, int minWidth, int minHeight, int maxWidth, int maxHeight);

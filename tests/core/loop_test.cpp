@@ -4,6 +4,8 @@
 #include <xharness.h>
 
 #include <dlfcn.h>
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <X11/XKBlib.h>
@@ -12,8 +14,10 @@
 #endif
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 KRN_X_ENVIRONMENT(24, true);
@@ -490,6 +494,64 @@ TEST_F(Loop, InputWakesTheLoopAndTicksKeepTheirRate) {
   g_korrin.interval = interval;
   EXPECT_GT(g_counts.messages, 4 * g_counts.ticks);  // a turn for every message
   EXPECT_GE(elapsed, std::chrono::milliseconds((g_counts.ticks - 1) * 40));
+}
+
+std::atomic<int> g_sleepTicks{0}, g_sleepTurns{0};
+
+int SleepProc(Display*, KrnWindow* w, XEvent* ev) {
+  if (ev->type == KRN_EV_TIMER) g_sleepTicks++;
+  return MessageName(ev) == "FROM_OUTSIDE" ? KRN_QUIT : w->result;
+}
+
+int CountSleepTurns(KrnWindow*) {
+  g_sleepTurns++;
+  return 1;
+}
+
+// With no window wanting every tick (a lazy one, a scroll bar not held) an
+// idle loop sleeps until input instead of turning once per Interval; a
+// signal cuts the sleep short with a tick for the lazy window at once.
+TEST_F(Loop, AnIdleLoopSleepsUntilInputAndASignalBringsALazyTick) {
+  struct sigaction action {
+  }, old{};
+  action.sa_handler = [](int) {};
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGUSR1, &action, &old);
+  int interval = g_korrin.interval;
+  g_korrin.interval = 10;  // a loop that ticked would turn about 30 times below
+  KrnWindow* w = Make("sleeper", nullptr, SleepProc);
+  KrnWindow* bar =
+      krnCreateWindow_VScrollBar(Dpy(), w, krnSetRect(0, 0, 16, 80), "bar", 0, 100, 1, nullptr);
+  ASSERT_NE(bar, nullptr);
+  krnSetIdolingCallback(w, CountSleepTurns);
+  krnSetTimerEvent(w, KRN_TIMER_LAZY);
+  ASSERT_TRUE(krntest::WaitMapped(bar->win));
+  XSync(Dpy(), False);
+  while (XPending(Dpy())) krnHookEvent(Dpy(), nullptr);  // the bar's first paint
+  g_sleepTicks = 0;
+  g_sleepTurns = 0;
+  Outside outside;
+  pthread_t loop = pthread_self();
+  int turnsAsleep = -1, ticksAsleep = -1;
+  bool signalTicked = false;
+  std::thread other([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    turnsAsleep = g_sleepTurns;
+    ticksAsleep = g_sleepTicks;
+    pthread_kill(loop, SIGUSR1);
+    for (int waited = 0; waited < 2000 && !signalTicked; waited += 5) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      signalTicked = g_sleepTicks > ticksAsleep;
+    }
+    outside.Send(w->win);
+  });
+  krnMainLoop(Dpy(), nullptr);
+  other.join();
+  g_korrin.interval = interval;
+  sigaction(SIGUSR1, &old, nullptr);
+  EXPECT_LE(turnsAsleep, 4) << "the idle loop kept waking";
+  EXPECT_LE(ticksAsleep, 1);
+  EXPECT_TRUE(signalTicked) << "the signal brought no tick";
 }
 
 }  // namespace

@@ -169,9 +169,12 @@ int WndProc_ListWnd(Display* display, KrnWindow* window, XEvent* event) {
     case MotionNotify:
       if (lw::Motion(d, event->xmotion.y, static_cast<uint32_t>(event->xmotion.time)))
         Draw(display, window, false);
+      // the tick after a throttled move finishes it
+      krnSetTimerEvent(window, d->pendingY != lw::kNoMotion ? KRN_TIMER_ON : KRN_TIMER_OFF);
       break;
     case KRN_EV_TIMER:
       if (lw::PendingMotion(d)) Draw(display, window, false);
+      krnSetTimerEvent(window, KRN_TIMER_OFF);
       break;
     case LeaveNotify:
       d->hot = -1;
@@ -209,7 +212,6 @@ KrnWindow* krnCreateWindow_ListWnd(Display* display, KrnWindow* parent, KrnRect 
   }
   krnSetOption(window, d);
   krnSetRedrawBuffer(window, 1);
-  krnSetTimerEvent(window, 1);  // finishes a throttled pointer move
   krnSetDefaultCursor(window, g_korrin.cursors[KRN_CURSOR_FINGER]);
   krnSendEvent(window, KRN_EV_REDRAW);
   return window;

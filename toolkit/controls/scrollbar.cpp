@@ -197,6 +197,8 @@ int ScrollProc(Display* display, KrnWindow* window, XEvent* event) {
       break;
   }
   d->part = p;
+  // ticks time the auto-repeat: wanted only while a repeating part is held
+  krnSetTimerEvent(window, sb::Repeats(p) ? KRN_TIMER_ON : KRN_TIMER_OFF);
   if (event->type == KRN_EV_TIMER) return result;
   if (d->pos == old && result != ConfigureNotify) return result;
   if (result != ConfigureNotify) result = KRN_SCROLLED;
@@ -227,7 +229,6 @@ KrnWindow* Create(Display* display, KrnWindow* parent, KrnRect rect, const char*
   krnSetOption(window, d);
   d->pos = sb::Clamp(GeometryOf(window, d), d->pos);
   krnSetCustom(window, 1);
-  krnSetTimerEvent(window, 1);
   krnSetRedrawBuffer(window, 1);
   krnSetEventCallback(window, callback);
   return window;

@@ -4,6 +4,7 @@
 // then the children in creation order), the modal filter that nested
 // dialog loops use, timer ticks, key and string reading, and window
 // placement helpers.
+#include <errno.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
@@ -111,6 +112,8 @@ void ServeOutside(Display* display, KrnWindow* modal, XEvent* event, bool mapToo
   }
 }
 
+void EndTurn(Display* display, bool mayWait);
+
 }  // namespace
 
 // Runs the loop until a procedure or callback answers KRN_QUIT.  With a
@@ -143,7 +146,9 @@ int krnMainLoop(Display* display, KrnWindow* window) {
     }
     if (window && !CheckKrnPointer(window)) break;
     if (!IdleCallbacks(window)) running = 0;
-    krnFlush(display);
+    // an ending loop sends what was drawn and a tick that is due, but does
+    // not wait for more
+    EndTurn(display, running);
   }
   return 1;
 }
@@ -350,9 +355,14 @@ int64_t NowMicroseconds() {
 // once per Interval however many turns the events make.
 int64_t g_nextTick = 0;
 
-// Waits until the display connection has something to read or `wait`
-// microseconds have passed.
-void WaitForInput(Display* display, int64_t wait) {
+// Whether the loop last waited for a tick: a loop that slept without one
+// starts a whole Interval afresh when a window asks for ticks again.
+bool g_ticking = false;
+
+// Waits until the display connection has something to read, `wait`
+// microseconds have passed (a negative wait: no limit) or a signal came.
+// False when a signal cut the wait short.
+bool WaitForInput(Display* display, int64_t wait) {
   int fd = ConnectionNumber(display);
   fd_set readable;
   FD_ZERO(&readable);
@@ -360,34 +370,63 @@ void WaitForInput(Display* display, int64_t wait) {
   timeval timeout;
   timeout.tv_sec = (time_t)(wait / 1000000);
   timeout.tv_usec = (suseconds_t)(wait % 1000000);
-  select(fd + 1, &readable, nullptr, nullptr, &timeout);
+  return select(fd + 1, &readable, nullptr, nullptr, wait < 0 ? nullptr : &timeout) >= 0 ||
+         errno != EINTR;
 }
 
-}  // namespace
-
-// Ends a loop turn: sends what was drawn, then waits for the next event or
-// the next timer tick, whichever comes first.  At the tick the timer events
-// go out and the display is synced.  Events Xlib has already read wake the
-// loop at once; an idle program wakes once per Interval.
-int krnFlush(Display* display) {
-  int64_t interval = (int64_t)(g_korrin.interval > 0 ? g_korrin.interval : 1) * 1000;
-  XFlush(display);
-  int64_t now = NowMicroseconds();
-  if (g_nextTick == 0 || g_nextTick - now > interval) g_nextTick = now + interval;
-  if (now < g_nextTick && QLength(display) == 0) {
-    WaitForInput(display, g_nextTick - now);
-    now = NowMicroseconds();
+// The strongest timer mode among the windows: KRN_TIMER_ON when some window
+// wants every tick, KRN_TIMER_LAZY when some only takes the ticks of a loop
+// awake anyway, KRN_TIMER_OFF when none takes any.
+int TimerDemand() {
+  int demand = KRN_TIMER_OFF;
+  for (KrnWindow** w = g_krnKorrinManager; w && *w; w++) {
+    if ((*w)->timerEvent == KRN_TIMER_ON) return KRN_TIMER_ON;
+    if ((*w)->timerEvent) demand = KRN_TIMER_LAZY;
   }
-  if (now < g_nextTick) return 1;
-  // A late tick is not made up for: the next one is a whole Interval away
-  // at most, never a burst.
-  g_nextTick += interval;
-  if (g_nextTick <= now) g_nextTick = now + interval;
+  return demand;
+}
+
+void Tick(Display* display) {
   krnTimerEvent();
   // The server catches up with what was sent since it last did; when it
   // has seen every request already, there is nothing to wait for, and an
   // idle program makes no round trip per tick.
   if (NextRequest(display) - 1 != LastKnownRequestProcessed(display)) XSync(display, False);
+}
+
+// Ends a loop turn: sends what was drawn, then (with mayWait) waits for the
+// next event or the next timer tick, whichever comes first.  At the tick the
+// timer events go out and the display is synced.  Events Xlib has already
+// read wake the loop at once.  A loop wakes for ticks only while a window
+// wants every tick; otherwise it sleeps until input comes, and a signal
+// that cuts the wait short ends it with a tick at once, so that a window
+// taking timer events acts on what the signal handler noted.
+void EndTurn(Display* display, bool mayWait) {
+  int64_t interval = (int64_t)(g_korrin.interval > 0 ? g_korrin.interval : 1) * 1000;
+  XFlush(display);
+  int demand = TimerDemand();
+  int64_t now = NowMicroseconds();
+  bool ticking = demand == KRN_TIMER_ON;
+  if (g_nextTick == 0 || g_nextTick - now > interval || (ticking && !g_ticking))
+    g_nextTick = now + interval;
+  g_ticking = ticking;
+  if (mayWait && (now < g_nextTick || !ticking) && QLength(display) == 0) {
+    bool signalled = !WaitForInput(display, ticking ? g_nextTick - now : -1);
+    if (signalled && demand != KRN_TIMER_OFF) return Tick(display);
+    now = NowMicroseconds();
+  }
+  if (now < g_nextTick || demand == KRN_TIMER_OFF) return;
+  // A late tick is not made up for: the next one is a whole Interval away
+  // at most, never a burst.
+  g_nextTick += interval;
+  if (g_nextTick <= now) g_nextTick = now + interval;
+  Tick(display);
+}
+
+}  // namespace
+
+int krnFlush(Display* display) {
+  EndTurn(display, true);
   return 1;
 }
 

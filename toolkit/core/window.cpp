@@ -243,8 +243,10 @@ int krnSetOption(KrnWindow* window, void* data) {
   return 1;
 }
 
+// KRN_TIMER_ON (any other non-zero value too), KRN_TIMER_LAZY or
+// KRN_TIMER_OFF.
 int krnSetTimerEvent(KrnWindow* window, int on) {
-  if (window) window->timerEvent = on != 0;
+  if (window) window->timerEvent = on == KRN_TIMER_LAZY ? int(KRN_TIMER_LAZY) : on != 0;
   return 1;
 }
 
