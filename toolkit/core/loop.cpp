@@ -396,8 +396,8 @@ void Tick(Display* display) {
 
 // Ends a loop turn: sends what was drawn, then (with mayWait) waits for the
 // next event or the next timer tick, whichever comes first.  At the tick the
-// timer events go out and the display is synced.  Events Xlib has already
-// read wake the loop at once.  A loop wakes for ticks only while a window
+// timer events go out and the display is synced.  Events already read off
+// the connection end the turn at once.  A loop wakes for ticks only while a window
 // wants every tick; otherwise it sleeps until input comes, and a signal
 // that cuts the wait short ends it with a tick at once, so that a window
 // taking timer events acts on what the signal handler noted.
@@ -410,7 +410,10 @@ void EndTurn(Display* display, bool mayWait) {
   if (g_nextTick == 0 || g_nextTick - now > interval || (ticking && !g_ticking))
     g_nextTick = now + interval;
   g_ticking = ticking;
-  if (mayWait && (now < g_nextTick || !ticking) && QLength(display) == 0) {
+  // XPending, not QLength: a reply read during the turn may have brought
+  // events off the connection into the library's buffers, where the socket
+  // no longer shows them and a wait without a limit would not end.
+  if (mayWait && (now < g_nextTick || !ticking) && XPending(display) == 0) {
     bool signalled = !WaitForInput(display, ticking ? g_nextTick - now : -1);
     if (signalled && demand != KRN_TIMER_OFF) return Tick(display);
     now = NowMicroseconds();
