@@ -99,8 +99,8 @@ void ScrollLine(int delta) {
 // The key's window belongs to the main window (not to the find dialog,
 // whose keys the loop shows every top-level window).
 bool InMainWindow(KrnWindow* target) {
-  while (target && target->parent) target = target->parent;
-  return target && target == Main();
+  KrnWindow* top = krnGetTopWindow(target);
+  return top && top == Main();
 }
 
 bool Locked() {

@@ -129,8 +129,7 @@ void SetFileName(const char* given) {
 }
 
 // A whole open file of about `expected` bytes, read into one malloc'd,
-// NUL-terminated buffer (it becomes g_pText, so the file's bytes are never
-// held twice); *size gets its length.  Null when a read fails (*failed) or
+// NUL-terminated buffer; *size gets its length.  Null when a read fails (*failed) or
 // memory runs out.
 char* ReadWhole(FILE* f, size_t expected, size_t* size, bool* failed) {
   size_t capacity = expected + 1, n = 0;
@@ -227,8 +226,6 @@ LoadResult Load(const char* path) {
     ShowError(kNoMemory, path);
     return kOutOfMemory;
   }
-  free(g_pText);
-  g_pText = raw.release();
   SetFileName(path);
   TakeFileCode(decoded, static_cast<long>(size), path);
   return kLoaded;

@@ -46,8 +46,9 @@ int OnIdle_Main(KrnWindow* main) {
   KrnWindow* bar = krnGetWindow("MenuBar");
   const char* status = krnGetStatus_MenuBar(bar);
   if (!status) return 1;
-  std::string wanted = MarkedStatus(status, krnIsUpdate_InputBox(krnGetWindow("InputBox")) == 1);
-  if (wanted != status) krnSetStatus_MenuBar(bar, wanted.c_str());
+  bool modified = krnIsUpdate_InputBox(krnGetWindow("InputBox")) == 1;
+  bool marked = strncmp(status, kMark, sizeof kMark - 1) == 0;
+  if (modified != marked) krnSetStatus_MenuBar(bar, MarkedStatus(status, modified).c_str());
   return 1;
 }
 

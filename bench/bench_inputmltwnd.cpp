@@ -133,7 +133,6 @@ struct LoadTexts {
 // another code converted into the working code and checked to come back
 // byte for byte, then the text set into the editor and wrapped.  CPU time.
 void LoadFile(benchmark::State& state, const std::string& file) {
-  if (!Ready(state)) return;
   Session& s = *g_session;
   for (auto _ : state) {
     KrnTextCode t;

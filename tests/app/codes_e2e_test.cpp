@@ -44,11 +44,7 @@ struct Session {
   void Ctrl(KeySym key) { drv.Key(editor, key, {XK_Control_L}); }
   // The rows below the first line, where the caret (at the text's start)
   // never is, whatever the focus; inside the frame, so that only paper and
-  // text show.
-  std::vector<unsigned long> Text() {
-    return drv.Pixels(editor, 4, 18, drv.Geometry(editor).width - 8, 80);
-  }
-  // The editor's pixels once text shows and they have stopped changing.
+  // text show: once text shows and they have stopped changing.
   std::vector<unsigned long> SettledText() {
     return drv.SettledPixels(editor, 4, 18, drv.Geometry(editor).width - 8, 80);
   }

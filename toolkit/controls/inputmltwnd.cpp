@@ -474,6 +474,13 @@ void Refresh(KrnWindow* window, InputMltWndData* d, int code) {
   if (CheckKrnPointer(window)) MovePreedit(window, EditorOf(window, d));
 }
 
+// Repaints after a public edit or search and tells the owner, as a key
+// would, so that a scroll bar or a modified mark follows.
+void Changed(KrnWindow* window, InputMltWndData* d, int event, int code) {
+  Refresh(window, d, event);
+  if (CheckKrnPointer(window)) krnCallEventCallback(window, code, d->caret, 0);
+}
+
 }  // namespace
 
 // The editor's window procedure: the default procedure's answer, 130 when
@@ -691,8 +698,7 @@ int krnSetPos_InputMltWnd(KrnWindow* window, int line) {
   line = mlt::SetPos(e, line);
   if (line != d->topLine) {
     d->topLine = line;
-    Refresh(window, d, KRN_EV_UPDATE);
-    if (CheckKrnPointer(window)) krnCallEventCallback(window, KRN_CARET_MOVED, d->caret, 0);
+    Changed(window, d, KRN_EV_UPDATE, KRN_CARET_MOVED);
   }
   return line;
 }
@@ -753,13 +759,6 @@ int krnSetUpdateFlag_InputMltWnd(KrnWindow* window, int flag) {
 }
 
 namespace {
-
-// Repaints after a public edit or search and tells the owner, as a key
-// would, so that a scroll bar or a modified mark follows.
-void Changed(KrnWindow* window, InputMltWndData* d, int event, int code) {
-  Refresh(window, d, event);
-  if (CheckKrnPointer(window)) krnCallEventCallback(window, code, d->caret, 0);
-}
 
 // A step within the caret's line is painted like the key that made it
 // (the changed lines); any other repaints the whole editor.

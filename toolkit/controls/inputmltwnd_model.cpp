@@ -19,20 +19,16 @@ namespace mlt {
 
 namespace {
 
-void* Alloc(size_t size) {
-  return Allocate(size);
-}
-
-void* Resize(void* block, size_t size) {
-  return Reallocate(block, size);
-}
-
 void NoMemory() {
   fprintf(stderr, "Error: Can't allocate memory.\n");
 }
 
+void TooLarge() {
+  fprintf(stderr, "Error: Too large text. Less than %d kbyes.\n", kMaxTextSize / 1000);
+}
+
 char* CopyBytes(const char* bytes, int n) {
-  char* copy = static_cast<char*>(Alloc(static_cast<size_t>(n) + 1));
+  char* copy = static_cast<char*>(Allocate(static_cast<size_t>(n) + 1));
   if (!copy) return nullptr;
   if (n > 0) memcpy(copy, bytes, static_cast<size_t>(n));
   copy[n] = '\0';
@@ -84,7 +80,7 @@ struct LineArray {
   bool Add(const TextLine& line) {
     if (count >= room) {
       int next = room ? room * 2 : 64;
-      void* grown = Resize(slots, sizeof(TextLine) * static_cast<size_t>(next));
+      void* grown = Reallocate(slots, sizeof(TextLine) * static_cast<size_t>(next));
       if (!grown) return false;
       slots = static_cast<TextLine*>(grown);
       room = next;
@@ -96,7 +92,7 @@ struct LineArray {
   // leaves the larger block, which is as good.
   TextLine* Finish() {
     size_t n = static_cast<size_t>(count > 0 ? count : 1);
-    void* exact = Resize(slots, sizeof(TextLine) * n);
+    void* exact = Reallocate(slots, sizeof(TextLine) * n);
     if (exact) {
       slots = static_cast<TextLine*>(exact);
       room = static_cast<int>(n);
@@ -217,7 +213,7 @@ void SealUndo(InputMltWndData* d) {
 char* ConvertCharCode(const char* data, int size, int* outLength) {
   if (outLength) *outLength = 0;
   if (!data || size < 1) return nullptr;
-  char* copy = static_cast<char*>(Alloc(static_cast<size_t>(size) + 1));
+  char* copy = static_cast<char*>(Allocate(static_cast<size_t>(size) + 1));
   if (!copy) {
     NoMemory();
     return nullptr;
@@ -343,11 +339,11 @@ char* NormalizedText(const char* data, int size, int* outLength) {
   char* copy = ConvertCharCode(data, size, &n);
   if (data && size >= 1 && !copy) return nullptr;
   if (LimitedSize(copy, n) > kMaxTextSize) {
-    fprintf(stderr, "Error: Too large text. Less than %d kbyes.\n", kMaxTextSize / 1000);
+    TooLarge();
     n = 0;
   }
   bool addNewline = n == 0 || copy[n - 1] != '\n';
-  char* text = static_cast<char*>(Alloc(static_cast<size_t>(n) + (addNewline ? 2 : 1)));
+  char* text = static_cast<char*>(Allocate(static_cast<size_t>(n) + (addNewline ? 2 : 1)));
   if (!text) {
     free(copy);
     NoMemory();
@@ -501,7 +497,7 @@ int SetSelectText(InputMltWndData* d) {
   int end =
       Clamp(SelectionStart(d) + (d->selectLen < 0 ? -d->selectLen : d->selectLen), 0, d->length);
   int n = d->text ? end - start : 0;
-  char* copy = static_cast<char*>(Alloc(static_cast<size_t>(n) + 1));
+  char* copy = static_cast<char*>(Allocate(static_cast<size_t>(n) + 1));
   if (copy) {
     CopyText(d, start, n, copy);
     copy[n] = '\0';
@@ -567,7 +563,7 @@ int ReplaceBytes(Editor& e, int start, int count, const char* bytes, int n) {
   // The text never grows past what a load takes again (its final newline
   // not counted), so that whatever is saved opens again.
   if (n > count && d->length - count + n - 1 > kMaxTextSize) {
-    fprintf(stderr, "Error: Too large text. Less than %d kbyes.\n", kMaxTextSize / 1000);
+    TooLarge();
     return 0;
   }
   if (!PutBytes(d, start, count, bytes, n)) {
@@ -628,12 +624,28 @@ int InsertAtCaret(Editor& e, const char* s, int n, int kind) {
   return 1;
 }
 
+// The parts of the two endings that belong to the record.
+void FinishMove(Editor& e) {
+  InputMltWndData* d = e.d;
+  SealUndo(d);
+  SetSelectText(d);
+  d->caretCell = GetCaret(d, d->caret);
+  d->topLine = GetDrawPos(e);
+}
+
+void FinishEdit(Editor& e) {
+  InputMltWndData* d = e.d;
+  d->update = 1;
+  d->caretCell = GetCaret(d, d->caret);
+  d->topLine = GetDrawPos(e);
+}
+
 }  // namespace
 
 int SetText(Editor& e, const char* data, int size) {
   InputMltWndData* d = e.d;
   if (data && LimitedSize(data, size) > kMaxTextSize) {
-    fprintf(stderr, "Error: Too large text. Less than %d kbyes.\n", kMaxTextSize / 1000);
+    TooLarge();
     return -1;
   }
   if (!InstallText(e, data, size)) return -1;
@@ -664,9 +676,7 @@ int AddText(Editor& e, const char* string) {
   int inserted = InsertAtCaret(e, copy ? copy : string, n, kEditOther);
   free(copy);
   if (!inserted) return -1;
-  d->update = 1;
-  d->caretCell = GetCaret(d, d->caret);
-  d->topLine = GetDrawPos(e);
+  FinishEdit(e);
   return d->length;
 }
 
@@ -870,12 +880,9 @@ int FindNext(Editor& e, const char* pattern, int n, int flags) {
     found = 2;
   }
   if (at < 0) return 0;
-  SealUndo(d);
   d->caret = at;
   d->selectLen = n;
-  d->caretCell = GetCaret(d, d->caret);
-  SetSelectText(d);
-  d->topLine = GetDrawPos(e);
+  FinishMove(e);
   return found;
 }
 
@@ -887,11 +894,8 @@ bool SelectionMatches(const Editor& e, const char* pattern, int n, int flags) {
 }
 
 int ReplaceSelection(Editor& e, const char* with, int n) {
-  InputMltWndData* d = e.d;
   if (!InsertAtCaret(e, with, n, kEditOther)) return 0;
-  d->update = 1;
-  d->caretCell = GetCaret(d, d->caret);
-  d->topLine = GetDrawPos(e);
+  FinishEdit(e);
   return 1;
 }
 
@@ -922,10 +926,8 @@ int ReplaceAll(Editor& e, const char* pattern, int n, const char* with, int n2, 
     return -1;
   d->caret = CharEnd(e, first + static_cast<int>(span.size()));
   d->selectLen = 0;
-  d->update = 1;
-  d->caretCell = GetCaret(d, d->caret);
   SetSelectText(d);
-  d->topLine = GetDrawPos(e);
+  FinishEdit(e);
   return count;
 }
 
@@ -1106,22 +1108,6 @@ Outcome Delete(Editor& e) {
 
 Outcome Insert(Editor& e, const char* s, int n) {
   return InsertAtCaret(e, s, n, kEditTyping) ? kEdited : kRefused;
-}
-
-// The parts of the two endings that belong to the record.
-void FinishMove(Editor& e) {
-  InputMltWndData* d = e.d;
-  SealUndo(d);
-  SetSelectText(d);
-  d->caretCell = GetCaret(d, d->caret);
-  d->topLine = GetDrawPos(e);
-}
-
-void FinishEdit(Editor& e) {
-  InputMltWndData* d = e.d;
-  d->update = 1;
-  d->caretCell = GetCaret(d, d->caret);
-  d->topLine = GetDrawPos(e);
 }
 
 }  // namespace

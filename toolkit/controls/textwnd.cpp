@@ -331,7 +331,7 @@ int SetFlag(KrnWindow* window, int TextWndData::*field, int value) {
 
 // The wheel moves the text by its lines, keeping the last page full.
 void OnWheel(KrnWindow* window, TextWndData* d, int lines) {
-  int page = (window->rect.height - 3) / krnGetCharHeight(nullptr);
+  int page = twnd::LinesPerPage(window->rect.height, LineHeight());
   int last = d->nLines - (page > 0 ? page : 1);
   int pos = d->pos + lines;
   if (pos > last) pos = last;

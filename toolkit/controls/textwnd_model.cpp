@@ -33,8 +33,7 @@ TextWndLine* NewLine(const char* bytes, int n, int width) {
 // carriage return show as "?", in the stored text too.
 void MaskControlBytes(char* text, int length) {
   for (int i = 0; i < length; i++) {
-    unsigned char b = U(text)[i];
-    if (b < 32 && (b < 9 || b > 13)) text[i] = '?';
+    if (charcode::IsBinaryByte(U(text)[i])) text[i] = '?';
   }
 }
 

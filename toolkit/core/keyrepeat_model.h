@@ -17,7 +17,6 @@ class Filter {
   // held; without it every repeat comes as a release and a press with one
   // time stamp, which is how it is recognised then.
   void SetDetectable(bool on) { detectable_ = on; }
-  bool Detectable() const { return detectable_; }
   // A key release (idempotent: the same release may be noted twice).
   void Release(unsigned keycode, uint32_t time);
   // Whether a press is to be delivered.  The same press asked about again

@@ -34,6 +34,16 @@ void krnSetTopLevelProperties(Display* display, Window win);
 // Requests the input focus for a window that asked for it, once viewable.
 void krnTakeFocusIfViewable(Display* display, KrnWindow* window);
 
+// Expose, ConfigureNotify and MapNotify: the events that still reach their
+// windows while a modal loop or a wait for another client runs.
+int krnIsPaintEvent(int type);
+// The monotonic clock in microseconds.
+int64_t krnNowMicroseconds(void);
+// Waits until the display connection has something to read, `wait`
+// microseconds have passed (a negative wait: no limit) or a signal came; 0
+// when a signal cut the wait short.
+int krnWaitForInput(Display* display, int64_t wait);
+
 // Serves the Expose, ConfigureNotify and MapNotify events of registered
 // windows at the head of the queue; the first other event and everything
 // behind it stay queued in order.

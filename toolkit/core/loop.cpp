@@ -96,15 +96,11 @@ void OfferForeignToInputMethod(XEvent* event) {
   if (!krnGetWindowFromXWindow(event->xany.window)) XFilterEvent(event, None);
 }
 
-bool IsRepaintEvent(int type) {
-  return type == Expose || type == ConfigureNotify;
-}
-
-// Handles an event outside the modal window: repaint and resize events (and
-// with mapToo map notifications, on which controls paint first) still reach
-// their windows; a click raises the modal window instead.
-void ServeOutside(Display* display, KrnWindow* modal, XEvent* event, bool mapToo) {
-  if (IsRepaintEvent(event->type) || (mapToo && event->type == MapNotify)) {
+// Handles an event outside the modal window: repaint, resize and map events
+// (controls paint first on their map) still reach their windows; a click
+// raises the modal window instead.
+void ServeOutside(Display* display, KrnWindow* modal, XEvent* event) {
+  if (krnIsPaintEvent(event->type)) {
     KrnWindow* w = krnGetWindowFromXWindow(event->xany.window);
     if (w) krnCallWndProc(display, w, event, 0);
   } else if (event->type == ButtonPress) {
@@ -205,7 +201,7 @@ int krnCheckEvent(Display* display, KrnWindow* window) {
     XNextEvent(display, &event);
     krnNoteKeyEvent(&event);
     OfferForeignToInputMethod(&event);
-    ServeOutside(display, window, &event, true);
+    ServeOutside(display, window, &event);
     return 1;
   }
   if (krnGetWindowFromXWindow(event.xany.window)) return 0;
@@ -239,11 +235,11 @@ int krnHookEvent(Display* display, KrnWindow* window) {
     if (CheckChildWindow(window, event.xany.window))
       return krnCallWndProc(display, window, &event, 1);
     OfferForeignToInputMethod(&event);
-    ServeOutside(display, window, &event, true);
+    ServeOutside(display, window, &event);
     return 1;
   }
   OfferForeignToInputMethod(&event);
-  if (IsRepaintEvent(event.type) || event.type == MapNotify) {
+  if (krnIsPaintEvent(event.type)) {
     KrnWindow* w = krnGetWindowFromXWindow(event.xany.window);
     if (w) return krnCallWndProc(display, w, &event, 0);
   }
@@ -259,9 +255,8 @@ int krnServePaintEvents(Display* display) {
   while (XPending(display)) {
     XEvent event;
     XPeekEvent(display, &event);
-    int type = event.type;
     KrnWindow* w = krnGetWindowFromXWindow(event.xany.window);
-    if (!w || (type != Expose && type != ConfigureNotify && type != MapNotify)) break;
+    if (!w || !krnIsPaintEvent(event.type)) break;
     XNextEvent(display, &event);
     krnCallWndProc(display, w, &event, 0);
   }
@@ -275,7 +270,6 @@ int krnGetWheelLines(const XEvent* event) {
   return 0;
 }
 
-// The key of a key event, or -1: repeats closer than Interval are dropped.
 void krnInitKeyRepeat(Display* display) {
   // Asked of the server, auto-repeat sends presses alone while a key is
   // held, so a release always means the key went up.  Without it, a repeat
@@ -342,27 +336,17 @@ char* krnGetString(KrnWindow* window, XEvent* event, int* length) {
   return buffer;
 }
 
-namespace {
+int krnIsPaintEvent(int type) {
+  return type == Expose || type == ConfigureNotify || type == MapNotify;
+}
 
-int64_t NowMicroseconds() {
+int64_t krnNowMicroseconds(void) {
   timespec t;
   clock_gettime(CLOCK_MONOTONIC, &t);
   return (int64_t)t.tv_sec * 1000000 + t.tv_nsec / 1000;
 }
 
-// When the next timer tick is due (monotonic microseconds; 0: not yet
-// set).  One clock for every loop, nested ones included, so ticks come
-// once per Interval however many turns the events make.
-int64_t g_nextTick = 0;
-
-// Whether the loop last waited for a tick: a loop that slept without one
-// starts a whole Interval afresh when a window asks for ticks again.
-bool g_ticking = false;
-
-// Waits until the display connection has something to read, `wait`
-// microseconds have passed (a negative wait: no limit) or a signal came.
-// False when a signal cut the wait short.
-bool WaitForInput(Display* display, int64_t wait) {
+int krnWaitForInput(Display* display, int64_t wait) {
   int fd = ConnectionNumber(display);
   fd_set readable;
   FD_ZERO(&readable);
@@ -373,6 +357,17 @@ bool WaitForInput(Display* display, int64_t wait) {
   return select(fd + 1, &readable, nullptr, nullptr, wait < 0 ? nullptr : &timeout) >= 0 ||
          errno != EINTR;
 }
+
+namespace {
+
+// When the next timer tick is due (monotonic microseconds; 0: not yet
+// set).  One clock for every loop, nested ones included, so ticks come
+// once per Interval however many turns the events make.
+int64_t g_nextTick = 0;
+
+// Whether the loop last waited for a tick: a loop that slept without one
+// starts a whole Interval afresh when a window asks for ticks again.
+bool g_ticking = false;
 
 // The strongest timer mode among the windows: KRN_TIMER_ON when some window
 // wants every tick, KRN_TIMER_LAZY when some only takes the ticks of a loop
@@ -405,7 +400,7 @@ void EndTurn(Display* display, bool mayWait) {
   int64_t interval = (int64_t)(g_korrin.interval > 0 ? g_korrin.interval : 1) * 1000;
   XFlush(display);
   int demand = TimerDemand();
-  int64_t now = NowMicroseconds();
+  int64_t now = krnNowMicroseconds();
   bool ticking = demand == KRN_TIMER_ON;
   if (g_nextTick == 0 || g_nextTick - now > interval || (ticking && !g_ticking))
     g_nextTick = now + interval;
@@ -414,9 +409,9 @@ void EndTurn(Display* display, bool mayWait) {
   // events off the connection into the library's buffers, where the socket
   // no longer shows them and a wait without a limit would not end.
   if (mayWait && (now < g_nextTick || !ticking) && XPending(display) == 0) {
-    bool signalled = !WaitForInput(display, ticking ? g_nextTick - now : -1);
+    bool signalled = !krnWaitForInput(display, ticking ? g_nextTick - now : -1);
     if (signalled && demand != KRN_TIMER_OFF) return Tick(display);
-    now = NowMicroseconds();
+    now = krnNowMicroseconds();
   }
   if (now < g_nextTick || demand == KRN_TIMER_OFF) return;
   // A late tick is not made up for: the next one is a whole Interval away

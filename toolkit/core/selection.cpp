@@ -15,8 +15,6 @@
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/select.h>
-#include <time.h>
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -93,9 +91,7 @@ struct State {
 State g_sel;
 
 int64_t NowMs() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return (int64_t)t.tv_sec * 1000 + t.tv_nsec / 1000000;
+  return krnNowMicroseconds() / 1000;
 }
 
 Atom A(AtomIndex i) {
@@ -141,6 +137,11 @@ int TrapError(Display*, XErrorEvent*) {
 struct ErrorTrap {
   XErrorHandler previous;
   ErrorTrap() : previous(XSetErrorHandler(TrapError)) { g_trapped = false; }
+  // Waits for the server to handle what was sent: true when it refused any.
+  bool Failed() {
+    XSync(g_sel.display, False);
+    return g_trapped;
+  }
   ~ErrorTrap() {
     XSync(g_sel.display, False);
     XSetErrorHandler(previous);
@@ -206,9 +207,11 @@ std::string FromTextProperty(Atom type, const std::string& data) {
 
 /* ---- serving requests ------------------------------------------------------- */
 
+// Answering a request writes to another client's window, which may be gone:
+// OnRequest traps the errors of everything below.
+
 // The property holding data of the given type, directly or in INCR pieces.
 bool PutData(Window requestor, Atom property, Atom type, std::string data) {
-  ErrorTrap trap;
   if (data.size() <= kMaxPiece) {
     XChangeProperty(g_sel.display, requestor, property, type, 8, PropModeReplace, U(data),
                     (int)data.size());
@@ -228,14 +231,12 @@ bool Answer(const Owned& owned, Window requestor, Atom target, Atom property) {
   if (target == A(kTargets)) {
     std::vector<Atom> list;
     for (AtomIndex i : kOffered) list.push_back(A(i));
-    ErrorTrap trap;
     XChangeProperty(display, requestor, property, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(list.data()), (int)list.size());
     return true;
   }
   if (target == A(kTimestamp)) {
     long time = (long)owned.time;
-    ErrorTrap trap;
     XChangeProperty(display, requestor, property, XA_INTEGER, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&time), 1);
     return true;
@@ -265,11 +266,8 @@ bool AnswerMultiple(const Owned& owned, Window requestor, Atom property) {
   int format = 0;
   unsigned long items = 0, after = 0;
   unsigned char* value = nullptr;
-  {
-    ErrorTrap trap;
-    XGetWindowProperty(display, requestor, property, 0, 0x7fffffff, False, A(kAtomPair), &type,
-                       &format, &items, &after, &value);
-  }
+  XGetWindowProperty(display, requestor, property, 0, 0x7fffffff, False, A(kAtomPair), &type,
+                     &format, &items, &after, &value);
   if (!value) return false;
   std::vector<Atom> pairs(reinterpret_cast<Atom*>(value), reinterpret_cast<Atom*>(value) + items);
   XFree(value);
@@ -277,13 +275,13 @@ bool AnswerMultiple(const Owned& owned, Window requestor, Atom property) {
   for (size_t i = 0; i + 1 < pairs.size(); i += 2)
     if (pairs[i] == A(kMultiple) || !Answer(owned, requestor, pairs[i], pairs[i + 1]))
       pairs[i + 1] = None;
-  ErrorTrap trap;
   XChangeProperty(display, requestor, property, A(kAtomPair), 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(pairs.data()), (int)pairs.size());
   return true;
 }
 
 void OnRequest(const XSelectionRequestEvent& request) {
+  ErrorTrap trap;
   XSelectionEvent reply = {};
   reply.type = SelectionNotify;
   reply.display = request.display;
@@ -305,7 +303,6 @@ void OnRequest(const XSelectionRequestEvent& request) {
                   : Answer(owned, request.requestor, request.target, property)))
       reply.property = property;
   }
-  ErrorTrap trap;
   XSendEvent(g_sel.display, request.requestor, False, NoEventMask,
              reinterpret_cast<XEvent*>(&reply));
 }
@@ -321,7 +318,7 @@ void OnPieceTaken(const XPropertyEvent& event) {
       ErrorTrap trap;
       XChangeProperty(g_sel.display, out.requestor, out.property, out.type, 8, PropModeReplace,
                       U(out.data) + out.offset, (int)n);
-      if (g_trapped) n = 0;  // the requestor is gone
+      if (trap.Failed()) n = 0;  // the requestor is gone
     }
     out.offset += n;
     out.lastMs = NowMs();
@@ -375,8 +372,7 @@ struct Wanted {
 Bool PickEvent(Display*, XEvent* event, XPointer arg) {
   const Wanted* w = reinterpret_cast<const Wanted*>(arg);
   if (w->want(*event, w->context) || krnIsSelectionEvent(event)) return True;
-  int type = event->type;
-  if (type != Expose && type != ConfigureNotify && type != MapNotify) return False;
+  if (!krnIsPaintEvent(event->type)) return False;
   return krnGetWindowFromXWindow(event->xany.window) ? True : False;
 }
 
@@ -396,12 +392,7 @@ bool WaitEvent(const Wanted& wanted, XEvent* out, int64_t deadline) {
     int64_t left = deadline - NowMs();
     if (left <= 0) return false;
     if (left > 20) left = 20;  // events queued by Xlib meanwhile are looked at soon
-    int fd = ConnectionNumber(display);
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(fd, &readable);
-    timeval timeout = {0, (suseconds_t)(left * 1000)};
-    select(fd + 1, &readable, nullptr, nullptr, &timeout);
+    krnWaitForInput(display, left * 1000);
   }
 }
 

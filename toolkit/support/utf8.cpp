@@ -295,7 +295,6 @@ long Convert(const unsigned char* bytes, size_t length, int source, int destinat
   if (source == kUtf8) return FromUtf8(bytes, length, destination, out);
   if (destination == kUtf8) return ToUtf8(bytes, length, source, out);
   std::string unicode;
-  unicode.reserve(length + length / 2);
   long lost = ToUtf8(bytes, length, source, unicode);
   return lost + FromUtf8(reinterpret_cast<const unsigned char*>(unicode.data()), unicode.size(),
                          destination, out);
@@ -326,7 +325,6 @@ int Convert(Converter convert, const char* text, int length, int code, char** re
   if (length < 0) length = text ? static_cast<int>(strlen(text)) : 0;
   try {
     std::string out;
-    out.reserve(static_cast<size_t>(length) + length / 2);
     long replaced =
         convert(reinterpret_cast<const unsigned char*>(text), text ? length : 0, code, out);
     if (replaced < 0) return -1;
